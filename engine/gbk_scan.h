@@ -1,0 +1,47 @@
+#pragma once
+// Classification of GBK (code page 936) text into four categories, by byte
+// value alone:
+//   - a byte >= 0x80 at a character start is a lead byte and takes the next
+//     byte as its trail (never classified). Leads 0xB0..0xF7 (the GB2312
+//     hanzi rows) are Chinese characters; every other lead is Chinese
+//     punctuation;
+//   - 0x20..0x2F, 0x3A..0x40, 0x5B..0x60, 0x7B..0x7E and CR are English
+//     punctuation;
+//   - every other byte below 0x80 (letters, digits, controls, 0x7F) is an
+//     English character, except an LF directly after a counted CR: a CR LF
+//     line end counts once, as punctuation.
+// The first 0 byte ends the text.
+//
+// The scan is incremental: a text may arrive in pieces of any size, split
+// anywhere (even between a lead and its trail byte), and gives the same
+// counts as one pass over the whole text.
+
+#include <cstddef>
+#include <cstdint>
+
+struct GbkCounts {
+  uint64_t cnChars = 0;
+  uint64_t cnPunct = 0;
+  uint64_t enChars = 0;
+  uint64_t enPunct = 0;
+};
+
+// What carries from one piece to the next.
+struct GbkScanState {
+  bool trailNext = false;  // the next byte is the trail of a lead byte
+  bool afterCr = false;    // the previous byte was a counted CR
+  bool ended = false;      // a 0 byte was met: nothing after it counts
+};
+
+// Adds the bytes [data, data + size) to `counts`, continuing from `state`.
+// Reads no byte outside that range. Uses the fastest kernel this processor
+// offers.
+void ScanGbk(const unsigned char* data, size_t size, GbkScanState& state,
+             GbkCounts& counts);
+
+// The plain byte-at-a-time scan: the reference the fast kernels must match.
+void ScanGbkScalar(const unsigned char* data, size_t size,
+                   GbkScanState& state, GbkCounts& counts);
+
+// Name of the kernel ScanGbk uses here ("avx2", "sse2" or "scalar").
+const char* GbkKernelName();

@@ -1,0 +1,84 @@
+#pragma once
+// The block kernels behind ScanGbk, visible to their tests. Each one consumes
+// whole blocks only (kGbkBlockSize bytes), stops after the block holding the
+// first 0 byte, and returns how many bytes it consumed; ScanGbk finishes the
+// rest with the scalar loop.
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+
+#include "engine/gbk_scan.h"
+
+#if defined(__GNUC__)
+#define VX_ALWAYS_INLINE inline __attribute__((always_inline))
+#else
+#define VX_ALWAYS_INLINE inline
+#endif
+
+// One bit per byte of a block: 64 bytes where 64-bit arithmetic is native.
+using BlockMask = std::conditional_t<sizeof(void*) == 8, uint64_t, uint32_t>;
+constexpr size_t kGbkBlockSize = sizeof(BlockMask) * 8;
+
+#if defined(__x86_64__) || defined(__i386__)
+#define VX_HAVE_X86_KERNELS 1
+size_t ScanGbkBlocksSse2(const unsigned char* data, size_t size,
+                         GbkScanState& state, GbkCounts& counts);
+size_t ScanGbkBlocksAvx2(const unsigned char* data, size_t size,
+                         GbkScanState& state, GbkCounts& counts);
+bool CpuHasAvx2();
+#endif
+
+// Per-byte facts of one block, one bit per byte.
+struct BlockBits {
+  BlockMask high;     // byte >= 0x80
+  BlockMask zero;     // byte == 0
+  BlockMask cnLead;   // 0xB0..0xF7: a Chinese character when it is a lead
+  BlockMask punctCr;  // English punctuation or CR
+  BlockMask cr;       // CR
+  BlockMask lf;       // LF
+};
+
+// Counts one block from its bits. Which high bytes are leads follows from
+// the parity of each run of high bytes: a run always starts at a character
+// boundary (the byte before it is a single byte or a trail), and leads and
+// trails alternate within it. The carry-propagating subtraction below finds
+// the leads of every run at once, the way fast JSON parsers find escaped
+// quotes after runs of backslashes.
+template <typename PopcountFn>
+VX_ALWAYS_INLINE void CountBlock(const BlockBits& b, GbkScanState& state,
+                                 GbkCounts& counts, PopcountFn popcount) {
+  constexpr unsigned kTopBit = kGbkBlockSize - 1;
+  constexpr BlockMask kOddBits = BlockMask(0xAAAAAAAAAAAAAAAAull);
+
+  BlockMask valid = ~BlockMask(0);
+  if (b.zero) {
+    valid = (b.zero & (~b.zero + 1)) - 1;  // the bytes before the first 0
+    state.ended = true;
+  }
+  const BlockMask carry = state.trailNext ? 1 : 0;
+  const BlockMask potential = b.high & ~carry;
+  const BlockMask code =
+      (((potential << 1) | kOddBits) - potential) ^ kOddBits;
+  const BlockMask trail = code ^ (b.high | carry);
+  const BlockMask leadHigh = code & b.high;
+
+  const BlockMask countedHigh = leadHigh & valid;
+  const BlockMask single = ~b.high & ~trail & valid;
+  const BlockMask crCounted = b.cr & single;
+  const BlockMask lfAfterCr =
+      b.lf & single & ((crCounted << 1) | (state.afterCr ? 1 : 0));
+
+  state.trailNext = (leadHigh >> kTopBit) != 0;
+  state.afterCr = (crCounted >> kTopBit) != 0;
+
+  const unsigned highs = popcount(countedHigh);
+  const unsigned hanzi = popcount(countedHigh & b.cnLead);
+  const unsigned singles = popcount(single);
+  const unsigned puncts = popcount(single & b.punctCr);
+  const unsigned skipped = lfAfterCr ? popcount(lfAfterCr) : 0;
+  counts.cnChars += hanzi;
+  counts.cnPunct += highs - hanzi;
+  counts.enPunct += puncts;
+  counts.enChars += singles - puncts - skipped;
+}

@@ -1,0 +1,165 @@
+// Vector kernels for x86: SSE2 is the baseline of every build; AVX2 is taken
+// at run time when the processor and the system offer it.
+#include "engine/gbk_scan_kernels.h"
+
+#ifdef VX_HAVE_X86_KERNELS
+
+#include <immintrin.h>
+
+namespace {
+
+// Bit count without the POPCNT instruction, which SSE2-era processors lack.
+VX_ALWAYS_INLINE unsigned PopcountPortable(BlockMask m) {
+  if constexpr (sizeof(BlockMask) == 8) {
+    uint64_t x = m;
+    x = x - ((x >> 1) & 0x5555555555555555ull);
+    x = (x & 0x3333333333333333ull) + ((x >> 2) & 0x3333333333333333ull);
+    x = (x + (x >> 4)) & 0x0F0F0F0F0F0F0F0Full;
+    return unsigned((x * 0x0101010101010101ull) >> 56);
+  } else {
+    uint32_t x = m;
+    x = x - ((x >> 1) & 0x55555555u);
+    x = (x & 0x33333333u) + ((x >> 2) & 0x33333333u);
+    x = (x + (x >> 4)) & 0x0F0F0F0Fu;
+    return (x * 0x01010101u) >> 24;
+  }
+}
+
+// x <= k for every unsigned byte, as 0xFF / 0x00 lanes.
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i
+LessEqualU8(__m128i x, char k) {
+  return _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(k)), x);
+}
+
+struct Sse2Bits {
+  unsigned high, zero, cnLead, punctCr, cr, lf;
+};
+
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE Sse2Bits
+ClassifySse2(__m128i v) {
+  const __m128i printable = LessEqualU8(_mm_sub_epi8(v, _mm_set1_epi8(0x20)), 0x5E);
+  const __m128i digit = LessEqualU8(_mm_sub_epi8(v, _mm_set1_epi8(0x30)), 9);
+  const __m128i letter = LessEqualU8(
+      _mm_sub_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8(0x61)), 25);
+  const __m128i cr = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x0D));
+  const __m128i punct = _mm_andnot_si128(_mm_or_si128(digit, letter), printable);
+  // 0xB0..0xF7 are -80..-9 as signed bytes.
+  const __m128i cnLead = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-81)),
+                                       _mm_cmpgt_epi8(_mm_set1_epi8(-8), v));
+  Sse2Bits bits;
+  bits.high = unsigned(_mm_movemask_epi8(v));
+  bits.zero = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
+  bits.cnLead = unsigned(_mm_movemask_epi8(cnLead));
+  bits.punctCr = unsigned(_mm_movemask_epi8(_mm_or_si128(punct, cr)));
+  bits.cr = unsigned(_mm_movemask_epi8(cr));
+  bits.lf = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x0A))));
+  return bits;
+}
+
+// English punctuation or CR by nibble lookup: the high nibble picks a set of
+// low nibbles (one bit per set), the low nibble says which sets hold it.
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i
+PunctOrCrAvx2(__m256i v) {
+  const __m256i byHigh = _mm256_setr_epi8(
+      0x20, 0, 0x01, 0x02, 0x04, 0x08, 0x04, 0x10, 0, 0, 0, 0, 0, 0, 0, 0,
+      0x20, 0, 0x01, 0x02, 0x04, 0x08, 0x04, 0x10, 0, 0, 0, 0, 0, 0, 0, 0);
+  const __m256i byLow = _mm256_setr_epi8(
+      0x05, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0x03, 0x1B, 0x1B, 0x3B, 0x1B, 0x0B,
+      0x05, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0x03, 0x1B, 0x1B, 0x3B, 0x1B, 0x0B);
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
+  const __m256i lo = _mm256_and_si256(v, nibble);
+  const __m256i sets = _mm256_and_si256(_mm256_shuffle_epi8(byHigh, hi),
+                                        _mm256_shuffle_epi8(byLow, lo));
+  return _mm256_cmpeq_epi8(sets, _mm256_setzero_si256());  // inverted
+}
+
+struct Avx2Bits {
+  uint32_t high, zero, cnLead, notPunctCr, cr, lf;
+};
+
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE Avx2Bits
+ClassifyAvx2(__m256i v) {
+  const __m256i cnLead =
+      _mm256_and_si256(_mm256_cmpgt_epi8(v, _mm256_set1_epi8(-81)),
+                       _mm256_cmpgt_epi8(_mm256_set1_epi8(-8), v));
+  Avx2Bits bits;
+  bits.high = uint32_t(_mm256_movemask_epi8(v));
+  bits.zero = uint32_t(_mm256_movemask_epi8(
+      _mm256_cmpeq_epi8(v, _mm256_setzero_si256())));
+  bits.cnLead = uint32_t(_mm256_movemask_epi8(cnLead));
+  bits.notPunctCr = uint32_t(_mm256_movemask_epi8(PunctOrCrAvx2(v)));
+  bits.cr = uint32_t(_mm256_movemask_epi8(
+      _mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x0D))));
+  bits.lf = uint32_t(_mm256_movemask_epi8(
+      _mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x0A))));
+  return bits;
+}
+
+}  // namespace
+
+bool CpuHasAvx2() {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+}
+
+__attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
+    const unsigned char* data, size_t size, GbkScanState& state,
+    GbkCounts& counts) {
+  GbkScanState s = state;
+  GbkCounts c = counts;
+  size_t done = 0;
+  for (; done + kGbkBlockSize <= size && !s.ended; done += kGbkBlockSize) {
+    BlockBits b{};
+    for (unsigned k = 0; k < kGbkBlockSize / 16; ++k) {
+      const __m128i v = _mm_loadu_si128(
+          reinterpret_cast<const __m128i*>(data + done + 16 * k));
+      const Sse2Bits part = ClassifySse2(v);
+      const unsigned shift = 16 * k;
+      b.high |= BlockMask(part.high) << shift;
+      b.zero |= BlockMask(part.zero) << shift;
+      b.cnLead |= BlockMask(part.cnLead) << shift;
+      b.punctCr |= BlockMask(part.punctCr) << shift;
+      b.cr |= BlockMask(part.cr) << shift;
+      b.lf |= BlockMask(part.lf) << shift;
+    }
+    CountBlock(b, s, c, PopcountPortable);
+  }
+  state = s;
+  counts = c;
+  return done;
+}
+
+__attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
+    const unsigned char* data, size_t size, GbkScanState& state,
+    GbkCounts& counts) {
+  GbkScanState s = state;
+  GbkCounts c = counts;
+  size_t done = 0;
+  for (; done + kGbkBlockSize <= size && !s.ended; done += kGbkBlockSize) {
+    BlockBits b{};
+    for (unsigned k = 0; k < kGbkBlockSize / 32; ++k) {
+      const __m256i v = _mm256_loadu_si256(
+          reinterpret_cast<const __m256i*>(data + done + 32 * k));
+      const Avx2Bits part = ClassifyAvx2(v);
+      const unsigned shift = 32 * k;
+      b.high |= BlockMask(part.high) << shift;
+      b.zero |= BlockMask(part.zero) << shift;
+      b.cnLead |= BlockMask(part.cnLead) << shift;
+      b.punctCr |= BlockMask(~part.notPunctCr) << shift;
+      b.cr |= BlockMask(part.cr) << shift;
+      b.lf |= BlockMask(part.lf) << shift;
+    }
+    CountBlock(b, s, c, [](BlockMask m) -> unsigned {
+      if constexpr (sizeof(BlockMask) == 8)
+        return unsigned(__builtin_popcountll(m));
+      else
+        return unsigned(__builtin_popcount(m));
+    });
+  }
+  state = s;
+  counts = c;
+  return done;
+}
+
+#endif  // VX_HAVE_X86_KERNELS

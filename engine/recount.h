@@ -1,0 +1,25 @@
+#pragma once
+// The statistics engine's entry points and its output, the result slots.
+
+#include <cstddef>
+
+#include "engine/app_state.h"
+
+// Rescans `text` (0-terminated, code page 936) into the four counters when
+// `rescan` is non-zero, then shows the counters and the total of the ticked
+// categories in the result slots, always in the order 1011, 1012, 1013,
+// 1014, 1015, 1020. With `rescan` zero the text is ignored: a change of tick
+// shows a new total without rescanning.
+void Recount(const char* text, int rescan);
+
+// The total of the ticked categories.
+Count TickedTotal();
+
+// Writes "0" into the six result slots; the counters keep their values.
+void ShowZeroResults();
+
+// Where results go: replaces the whole text of the main dialog's control
+// `id`. The window layer connects the sink; until then writes are dropped.
+using SlotSink = void (*)(int id, const char* text);
+void SetSlotSink(SlotSink sink);
+void SetSlotText(int id, const char* text);

@@ -1,0 +1,24 @@
+#include "engine/text_tally.h"
+
+#include <cstring>
+
+#include "engine/app_state.h"
+#include "engine/recount.h"
+
+void TextTally::Add(const char* piece, size_t size) {
+  ScanGbk(reinterpret_cast<const unsigned char*>(piece), size, state_,
+          counts_);
+}
+
+void TextTally::AddText(const char* text) {
+  if (text) Add(text, std::strlen(text));
+  state_.ended = true;
+}
+
+void TextTally::Publish() const {
+  g_cnChars = Count(counts_.cnChars);
+  g_cnPunct = Count(counts_.cnPunct);
+  g_enChars = Count(counts_.enChars);
+  g_enPunct = Count(counts_.enPunct);
+  Recount(nullptr, 0);
+}

@@ -1,0 +1,27 @@
+#pragma once
+// Counts one text, whole or piece by piece, apart from the published state:
+// nothing reaches AppState or the result slots until Publish, so a source
+// that fails half-way leaves the last results on screen untouched.
+
+#include <cstddef>
+
+#include "engine/gbk_scan.h"
+
+class TextTally {
+ public:
+  // Adds the next piece. Pieces may split a double-byte character; the first
+  // 0 byte ends the text and later pieces are ignored.
+  void Add(const char* piece, size_t size);
+  // Adds a 0-terminated text (null counts as empty).
+  void AddText(const char* text);
+
+  bool Ended() const { return state_.ended; }
+  const GbkCounts& Counts() const { return counts_; }
+
+  // Makes these the current counts and shows them with the ticked total.
+  void Publish() const;
+
+ private:
+  GbkScanState state_;
+  GbkCounts counts_;
+};
