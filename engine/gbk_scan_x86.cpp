@@ -130,32 +130,154 @@ __attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
   return done;
 }
 
+namespace {
+
+// The exact block step, for blocks the fast loop does not take: the first
+// one of a call (it has no byte before it to load) and the one holding a 0.
+__attribute__((target("avx2,popcnt"))) VX_ALWAYS_INLINE void CountBlockAvx2(
+    const unsigned char* block, GbkScanState& s, GbkCounts& c) {
+  BlockBits b{};
+  for (unsigned k = 0; k < kGbkBlockSize / 32; ++k) {
+    const __m256i v =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * k));
+    const Avx2Bits part = ClassifyAvx2(v);
+    const unsigned shift = 32 * k;
+    b.high |= BlockMask(part.high) << shift;
+    b.zero |= BlockMask(part.zero) << shift;
+    b.cnLead |= BlockMask(part.cnLead) << shift;
+    b.punctCr |= BlockMask(~part.notPunctCr) << shift;
+    b.cr |= BlockMask(part.cr) << shift;
+    b.lf |= BlockMask(part.lf) << shift;
+  }
+  CountBlock(b, s, c, [](BlockMask m) -> unsigned {
+    if constexpr (sizeof(BlockMask) == 8)
+      return unsigned(__builtin_popcountll(m));
+    else
+      return unsigned(__builtin_popcount(m));
+  });
+}
+
+__attribute__((target("popcnt"))) VX_ALWAYS_INLINE unsigned Popcnt(
+    BlockMask m) {
+  if constexpr (sizeof(BlockMask) == 8)
+    return unsigned(__builtin_popcountll(m));
+  else
+    return unsigned(__builtin_popcount(m));
+}
+
+// "Counted as a class of its own" in one compare: Chinese-character leads
+// (0xB0..0xF7) for high bytes, English punctuation or CR for the others.
+// Each high nibble holds one interval of low nibbles, so a lookup by high
+// nibble gives the interval's start (moved to -128) and its width, and a
+// signed compare finishes; bytes below the start wrap to large positives.
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i
+ClassCountedAvx2(__m256i v) {
+  // start - 0x80 per high nibble, and -127 + (end - start); -128: empty row.
+  const __m256i start = _mm256_setr_epi8(
+      -115, 0, -96, -70, -64, -37, -32, -5, 0, 0, 0, 48, 64, 80, 96, 112,
+      -115, 0, -96, -70, -64, -37, -32, -5, 0, 0, 0, 48, 64, 80, 96, 112);
+  const __m256i limit = _mm256_setr_epi8(
+      -127, -128, -112, -122, -127, -123, -127, -124, -128, -128, -128, -112,
+      -112, -112, -112, -120,
+      -127, -128, -112, -122, -127, -123, -127, -124, -128, -128, -128, -112,
+      -112, -112, -112, -120);
+  const __m256i hi =
+      _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi8(0x0F));
+  const __m256i rel = _mm256_sub_epi8(v, _mm256_shuffle_epi8(start, hi));
+  return _mm256_cmpgt_epi8(_mm256_shuffle_epi8(limit, hi), rel);
+}
+
+}  // namespace
+
+// The fast loop needs per byte only three bits, taken from whole-vector
+// compares: high, "counted as its own class" (hanzi lead or English
+// punctuation) and "LF right after a CR byte" (from a load one byte back).
+// Which bytes are trails follows from the high bits; the classes then
+// follow from the byte's own bit, since a non-trail high byte is a lead and
+// a non-trail low byte a single. The carry of a lead into the next block
+// depends on the incoming carry only when the whole block is high bytes,
+// which keeps the chain between blocks two instructions long.
 __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
     const unsigned char* data, size_t size, GbkScanState& state,
     GbkCounts& counts) {
+  constexpr unsigned kTopBit = kGbkBlockSize - 1;
+  constexpr unsigned kVectors = kGbkBlockSize / 32;
+  constexpr BlockMask kOddBits = BlockMask(0xAAAAAAAAAAAAAAAAull);
+  if (size < kGbkBlockSize) return 0;
+
   GbkScanState s = state;
   GbkCounts c = counts;
-  size_t done = 0;
-  for (; done + kGbkBlockSize <= size && !s.ended; done += kGbkBlockSize) {
-    BlockBits b{};
-    for (unsigned k = 0; k < kGbkBlockSize / 32; ++k) {
-      const __m256i v = _mm256_loadu_si256(
-          reinterpret_cast<const __m256i*>(data + done + 32 * k));
-      const Avx2Bits part = ClassifyAvx2(v);
-      const unsigned shift = 32 * k;
-      b.high |= BlockMask(part.high) << shift;
-      b.zero |= BlockMask(part.zero) << shift;
-      b.cnLead |= BlockMask(part.cnLead) << shift;
-      b.punctCr |= BlockMask(~part.notPunctCr) << shift;
-      b.cr |= BlockMask(part.cr) << shift;
-      b.lf |= BlockMask(part.lf) << shift;
+  CountBlockAvx2(data, s, c);
+  size_t done = kGbkBlockSize;
+  if (s.ended) {
+    state = s;
+    counts = c;
+    return done;
+  }
+
+  BlockMask trailNext = s.trailNext ? 1 : 0;
+  const BlockMask trailIn = trailNext;
+  BlockMask prevNonTrail = s.afterCr ? 1 : 0;  // with a CR there: counted
+  uint64_t leads = 0, hanzi = 0, puncts = 0, crLfs = 0;
+  const size_t fastFrom = done;
+  bool zero = false;
+  for (; done + kGbkBlockSize <= size; done += kGbkBlockSize) {
+    const unsigned char* p = data + done;
+    __m256i v[kVectors];
+    __m256i least = _mm256_setzero_si256();
+    for (unsigned k = 0; k < kVectors; ++k) {
+      v[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
+      least = k ? _mm256_min_epu8(least, v[k]) : v[k];
     }
-    CountBlock(b, s, c, [](BlockMask m) -> unsigned {
-      if constexpr (sizeof(BlockMask) == 8)
-        return unsigned(__builtin_popcountll(m));
-      else
-        return unsigned(__builtin_popcount(m));
-    });
+    least = _mm256_cmpeq_epi8(least, _mm256_setzero_si256());
+    if (!_mm256_testz_si256(least, least)) {
+      zero = true;
+      break;
+    }
+
+    BlockMask high = 0, counted = 0, crLf = 0;
+    for (unsigned k = 0; k < kVectors; ++k) {
+      const __m256i before =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k - 1));
+      const __m256i pair =
+          _mm256_and_si256(_mm256_cmpeq_epi8(v[k], _mm256_set1_epi8('\n')),
+                           _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\r')));
+      const unsigned shift = 32 * k;
+      high |= BlockMask(uint32_t(_mm256_movemask_epi8(v[k]))) << shift;
+      counted |= BlockMask(uint32_t(_mm256_movemask_epi8(
+                     ClassCountedAvx2(v[k])))) << shift;
+      crLf |= BlockMask(uint32_t(_mm256_movemask_epi8(pair))) << shift;
+    }
+
+    // Leads and trails as if no trail came in, then flipped over the first
+    // run of high bytes and the byte after it when one did.
+    const BlockMask code0 = (((high << 1) | kOddBits) - high) ^ kOddBits;
+    const BlockMask firstRun = high ^ (high + 1);
+    const BlockMask trail =
+        code0 ^ high ^ (firstRun & (BlockMask(0) - trailNext));
+    const BlockMask lead = high & ~trail;
+    const BlockMask single = ~(high | trail);
+    trailNext = ((code0 & high) >> kTopBit) |
+                (trailNext & BlockMask(high == BlockMask(~BlockMask(0))));
+    leads += Popcnt(lead);
+    hanzi += Popcnt(counted & lead);
+    puncts += Popcnt(counted & single);
+    crLfs += Popcnt(crLf & ((~trail << 1) | prevNonTrail));
+    prevNonTrail = ~trail >> kTopBit;
+  }
+
+  // Every lead has its trail, in this stretch or just after it.
+  const uint64_t trails = leads + trailIn - trailNext;
+  const uint64_t singles = (done - fastFrom) - trails - leads;
+  c.cnChars += hanzi;
+  c.cnPunct += leads - hanzi;
+  c.enPunct += puncts;
+  c.enChars += singles - puncts - crLfs;
+  s.trailNext = trailNext != 0;
+  s.afterCr = prevNonTrail && data[done - 1] == '\r';
+  if (zero) {
+    CountBlockAvx2(data + done, s, c);  // ends the text
+    done += kGbkBlockSize;
   }
   state = s;
   counts = c;

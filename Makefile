@@ -1,0 +1,83 @@
+# Every target installs what it needs first (scripts/setup.sh, quick when
+# all is there). The Windows tests run the build this host can execute
+# under Wine: the 32-bit product, or its 64-bit twin on kernels without
+# 32-bit support (scripts/wine-arch).
+BUILD  := build
+JOBS   ?= $(shell nproc)
+CONFIG  = cmake -S . -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release
+WINENV  = scripts/wine-env.sh
+FUZZ_SECONDS ?= 180
+
+.PHONY: all setup native asan win32 win64 test test-native test-windows run \
+        dist bench fuzz screenshot clean
+
+all: native win32
+
+setup:
+	@scripts/setup.sh
+
+native: setup
+	@$(CONFIG) -B $(BUILD)/native >/dev/null
+	@cmake --build $(BUILD)/native -j$(JOBS)
+
+asan: setup
+	@$(CONFIG) -B $(BUILD)/asan -DVX_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+	@cmake --build $(BUILD)/asan -j$(JOBS)
+
+# The product. Its tests are built only where this host can run them.
+win32: setup
+	@$(CONFIG) -B $(BUILD)/win32 --toolchain cmake/mingw-i686.cmake \
+	  -DVX_TESTS=$$([ "$$(scripts/wine-arch)" = win32 ] && echo ON || echo OFF) >/dev/null
+	@cmake --build $(BUILD)/win32 -j$(JOBS)
+
+win64: setup
+	@$(CONFIG) -B $(BUILD)/win64 --toolchain cmake/mingw-x86_64.cmake >/dev/null
+	@cmake --build $(BUILD)/win64 -j$(JOBS)
+
+test: test-native test-windows
+
+test-native: native asan
+	ctest --test-dir $(BUILD)/native --output-on-failure
+	ctest --test-dir $(BUILD)/asan --output-on-failure
+
+test-windows: win32
+	@arch=$$(scripts/wine-arch); \
+	if [ "$$arch" = win64 ]; then \
+	  echo "This kernel runs no 32-bit programs: the Windows tests run the 64-bit build."; \
+	  $(MAKE) --no-print-directory win64 || exit 1; \
+	fi; \
+	$(WINENV) --own-display ctest --test-dir $(BUILD)/$$arch --output-on-failure
+
+run: win32
+	@arch=$$(scripts/wine-arch); [ "$$arch" = win32 ] || $(MAKE) --no-print-directory win64; \
+	$(WINENV) scripts/wine $(BUILD)/$$arch/app/Vantorix.exe
+
+dist: win32
+	@mkdir -p dist
+	cp $(BUILD)/win32/app/Vantorix.exe dist/Vantorix.exe
+
+# Native figures first: the Windows benchmark states its ratio against the
+# same memchr bandwidth.
+bench: native
+	$(BUILD)/native/bench/scan_bench --memchr_out=$(BUILD)/native/bench/memchr.txt
+	@arch=$$(scripts/wine-arch); $(MAKE) --no-print-directory $$arch || exit 1; \
+	$(WINENV) --own-display scripts/wine $(BUILD)/$$arch/bench/scan_bench_win.exe \
+	  $(BUILD)/native/bench/memchr.txt
+
+# Not part of test: runs for FUZZ_SECONDS, keeping its corpus between runs.
+FUZZ_SOURCES = fuzz/gbk_scan_fuzz.cpp engine/gbk_scan.cpp engine/gbk_scan_x86.cpp \
+  engine/app_state.cpp engine/format_count.cpp engine/recount.cpp engine/text_tally.cpp
+fuzz:
+	@scripts/setup.sh fuzz
+	@mkdir -p $(BUILD)/fuzz/corpus
+	clang++ -std=c++17 -O2 -g -I. -fsanitize=fuzzer,address,undefined \
+	  -fno-sanitize-recover=all $(FUZZ_SOURCES) -o $(BUILD)/fuzz/gbk_scan_fuzz
+	$(BUILD)/fuzz/gbk_scan_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -print_final_stats=1 $(BUILD)/fuzz/corpus
+
+screenshot: win32
+	@arch=$$(scripts/wine-arch); [ "$$arch" = win32 ] || $(MAKE) --no-print-directory win64; \
+	$(WINENV) --own-display scripts/screenshot.sh $(BUILD)/$$arch/app/Vantorix.exe docs/screenshot.png
+
+clean:
+	rm -rf $(BUILD) dist

@@ -1,0 +1,13 @@
+#include "app/count_app.h"
+
+#include "ui/count_dlg.h"
+
+CCountApp theApp;
+
+BOOL CCountApp::InitInstance() {
+  CCountDlg dialog;
+  m_pMainWnd = &dialog;
+  dialog.DoModal();
+  m_pMainWnd = nullptr;
+  return FALSE;  // no message loop of our own: the process ends here
+}

@@ -1,0 +1,78 @@
+#pragma once
+// Drives the real Vantorix.exe from outside, as a user would: starts it,
+// finds its window, reads and works its controls through window messages,
+// answers its message boxes and closes it.
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Where the program under test and its files are.
+std::string ProgramPath();      // the built Vantorix.exe, a Windows path
+std::string TempFolder();       // the user's temporary folder, with '\'
+
+// The user's settings, as the program keeps them.
+void DeleteAllSettings();
+void StoreSetting(const char* subkey, const char* valueName, const char* text);
+// The stored text, or "<none>" when absent.
+std::string StoredSetting(const char* subkey, const char* valueName);
+
+// Polls `done` every 20 ms until it holds or `timeoutMs` passes.
+template <class Condition>
+bool WaitFor(Condition done, DWORD timeoutMs = 5000) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    if (done()) return true;
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(20);
+  }
+}
+
+class Program {
+ public:
+  // Starts `path` (default: ProgramPath()) and waits for its main window;
+  // message boxes shown during start-up are left for the test to answer.
+  explicit Program(const std::string& path = ProgramPath());
+  ~Program();  // closes the program if it still runs
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+
+  bool Started() const { return window_ != nullptr; }
+  HWND Window() const { return window_; }
+  DWORD ProcessId() const { return info_.dwProcessId; }
+  bool WaitForMainWindow(DWORD timeoutMs = 15000);
+
+  HWND Control(int id) const;
+  std::string Text(int id) const;
+  void SetText(int id, const char* text);
+  bool Checked(int id) const;
+  bool Visible(int id) const;
+  bool Enabled(int id) const;
+  void Click(int id);
+  // Picks a mode-list entry the way a user does: the list notifies.
+  void SelectMode(int index);
+  int SelectedMode() const;
+  void PressKey(UINT virtualKey);
+  void SysCommand(UINT command);
+  RECT WindowRect() const;
+  bool Topmost() const;
+
+  // A message box of this program, its text and answering it.
+  HWND WaitForMessageBox(DWORD timeoutMs = 10000) const;
+  static std::string MessageBoxText(HWND box);
+  static std::string WindowCaption(HWND window);
+  static void Answer(HWND box, int button);
+
+  // Closes the main window (the close box) and waits for the process to end.
+  bool Close(DWORD timeoutMs = 10000);
+  bool WaitForExit(DWORD timeoutMs = 10000);
+  DWORD ExitCode() const;
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+  HWND window_ = nullptr;
+};
+
+// Puts a text on the clipboard as CF_TEXT, from this process.
+bool PutClipboardText(const std::string& text);

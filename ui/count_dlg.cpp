@@ -1,0 +1,218 @@
+#include "ui/count_dlg.h"
+
+#include <cstdlib>
+#include <iterator>
+#include <string>
+
+#include "app/integrity.h"
+#include "engine/recount.h"
+#include "framework/message_box.h"
+#include "framework/win_app.h"
+#include "res/resource.h"
+#include "settings/settings_store.h"
+#include "skin/skin_loader.h"
+#include "sources/clipboard_reader.h"
+#include "sources/editor_sampler.h"
+#include "sources/file_reader.h"
+#include "ui/main_window.h"
+
+const MessageEntry CCountDlg::kMessageMap[] = {
+    map::SysCommand<&CCountDlg::OnSysCommand>(),
+    map::Paint<&CCountDlg::OnPaint>(),
+    map::QueryDragIcon<&CCountDlg::OnQueryDragIcon>(),
+    map::Clicked<IDC_FREQ_CHECK, &CCountDlg::OnFrequencyCheck>(),
+    map::EditChanged<IDC_FREQ_EDIT, &CCountDlg::OnFrequencyChange>(),
+    map::ClickedWithId<IDC_CN_CHARS_CHECK, &CCountDlg::OnCategoryCheck>(),
+    map::ClickedWithId<IDC_CN_PUNCT_CHECK, &CCountDlg::OnCategoryCheck>(),
+    map::ClickedWithId<IDC_EN_CHARS_CHECK, &CCountDlg::OnCategoryCheck>(),
+    map::ClickedWithId<IDC_EN_PUNCT_CHECK, &CCountDlg::OnCategoryCheck>(),
+    map::Clicked<IDC_TOPMOST_ON, &CCountDlg::OnTopmostOn>(),
+    map::Clicked<IDC_TOPMOST_OFF, &CCountDlg::OnTopmostOff>(),
+    map::SelChange<IDC_MODE_COMBO, &CCountDlg::OnModeChange>(),
+    map::DrawClipboard<&CCountDlg::OnDrawClipboard>(),
+    map::ChangeCbChain<&CCountDlg::OnChangeCbChain>(),
+    map::Move<&CCountDlg::OnMove>(),
+    map::DropFiles<&CCountDlg::OnDropFiles>(),
+    map::CtlColor<&CCountDlg::OnCtlColor>(),
+    map::Clicked<IDC_COMPACT_BUTTON, &CCountDlg::OnCompactButton>(),
+    map::Destroy<&CCountDlg::OnDestroy>(),
+};
+const size_t CCountDlg::kMessageMapSize = std::size(CCountDlg::kMessageMap);
+
+namespace {
+
+void WriteToMainDialog(int id, const char* text) {
+  if (g_mainDlg) g_mainDlg->SetDlgItemText(id, text);
+}
+
+}  // namespace
+
+CCountDlg::CCountDlg() : CDialog(IDD_MAIN) {
+  m_hIcon = LoadIconA(AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleA(nullptr),
+                      MAKEINTRESOURCEA(IDR_MAINFRAME));
+  g_mainDlg = this;
+  SetSlotSink(WriteToMainDialog);
+}
+
+CCountDlg::~CCountDlg() {
+  SetSlotSink(nullptr);
+  if (g_mainDlg == this) g_mainDlg = nullptr;
+}
+
+BOOL CCountDlg::OnInitDialog() {
+  CDialog::OnInitDialog();
+  SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_hIcon));
+  SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_hIcon));
+  ApplySkin(*this);
+  SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, 0);
+  ShowZeroResults();
+  CheckDlgButton(IDC_TOPMOST_ON, BST_CHECKED);
+  CheckDlgButton(IDC_CN_CHARS_CHECK, BST_CHECKED);
+  CheckDlgButton(IDC_EN_CHARS_CHECK, BST_CHECKED);
+  SetTopmost(true);
+  m_nextClipboardViewer = SetClipboardViewer(m_hWnd);
+  RECT window;
+  GetWindowRect(m_hWnd, &window);
+  g_normalWidth = window.right - window.left;
+  g_normalHeight = window.bottom - window.top;
+  RestoreWindowPosition();
+  RestoreMode();
+  char frequency[100];
+  AccessSetting("Read", SETTING_FREQUENCY, SETTING_FREQUENCY, frequency);
+  SetDlgItemText(IDC_FREQ_EDIT, frequency);  // OnFrequencyChange checks it
+  // Sampling starts at the default pace whatever was restored; the stored
+  // interval takes over once the mode or frequency controls are used.
+  StopSampling();
+  StartSampling(kDefaultIntervalMs);
+  RestoreCategoryTicks();
+  Recount(nullptr, 0);
+  RestoreTopmost();
+  SetDlgItemText(IDC_STATUS, kHintText);
+  if (!ProgramFileIsIntact()) {
+    AfxMessageBox(kAlteredProgramWarning, MB_OK | MB_ICONSTOP);
+    EndDialog(IDCANCEL);
+  }
+  return TRUE;
+}
+
+void CCountDlg::RestoreWindowPosition() {
+  char x[100], y[100];
+  AccessSetting("Read", SETTING_WINDOW_X, SETTING_WINDOW_X, x);
+  AccessSetting("Read", SETTING_WINDOW_Y, SETTING_WINDOW_Y, y);
+  const POINT stored = {std::atoi(x), std::atoi(y)};
+  if (stored.x > 0 && stored.y > 0 && IsOnSomeMonitor(stored, g_normalWidth, g_normalHeight))
+    SetWindowPos(m_hWnd, nullptr, stored.x, stored.y, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void CCountDlg::RestoreMode() {
+  char text[100];
+  AccessSetting("Read", SETTING_MODE, SETTING_MODE, text);
+  int mode = std::atoi(text);
+  if (mode < 0) mode = 0;
+  SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, WPARAM(mode));
+  SendMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE),
+               LPARAM(GetDlgItem(IDC_MODE_COMBO)));
+}
+
+void CCountDlg::RestoreCategoryTicks() {
+  for (const CategoryBox& box : kCategoryBoxes) {
+    char text[100];
+    AccessSetting("Read", box.subkey, SETTING_ENABLED, text);
+    const std::string stored = text;
+    if (stored == "Yes") {
+      *box.flag = 1;
+      CheckDlgButton(box.id, BST_CHECKED);
+    } else if (box.tickedByDefault) {
+      if (stored == "No") {
+        *box.flag = 0;
+        CheckDlgButton(box.id, BST_UNCHECKED);
+      }
+    } else {
+      CheckDlgButton(box.id, BST_UNCHECKED);
+    }
+  }
+}
+
+void CCountDlg::RestoreTopmost() {
+  char text[100];
+  AccessSetting("Read", SETTING_TOPMOST, SETTING_ENABLED, text);
+  const std::string stored = text;
+  if (stored == "No") {
+    SetTopmost(false);
+    CheckDlgButton(IDC_TOPMOST_ON, BST_UNCHECKED);
+    CheckDlgButton(IDC_TOPMOST_OFF, BST_CHECKED);
+  } else {
+    SetTopmost(true);
+    if (stored == "Yes") CheckDlgButton(IDC_TOPMOST_ON, BST_CHECKED);
+  }
+}
+
+void CCountDlg::StartSampling(int intervalMs) {
+  if (!SetTimer(m_hWnd, kSamplingTimer, UINT(intervalMs), SampleForegroundEditor))
+    SetDlgItemText(IDC_STATUS, "无法启动计算定时器");
+}
+
+void CCountDlg::StopSampling() { KillTimer(m_hWnd, kSamplingTimer); }
+
+int CCountDlg::SelectedMode() {
+  return int(SendDlgItemMessage(IDC_MODE_COMBO, CB_GETCURSEL));
+}
+
+void CCountDlg::SetTopmost(bool topmost) {
+  SetWindowPos(m_hWnd, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+// Clipboard viewer chain: count while watching, and do our part of the
+// chain: pass every notification on, follow the chain's changes, and leave
+// it when the window goes.
+void CCountDlg::OnDrawClipboard() {
+  Default();
+  if (m_nextClipboardViewer)
+    SendMessageA(m_nextClipboardViewer, WM_DRAWCLIPBOARD, 0, 0);
+  if (g_clipboardWatch) CountClipboardText();
+}
+
+void CCountDlg::OnChangeCbChain(HWND removed, HWND next) {
+  if (removed == m_nextClipboardViewer)
+    m_nextClipboardViewer = next;
+  else if (m_nextClipboardViewer)
+    SendMessageA(m_nextClipboardViewer, WM_CHANGECBCHAIN, WPARAM(removed), LPARAM(next));
+}
+
+void CCountDlg::OnDestroy() {
+  ChangeClipboardChain(m_hWnd, m_nextClipboardViewer);
+  m_nextClipboardViewer = nullptr;
+  StopSampling();
+  Default();
+}
+
+void CCountDlg::OnDropFiles(HDROP drop) {
+  StopSampling();
+  g_clipboardWatch = 0;
+  EnableDlgItem(IDC_FREQ_EDIT, false);
+  EnableDlgItem(IDC_FREQ_CHECK, false);
+  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  for (UINT i = 0; i < count; ++i) {
+    std::string path(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
+    path.resize(DragQueryFileA(drop, i, &path[0], UINT(path.size())));
+    AnalyzeFile(path.c_str());
+    SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, 2);  // no notification
+  }
+  DragFinish(drop);
+  Default();
+}
+
+HBRUSH CCountDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
+  const HBRUSH base = HBRUSH(Default());
+  const int id = GetDlgCtrlID(control);
+  if (kind == CTLCOLOR_EDIT && (id == IDC_COMPACT_TOTAL || id == IDC_TOTAL_EDIT)) {
+    SetTextColor(dc, RGB(0, 0, 255));
+    SetBkColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    // The base brush, not none: an edit given no brush asks the default
+    // handling, which would put the text colour back to black.
+  }
+  return base;
+}

@@ -1,0 +1,51 @@
+#pragma once
+// The main dialog: the whole user interface of Vantorix.
+
+#include <windows.h>
+
+#include "framework/dialog.h"
+
+class CCountDlg : public CDialog {
+ public:
+  CCountDlg();
+  ~CCountDlg() override;
+
+  // Compact mode: a 129-pixel strip showing only the total.
+  void SetCompactMode(int enable);
+  void ToggleCompactMode();
+
+ protected:
+  BOOL OnInitDialog() override;
+
+  // Message handlers, in the order of the message map.
+  void OnSysCommand(UINT id, LPARAM param);
+  void OnPaint();
+  HICON OnQueryDragIcon();
+  void OnFrequencyCheck();
+  void OnFrequencyChange();
+  void OnCategoryCheck(UINT box);
+  void OnTopmostOn();
+  void OnTopmostOff();
+  void OnModeChange();
+  void OnDrawClipboard();
+  void OnChangeCbChain(HWND removed, HWND next);
+  void OnMove(int x, int y);
+  void OnDropFiles(HDROP drop);
+  HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
+  void OnCompactButton();
+  void OnDestroy();
+  DECLARE_MESSAGE_MAP()
+
+ private:
+  void RestoreWindowPosition();
+  void RestoreMode();
+  void RestoreCategoryTicks();
+  void RestoreTopmost();
+  void StartSampling(int intervalMs);
+  void StopSampling();
+  int SelectedMode();
+  void SetTopmost(bool topmost);
+
+  HICON m_hIcon;
+  HWND m_nextClipboardViewer = nullptr;
+};

@@ -1,0 +1,35 @@
+#pragma once
+// Constants and tables the main dialog's parts share.
+
+#include <windows.h>
+
+#include "engine/app_state.h"
+#include "res/resource.h"
+#include "settings/settings_store.h"
+
+// The sampling timer of the foreground editor.
+constexpr UINT_PTR kSamplingTimer = 0;
+constexpr int kDefaultIntervalMs = 100;
+// The longest interval the timer accepts.
+constexpr int kMaxIntervalMs = 0x7FFFFFFF;  // USER_TIMER_MAXIMUM
+
+#define kHintText "【拖拽txt文件到界面也可得到结果】"
+#define kAlteredProgramWarning \
+  "Vantorix 程序文件已被改动，可能已损坏或被篡改。\n为安全起见，程序将退出，请重新获取 Vantorix。"
+
+// The category tick boxes, their flags and settings.
+struct CategoryBox {
+  int id;
+  int* flag;
+  const char* subkey;
+  bool tickedByDefault;
+};
+extern const CategoryBox kCategoryBoxes[4];
+
+// Compact strip geometry, in pixels.
+constexpr int kCompactWidth = 129;
+constexpr int kCompactTotalHeight = 20;
+int CompactOffset();
+
+// True when a window of that size at `topLeft` would show on some monitor.
+bool IsOnSomeMonitor(POINT topLeft, int width, int height);

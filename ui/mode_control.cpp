@@ -1,0 +1,105 @@
+// Calculation modes, the sampling frequency and the category ticks.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "engine/recount.h"
+#include "sources/clipboard_reader.h"
+#include "sources/file_reader.h"
+#include "ui/count_dlg.h"
+#include "ui/main_window.h"
+
+const CategoryBox kCategoryBoxes[4] = {
+    {IDC_CN_CHARS_CHECK, &g_cnCharsOn, SETTING_CN_CHARS, true},
+    {IDC_CN_PUNCT_CHECK, &g_cnPunctOn, SETTING_CN_PUNCT, false},
+    {IDC_EN_CHARS_CHECK, &g_enCharsOn, SETTING_EN_CHARS, true},
+    {IDC_EN_PUNCT_CHECK, &g_enPunctOn, SETTING_EN_PUNCT, false},
+};
+
+void CCountDlg::OnModeChange() {
+  const int mode = SelectedMode();
+  ShowZeroResults();
+  SetDlgItemText(IDC_STATUS, kHintText);
+  StopSampling();
+  g_clipboardWatch = 0;
+  switch (mode) {
+    case 0:
+      if (IsDlgButtonChecked(IDC_FREQ_CHECK)) EnableDlgItem(IDC_FREQ_EDIT, true);
+      EnableDlgItem(IDC_FREQ_CHECK, true);
+      StartSampling(g_intervalMs);
+      break;
+    case 1:
+      EnableDlgItem(IDC_FREQ_EDIT, false);
+      EnableDlgItem(IDC_FREQ_CHECK, false);
+      g_clipboardWatch = 1;
+      CountClipboardText();
+      break;
+    case 2:
+      EnableDlgItem(IDC_FREQ_EDIT, false);
+      EnableDlgItem(IDC_FREQ_CHECK, false);
+      ChooseAndAnalyzeFile();
+      break;
+    default:
+      break;
+  }
+}
+
+void CCountDlg::OnFrequencyCheck() {
+  StopSampling();
+  g_clipboardWatch = 0;
+  if (IsDlgButtonChecked(IDC_FREQ_CHECK)) {
+    char stored[20];
+    AccessSetting("Read", SETTING_FREQUENCY, SETTING_FREQUENCY, stored);
+    SetDlgItemText(IDC_FREQ_EDIT, stored);  // OnFrequencyChange checks it
+    EnableDlgItem(IDC_FREQ_EDIT, true);
+  } else {
+    g_intervalMs = kDefaultIntervalMs;
+    EnableDlgItem(IDC_FREQ_EDIT, false);
+  }
+  const int mode = SelectedMode();
+  if (mode == 0) StartSampling(g_intervalMs);
+  if (mode == 1) g_clipboardWatch = 1;
+}
+
+// Any change of the frequency text, typed or set by the program. Setting
+// the box from here runs this handler again, once, before the outer run
+// writes its own status text.
+void CCountDlg::OnFrequencyChange() {
+  StopSampling();
+  const std::string text = GetDlgItemText(IDC_FREQ_EDIT).substr(0, 259);
+  const double ms = std::atof(text.c_str()) * 1000.0;
+  if (!(ms >= kDefaultIntervalMs)) {  // also NaN
+    SetDlgItemText(IDC_FREQ_EDIT, "0.1");
+    SetDlgItemText(IDC_STATUS, "计算频率不允许低于0.1");
+    return;
+  }
+  if (ms > double(kMaxIntervalMs)) {
+    char capped[32];
+    std::snprintf(capped, sizeof capped, "%d.%03d", kMaxIntervalMs / 1000,
+                  kMaxIntervalMs % 1000);
+    SetDlgItemText(IDC_FREQ_EDIT, capped);
+    char status[100];
+    std::snprintf(status, sizeof status, "计算频率过大，已改为最大值%s", capped);
+    SetDlgItemText(IDC_STATUS, status);
+    return;
+  }
+  g_intervalMs = int(ms);
+  char stored[MAX_PATH];
+  lstrcpynA(stored, text.c_str(), sizeof stored);
+  AccessSetting("Write", SETTING_FREQUENCY, SETTING_FREQUENCY, stored);
+  const int mode = SelectedMode();
+  if (mode == 0) StartSampling(g_intervalMs);
+  if (mode == 1) g_clipboardWatch = 1;
+  SetDlgItemText(IDC_STATUS, "更改计算频率生效");
+}
+
+void CCountDlg::OnCategoryCheck(UINT id) {
+  for (const CategoryBox& box : kCategoryBoxes) {
+    if (box.id != int(id)) continue;
+    *box.flag = IsDlgButtonChecked(box.id) ? 1 : 0;
+    char text[32];
+    lstrcpynA(text, *box.flag ? "Yes" : "No", sizeof text);
+    AccessSetting("Write", box.subkey, SETTING_ENABLED, text);
+    Recount(nullptr, 0);
+  }
+}

@@ -1,0 +1,109 @@
+// Compact mode, the topmost choice, the remembered position, the minimised
+// icon, the About box and the blue totals.
+#include <cstdio>
+#include <cstdlib>
+
+#include "framework/paint_dc.h"
+#include "ui/about_dlg.h"
+#include "ui/count_dlg.h"
+#include "ui/main_window.h"
+
+int CompactOffset() { return g_compactHeight == 42 ? 105 : 115; }
+
+bool IsOnSomeMonitor(POINT topLeft, int width, int height) {
+  const RECT window = {topLeft.x, topLeft.y, topLeft.x + width, topLeft.y + height};
+  return MonitorFromRect(&window, MONITOR_DEFAULTTONULL) != nullptr;
+}
+
+void CCountDlg::SetCompactMode(int enable) {
+  char x[20], y[20];
+  AccessSetting("Read", SETTING_WINDOW_X, SETTING_WINDOW_X, x);
+  AccessSetting("Read", SETTING_WINDOW_Y, SETTING_WINDOW_Y, y);
+  const int left = std::atoi(x), top = std::atoi(y);
+  if (enable) {
+    MoveWindow(m_hWnd, left + CompactOffset(), top, kCompactWidth, g_compactHeight, TRUE);
+    SetTopmost(true);
+    ShowDlgItem(IDC_COMPACT_TOTAL, true);
+    MoveDlgItem(IDC_COMPACT_TOTAL, -6, 0, kCompactWidth, kCompactTotalHeight);
+    ShowDlgItem(IDC_RESULT_GROUP, false);
+  } else {
+    MoveWindow(m_hWnd, left, top, g_normalWidth, g_normalHeight, TRUE);
+    ShowDlgItem(IDC_RESULT_GROUP, true);
+    ShowDlgItem(IDC_COMPACT_TOTAL, false);
+    if (!IsDlgButtonChecked(IDC_TOPMOST_ON)) SetTopmost(false);
+  }
+}
+
+// The flag changes before the move: the move reaches OnMove at once, and
+// OnMove must know which window's edge it is storing.
+void CCountDlg::ToggleCompactMode() {
+  if (g_normalMode == 1) {
+    g_normalMode = 0;
+    SetCompactMode(1);
+  } else {
+    g_normalMode = 1;
+    SetCompactMode(0);
+  }
+}
+
+void CCountDlg::OnSysCommand(UINT id, LPARAM) {
+  const UINT command = id & 0xFFF0;
+  if (command == IDM_ABOUTBOX) {
+    CAboutDlg about;
+    about.DoModal();
+  } else if (command == SC_MAXIMIZE) {
+    ToggleCompactMode();
+  } else {
+    Default();
+  }
+}
+
+void CCountDlg::OnCompactButton() { ToggleCompactMode(); }
+
+void CCountDlg::OnTopmostOn() {
+  SetTopmost(true);
+  char text[32] = "Yes";
+  AccessSetting("Write", SETTING_TOPMOST, SETTING_ENABLED, text);
+}
+
+void CCountDlg::OnTopmostOff() {
+  SetTopmost(false);
+  char text[32] = "No";
+  AccessSetting("Write", SETTING_TOPMOST, SETTING_ENABLED, text);
+}
+
+// Stores the full window's left edge, also while the compact strip moves.
+void CCountDlg::OnMove(int, int) {
+  Default();
+  RECT window;
+  GetWindowRect(m_hWnd, &window);
+  char text[100];
+  if (window.left != g_lastX) {
+    g_lastX = window.left;
+    if (g_normalMode == 0) g_lastX = window.left - CompactOffset();
+    std::snprintf(text, sizeof text, "%d", g_lastX);
+    AccessSetting("Write", SETTING_WINDOW_X, SETTING_WINDOW_X, text);
+  }
+  if (window.top != g_lastY) {
+    g_lastY = window.top;
+    std::snprintf(text, sizeof text, "%d", g_lastY);
+    AccessSetting("Write", SETTING_WINDOW_Y, SETTING_WINDOW_Y, text);
+  }
+}
+
+void CCountDlg::OnPaint() {
+  if (!IsIconic(m_hWnd)) {
+    Default();
+    return;
+  }
+  CPaintDC dc(m_hWnd);
+  SendMessageA(m_hWnd, WM_ICONERASEBKGND, WPARAM(dc.GetSafeHdc()), 0);
+  const int iconWidth = GetSystemMetrics(SM_CXICON);
+  const int iconHeight = GetSystemMetrics(SM_CYICON);
+  RECT client;
+  GetClientRect(m_hWnd, &client);
+  DrawIcon(dc.GetSafeHdc(), (client.right - iconWidth + 1) / 2,
+           (client.bottom - iconHeight + 1) / 2, m_hIcon);
+}
+
+HICON CCountDlg::OnQueryDragIcon() { return m_hIcon; }
