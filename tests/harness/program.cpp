@@ -1,5 +1,8 @@
 #include "tests/harness/program.h"
 
+#include <shellapi.h>
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -61,14 +64,14 @@ std::string StoredSetting(const char* subkey, const char* valueName) {
   return status == ERROR_SUCCESS ? std::string(data) : "<none>";
 }
 
-Program::Program(const std::string& path) {
+Program::Program(const std::string& path, bool waitForWindow) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
   std::string commandLine = "\"" + path + "\"";
   if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
                       nullptr, nullptr, &startup, &info_))
     return;
-  WaitForMainWindow();
+  if (waitForWindow) WaitForMainWindow();
 }
 
 Program::~Program() {
@@ -142,13 +145,27 @@ bool Program::Topmost() const {
   return (GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
-HWND Program::WaitForMessageBox(DWORD timeoutMs) const {
-  HWND box = nullptr;
+std::vector<std::string> Program::Slots() const {
+  std::vector<std::string> slots;
+  for (int id : {1011, 1012, 1013, 1014, 1015, 1020}) slots.push_back(Text(id));
+  return slots;
+}
+
+bool Program::WaitForStatus(const std::string& text, DWORD timeoutMs) const {
+  return WaitFor([&] { return Text(1016) == text; }, timeoutMs);
+}
+
+HWND Program::WaitForDialog(const char* caption, DWORD timeoutMs) const {
+  HWND dialog = nullptr;
   WaitFor([&] {
-    box = FindWindowOf(info_.dwProcessId, nullptr, window_);
-    return box != nullptr;
+    dialog = FindWindowOf(info_.dwProcessId, caption, window_);
+    return dialog != nullptr;
   }, timeoutMs);
-  return box;
+  return dialog;
+}
+
+HWND Program::WaitForMessageBox(DWORD timeoutMs) const {
+  return WaitForDialog(nullptr, timeoutMs);
 }
 
 std::string Program::MessageBoxText(HWND box) {
@@ -206,3 +223,89 @@ bool PutClipboardText(const std::string& text) {
   CloseClipboard();
   return ok;
 }
+
+bool PutClipboardImage() {
+  for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
+  EmptyClipboard();
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
+  ReleaseDC(nullptr, screen);
+  const bool ok = SetClipboardData(CF_BITMAP, bitmap) != nullptr;
+  CloseClipboard();
+  return ok;
+}
+
+bool ChooseInFileDialog(const Program& program, const std::string& path) {
+  HWND dialog = program.WaitForDialog("请选择文件");
+  if (!dialog) return false;
+  const int kFileNameBox = 0x47c;  // the file name combo box (cmb13)
+  SetDlgItemTextA(dialog, kFileNameBox, path.c_str());
+  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  return true;
+}
+
+bool DropFiles(const Program& program, const std::vector<std::string>& paths) {
+  // DROPFILES, then each ANSI path with its 0, then a final 0.
+  std::string block(sizeof(DROPFILES), '\0');
+  DROPFILES header = {};
+  header.pFiles = sizeof(DROPFILES);
+  std::memcpy(&block[0], &header, sizeof header);
+  for (const std::string& path : paths) block += path + '\0';
+  block += '\0';
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, program.ProcessId());
+  if (!process) return false;
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
+                                PAGE_READWRITE);
+  const bool written = remote && WriteProcessMemory(process, remote, block.data(), block.size(),
+                                                    nullptr);
+  CloseHandle(process);
+  return written && PostMessageA(program.Window(), WM_DROPFILES, WPARAM(remote), 0);
+}
+
+std::string MakeTempFile(const std::string& name, const std::string& content) {
+  const std::string path = TempFolder() + name;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  DWORD written = 0;
+  WriteFile(file, content.data(), DWORD(content.size()), &written, nullptr);
+  CloseHandle(file);
+  return path;
+}
+
+Notepad::Notepad() {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  char commandLine[] = "notepad.exe";
+  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &info_))
+    return;
+  WaitFor([&] {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+      DWORD pid = 0;
+      GetWindowThreadProcessId(w, &pid);
+      if (pid == info_.dwProcessId && IsWindowVisible(w) &&
+          Program::WindowCaption(w).find(" - 记事本") != std::string::npos) {
+        window_ = w;
+        return true;
+      }
+    }
+    return false;
+  }, 15000);
+}
+
+Notepad::~Notepad() {
+  if (!info_.hProcess) return;
+  TerminateProcess(info_.hProcess, 0);  // no "save changes?" question
+  WaitForSingleObject(info_.hProcess, 5000);
+  CloseHandle(info_.hProcess);
+  CloseHandle(info_.hThread);
+}
+
+void Notepad::SetText(const std::string& text) {
+  SendMessageA(FindWindowExA(window_, nullptr, "Edit", nullptr), WM_SETTEXT, 0,
+               LPARAM(text.c_str()));
+}
+
+void Notepad::BringToFront() { SetForegroundWindow(window_); }
+
+std::string Notepad::Caption() const { return Program::WindowCaption(window_); }

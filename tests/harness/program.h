@@ -33,7 +33,7 @@ class Program {
  public:
   // Starts `path` (default: ProgramPath()) and waits for its main window;
   // message boxes shown during start-up are left for the test to answer.
-  explicit Program(const std::string& path = ProgramPath());
+  explicit Program(const std::string& path = ProgramPath(), bool waitForWindow = true);
   ~Program();  // closes the program if it still runs
   Program(const Program&) = delete;
   Program& operator=(const Program&) = delete;
@@ -58,6 +58,14 @@ class Program {
   RECT WindowRect() const;
   bool Topmost() const;
 
+  // The six result slots, 1011 to 1015 and 1020, in that order.
+  std::vector<std::string> Slots() const;
+  // Waits until the status line shows `text`.
+  bool WaitForStatus(const std::string& text, DWORD timeoutMs = 5000) const;
+
+  // Another dialog of this program (a message box, the file dialog):
+  // with a caption, the one with that caption.
+  HWND WaitForDialog(const char* caption, DWORD timeoutMs = 10000) const;
   // A message box of this program, its text and answering it.
   HWND WaitForMessageBox(DWORD timeoutMs = 10000) const;
   static std::string MessageBoxText(HWND box);
@@ -76,3 +84,29 @@ class Program {
 
 // Puts a text on the clipboard as CF_TEXT, from this process.
 bool PutClipboardText(const std::string& text);
+// Puts a small bitmap, and no text, on the clipboard.
+bool PutClipboardImage();
+
+// Answers the program's open-file dialog with `path`.
+bool ChooseInFileDialog(const Program& program, const std::string& path);
+// Drops files on the program's window as the shell does: the drop's memory
+// must belong to the receiving process, so it is written there.
+bool DropFiles(const Program& program, const std::vector<std::string>& paths);
+
+// Writes a file in the temporary folder; returns its full path.
+std::string MakeTempFile(const std::string& name, const std::string& content);
+
+// Wine's Notepad, started by the test and ended with it.
+class Notepad {
+ public:
+  Notepad();
+  ~Notepad();
+  bool Started() const { return window_ != nullptr; }
+  void SetText(const std::string& text);
+  void BringToFront();
+  std::string Caption() const;
+
+ private:
+  PROCESS_INFORMATION info_ = {};
+  HWND window_ = nullptr;
+};

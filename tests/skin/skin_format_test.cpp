@@ -182,7 +182,7 @@ TEST_F(SkinFileTest, TablesOutsideTheFileAreRejected) {
       {kElementsAt, size - 4, false},        // runs past the end
       {kElementsAt, 0xFFFFFFF0u, false},     // offset + size would wrap
       {kElementsAt, 8, false},               // inside the header
-      {kElementsAt, Get32(good_, kElementsAt) + 2, false},  // misaligned
+      {kMetricsAt, Get32(good_, kMetricsAt) + 2, false},    // misaligned
       {kElementCountAt, 0xFFFF, true},       // more entries than bytes
       {kColorCountAt, 0xFFFF, true},
       {kColorsAt, size, false},

@@ -1,0 +1,133 @@
+// The three text sources, through the real program: files chosen or
+// dropped, the clipboard, and Notepad in the foreground.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/harness/program.h"
+
+namespace {
+
+using Slots = std::vector<std::string>;
+const char kHint[] = "【拖拽txt文件到界面也可得到结果】";
+// 中文，abc 123。 CR LF: 2 hanzi, 2 full-width marks, 6 letters and digits,
+// a space and a line end.
+const char kSample[] = "\xD6\xD0\xCE\xC4\xA3\xAC" "abc 123\xA1\xA3\r\n";
+const Slots kSampleSlots = {"2", "2", "6", "2", "8", "8"};
+
+class TextSources : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteAllSettings();
+    StoreSetting("计算模式", "计算模式", "3");  // start with no mode running
+  }
+};
+
+TEST_F(TextSources, AChosenTxtFileIsCountedWithoutAQuestion) {
+  const std::string path = MakeTempFile("README.TXT", kSample);
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(2);
+  ASSERT_TRUE(ChooseInFileDialog(program, path));
+  EXPECT_TRUE(program.WaitForStatus("README.TXT"));
+  EXPECT_EQ(kSampleSlots, program.Slots());
+}
+
+TEST_F(TextSources, AnotherExtensionAsksFirst) {
+  const std::string path = MakeTempFile("notes.md", kSample);
+  Program program;
+  ASSERT_TRUE(program.Started());
+
+  program.SelectMode(2);
+  ASSERT_TRUE(ChooseInFileDialog(program, path));
+  HWND question = program.WaitForDialog("提示");
+  ASSERT_TRUE(question);
+  EXPECT_EQ("该文件可能不是纯文本格式，是否继续分析？", Program::MessageBoxText(question));
+  Program::Answer(question, IDNO);
+  Sleep(500);
+  EXPECT_EQ(kHint, program.Text(1016));  // No: nothing changed
+  EXPECT_EQ(Slots(6, "0"), program.Slots());
+
+  program.SelectMode(2);
+  ASSERT_TRUE(ChooseInFileDialog(program, path));
+  question = program.WaitForDialog("提示");
+  ASSERT_TRUE(question);
+  Program::Answer(question, IDYES);
+  EXPECT_TRUE(program.WaitForStatus("notes.md"));
+  EXPECT_EQ(kSampleSlots, program.Slots());
+}
+
+TEST_F(TextSources, DroppingTwoFilesCountsBothInTurnWithoutTheFileDialog) {
+  const std::string first = MakeTempFile("first.txt", "abc");
+  const std::string second = MakeTempFile("second.txt", kSample);
+  Program program;
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(DropFiles(program, {first, second}));
+  EXPECT_TRUE(program.WaitForStatus("second.txt"));
+  EXPECT_EQ(kSampleSlots, program.Slots());
+  EXPECT_EQ(2, program.SelectedMode());
+  EXPECT_FALSE(program.WaitForDialog("请选择文件", 500));
+  EXPECT_FALSE(program.Enabled(1003));
+  EXPECT_FALSE(program.Enabled(1004));
+}
+
+TEST_F(TextSources, AFileNameEndingInByte5CShowsWhole) {
+  // "\x95\x5C" is one character whose second byte is the value of '\'.
+  const std::string name = "x\x95\x5C.txt";
+  const std::string path = MakeTempFile(name, "ab");
+  Program program;
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(DropFiles(program, {path}));
+  EXPECT_TRUE(program.WaitForStatus(name));
+}
+
+TEST_F(TextSources, ClipboardModeCountsEachCopiedText) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(1);
+  ASSERT_TRUE(PutClipboardText(kSample));
+  EXPECT_TRUE(program.WaitForStatus(kSample));  // the text itself
+  EXPECT_EQ(kSampleSlots, program.Slots());
+
+  ASSERT_TRUE(PutClipboardImage());  // no text: nothing changes
+  Sleep(500);
+  EXPECT_EQ(kSample, program.Text(1016));
+  EXPECT_EQ(kSampleSlots, program.Slots());
+}
+
+TEST_F(TextSources, OutsideClipboardModeACopyChangesNothingUntilTheModeIsChosen) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(PutClipboardText("abc"));
+  Sleep(500);
+  EXPECT_EQ(kHint, program.Text(1016));
+  EXPECT_EQ(Slots(6, "0"), program.Slots());
+  program.SelectMode(1);  // counts what is already there
+  EXPECT_TRUE(program.WaitForStatus("abc"));
+  EXPECT_EQ("3", program.Text(1013));
+}
+
+TEST_F(TextSources, NotepadInTheForegroundIsCounted) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(0);
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Started());
+  notepad.SetText(kSample);
+  notepad.BringToFront();
+  EXPECT_TRUE(program.WaitForStatus(notepad.Caption()));
+  EXPECT_TRUE(WaitFor([&] { return program.Slots() == kSampleSlots; }));
+
+  notepad.SetText("");  // an empty document gives zeros
+  EXPECT_TRUE(WaitFor([&] { return program.Slots() == Slots(6, "0"); }));
+
+  notepad.SetText("ab");
+  EXPECT_TRUE(WaitFor([&] { return program.Text(1013) == "2"; }));
+  SetForegroundWindow(program.Window());  // not Notepad: results stay
+  notepad.SetText("abcdef");
+  Sleep(500);
+  EXPECT_EQ("2", program.Text(1013));
+}
+
+}  // namespace
