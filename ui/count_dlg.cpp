@@ -110,7 +110,10 @@ void CCountDlg::RestoreMode() {
   AccessSetting("Read", SETTING_MODE, SETTING_MODE, text);
   int mode = std::atoi(text);
   if (mode < 0) mode = 0;
-  SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, WPARAM(mode));
+  // An index past the list leaves it without a selection (not every
+  // system clears it by itself).
+  if (SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, WPARAM(mode)) == CB_ERR)
+    SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, WPARAM(-1));
   SendMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE),
                LPARAM(GetDlgItem(IDC_MODE_COMBO)));
 }

@@ -42,7 +42,7 @@ uint32_t U32(const uint8_t* p) {
 
 bool TableFits(uint32_t offset, size_t count, size_t entry, size_t length) {
   // 64-bit sums: offset + count * entry cannot wrap.
-  return offset >= kSkinHeaderSize && 
+  return offset >= kSkinHeaderSize && offset % 4 == 0 &&
          uint64_t(offset) + uint64_t(count) * entry <= length;
 }
 
