@@ -1,0 +1,43 @@
+#pragma once
+// What the command line needs from the system, implemented once per platform
+// (posix_io.cpp, win32_io.cpp). Everything else is shared.
+
+#include <cstddef>
+#include <memory>
+#include <string>
+
+#include "sources/text_stream.h"
+
+enum class Encoding { kGbk, kUtf8, kUtf16Le, kUtf16Be };
+
+// A ChunkSource that can say why a read returned -1.
+class InputSource : public ChunkSource {
+ public:
+  // Empty until a read has failed.
+  const std::string& Error() const { return error_; }
+
+ protected:
+  std::string error_;
+};
+
+// Opens the file `name` as given, or standard input for "-" (binary on
+// Windows). On failure returns null and sets `error` to the system's words.
+std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& error);
+
+// Reads `raw` (text in `from`, without its byte-order mark) as code page 936,
+// chunk by chunk. A character without a GBK form becomes kNoGbkForm; input
+// that is not well-formed fails the read with an error naming the offset.
+std::unique_ptr<InputSource> MakeGbkConverter(Encoding from, InputSource& raw);
+
+// Sets standard output and error up for writing bytes as they are.
+void InitConsole();
+// Writes text held in the program's own encoding (UTF-8 on Linux, code page
+// 936 on Windows) in the terminal's.
+void WriteOut(const std::string& text);
+void WriteErr(const std::string& text);
+// The line end of the table and JSON outputs.
+extern const char* const kNewline;
+
+// One GBK character (1 or 2 bytes) in the program's own encoding; false when
+// the bytes are no character of code page 936.
+bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out);
