@@ -3,6 +3,7 @@
 // (posix_io.cpp, win32_io.cpp). Everything else is shared.
 
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -26,8 +27,13 @@ std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& err
 
 // Reads `raw` (text in `from`, without its byte-order mark) as code page 936,
 // chunk by chunk. A character without a GBK form becomes kNoGbkForm; input
-// that is not well-formed fails the read with an error naming the offset.
-std::unique_ptr<InputSource> MakeGbkConverter(Encoding from, InputSource& raw);
+// that is not well-formed fails the read with an error naming its offset in
+// the file (`raw` begins at `firstOffset`).
+std::unique_ptr<InputSource> MakeGbkConverter(Encoding from, InputSource& raw,
+                                              uint64_t firstOffset);
+
+// The name of `encoding` in messages.
+const char* EncodingName(Encoding encoding);
 
 // Sets standard output and error up for writing bytes as they are.
 void InitConsole();

@@ -1,21 +1,37 @@
 #!/bin/sh
-# Starts Vantorix on Wine's virtual desktop (which draws window frames, unlike
-# a bare X server), waits for its window and saves a PNG of the desktop.
+# Starts Vantorix and, beside it, Wine's Notepad with a short Chinese text, on
+# Wine's virtual desktop (which draws window frames, unlike a bare X server);
+# once Vantorix has counted the Notepad text, saves a PNG of the desktop.
 # Run through scripts/wine-env.sh --own-display.
 # usage: screenshot.sh PROGRAM.exe OUT.png
 set -eu
 program=$1 out=$2
 here=$(cd "$(dirname "$0")" && pwd)
 mkdir -p "$(dirname "$out")"
-"$here/wine" explorer /desktop=shot,480x420 "$program" >/dev/null 2>&1 &
-pid=$!
-tries=0
-until xwininfo -root -tree 2>/dev/null | grep -q '"Vantorix"'; do
-  tries=$((tries + 1))
-  if [ "$tries" -gt 200 ]; then echo "screenshot: no Vantorix window" >&2; exit 1; fi
-  sleep 0.1
-done
-sleep 2  # let the first paint and a few samples happen
-import -display "$DISPLAY" -window root -crop 480x420+0+0 "$out"
-kill "$pid" 2>/dev/null || true
+sample="$WINEPREFIX/drive_c/users/Public/示例.txt"
+mkdir -p "$(dirname "$sample")"
+printf '春眠不觉晓，处处闻啼鸟。\r\n夜来风雨声，花落知多少。\r\nSpring sleep, 20 lines.\r\n' |
+  iconv -f UTF-8 -t GBK > "$sample"
+
+wait_for_window() {
+  tries=0
+  until xwininfo -root -tree 2>/dev/null | grep -q "$1"; do
+    tries=$((tries + 1))
+    if [ "$tries" -gt 300 ]; then echo "screenshot: no window $1" >&2; exit 1; fi
+    sleep 0.1
+  done
+}
+
+# A first run's settings, with the window placed beside Notepad.
+"$here/wine" reg delete 'HKCU\Vantorix' /f >/dev/null 2>&1 || true
+"$here/wine" reg add 'HKCU\Vantorix\窗口X位置' /v 窗口X位置 /d 458 /f >/dev/null 2>&1
+"$here/wine" reg add 'HKCU\Vantorix\窗口Y位置' /v 窗口Y位置 /d 20 /f >/dev/null 2>&1
+
+"$here/wine" explorer /desktop=shot,760x440 "$program" >/dev/null 2>&1 &
+wait_for_window '"Vantorix"'
+"$here/wine" explorer /desktop=shot notepad.exe 'C:\users\Public\示例.txt' >/dev/null 2>&1 &
+wait_for_window '记事本'
+sleep 3  # a few samples of the Notepad text, and the paint
+import -display "$DISPLAY" -window root -crop 760x440+0+0 "$out"
+"$WINESERVER" -k
 echo "screenshot: $out"

@@ -55,12 +55,18 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   mkdir -p "$WINEPREFIX"
   WINEDLLOVERRIDES="mscoree,mshtml=" "$WINELOADER" wineboot -i >/dev/null 2>&1
   "$WINESERVER" -w
-  # Dialogs ask for the font 宋体 (SimSun); show it with an installed CJK font.
+fi
+# Dialogs ask for the font 宋体 (SimSun); show it with an installed CJK font.
+cjk_font="WenQuanYi Micro Hei"
+if [ "$(cat "$WINEPREFIX/.cjk-font" 2>/dev/null)" != "$cjk_font" ]; then
   for face in 宋体 SimSun 新宋体 NSimSun; do
     "$WINELOADER" reg add 'HKCU\Software\Wine\Fonts\Replacements' \
-      /v "$face" /d "WenQuanYi Zen Hei" /f >/dev/null 2>&1
+      /v "$face" /d "$cjk_font" /f >/dev/null 2>&1
   done
+  # Wine's own fonts (Marlett draws the caption buttons) where it looks.
+  cp -n /usr/share/wine/fonts/*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
   "$WINESERVER" -w
+  echo "$cjk_font" > "$WINEPREFIX/.cjk-font"
 fi
 
 "$WINESERVER" -p

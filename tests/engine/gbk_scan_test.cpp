@@ -158,6 +158,20 @@ TEST(GbkScan, FastKernelEqualsScalarAtEveryLengthAndAlignment) {
       }
 }
 
+// Runs of high bytes longer than a block carry the lead/trail parity from
+// block to block; odd and even runs end differently.
+TEST(GbkScan, LongRunsOfHighBytesPairAcrossBlocks) {
+  for (size_t run = 1; run < 4 * kGbkBlockSize + 3; run += 7)
+    for (size_t prefix = 0; prefix < 3; ++prefix) {
+      const std::string text = std::string(prefix, 'a') + std::string(run, '\xB5') + "xy\r\n";
+      const GbkCounts k = Whole(text);
+      EXPECT_TRUE(Same(Scalar(text), k)) << run << "+" << prefix;
+      EXPECT_EQ((run + 1) / 2, k.cnChars) << run;
+      // An odd run takes the 'x' as its last trail byte.
+      EXPECT_EQ(prefix + (run % 2 ? 1 : 2), k.enChars) << run;
+    }
+}
+
 TEST(GbkScan, RandomPiecesOfRandomBytesEqualTheWhole) {
   std::mt19937 rng(11);
   for (uint32_t seed = 0; seed < 50; ++seed) {

@@ -103,6 +103,24 @@ TEST_F(MainDialog, ModeListHoldsTheThreeModesWithTheirLeadingSpaces) {
   }
 }
 
+TEST_F(MainDialog, TheAboutCommandShowsTheAboutBox) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SysCommand(0x0010);
+  HWND about = program.WaitForDialog("关于 Vantorix");
+  ASSERT_TRUE(about);
+  Program::Answer(about, IDOK);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(about); }));
+  EXPECT_FALSE(program.WaitForExit(300));
+}
+
+TEST_F(MainDialog, TheMinimisedWindowHasTheProgramIcon) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  EXPECT_TRUE(SendMessageA(program.Window(), WM_QUERYDRAGICON, 0, 0));
+  EXPECT_TRUE(SendMessageA(program.Window(), WM_GETICON, ICON_BIG, 0));
+}
+
 TEST_F(MainDialog, EnterDoesNotCloseTheProgramButEscapeDoes) {
   Program program;
   ASSERT_TRUE(program.Started());

@@ -1,0 +1,44 @@
+#pragma once
+// The --explain tally: how often each distinct character occurs, filed under
+// the category the engine gives it. It feeds the text byte by byte through
+// the engine's own scan (ScanGbkScalar) and files each character where that
+// scan counted it, so it cannot disagree with the counts.
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "engine/gbk_scan.h"
+
+enum Category { kCnChars, kCnPunct, kEnChars, kEnPunct, kCategories };
+
+// Keys of the characters: a single byte is its value, a double-byte
+// character lead << 8 | trail; these two stand for what has no byte value.
+constexpr unsigned kCrLfKey = 0x0D0A;  // a CR LF line end, counted once
+inline unsigned LoneLeadKey(unsigned lead) { return 0x100 | lead; }  // no trail
+
+class CharTally {
+ public:
+  CharTally();
+  void Add(const unsigned char* data, size_t size);
+  // Files what still waits for its next byte, at the end of the text.
+  void Finish();
+
+  struct Entry {
+    unsigned key;
+    uint64_t count;
+  };
+  // The characters of `category`, most frequent first (then by key).
+  std::vector<Entry> Of(Category category) const;
+
+ private:
+  void Record(unsigned key, int category);
+
+  GbkScanState state_;
+  int pendingLead_ = -1;  // a lead byte waiting for its trail
+  int leadCategory_ = 0;
+  bool pendingCr_ = false;  // a CR waiting to see whether LF follows
+  int crCategory_ = 0;
+  std::vector<uint64_t> counts_;
+  std::vector<int8_t> category_;
+};

@@ -1,0 +1,27 @@
+#pragma once
+// The command line of vantorix-count.
+
+#include <string>
+#include <vector>
+
+enum class Format { kTable, kCsv, kJson };
+enum class EncodingChoice { kGbk, kUtf8, kUtf16, kUtf16Le, kUtf16Be, kAuto };
+
+struct Options {
+  // The categories of the total; by default those the window ticks on its
+  // first run.
+  bool total[4] = {true, false, true, false};  // indexed by Category
+  Format format = Format::kTable;
+  EncodingChoice encoding = EncodingChoice::kGbk;
+  bool explain = false;
+  bool help = false;
+  bool version = false;
+  std::vector<std::string> files;  // empty: standard input
+};
+
+// Fills `options` from the arguments; returns what is wrong with them, or
+// an empty string.
+std::string ParseOptions(int argc, char** argv, Options& options);
+
+// The names --count takes, indexed by Category.
+extern const char* const kCategoryNames[4];

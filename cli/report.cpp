@@ -1,0 +1,250 @@
+#include "cli/report.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "cli/platform.h"
+#include "engine/format_count.h"
+
+namespace {
+
+const char* const kFieldNames[4] = {"cn_chars", "cn_punct", "en_chars", "en_punct"};
+
+uint64_t Value(const GbkCounts& c, int category) {
+  switch (category) {
+    case kCnChars: return c.cnChars;
+    case kCnPunct: return c.cnPunct;
+    case kEnChars: return c.enChars;
+    default: return c.enPunct;
+  }
+}
+
+// The four counts, then the total of the chosen categories.
+std::vector<uint64_t> Columns(const Options& options, const GbkCounts& c) {
+  std::vector<uint64_t> out;
+  uint64_t total = 0;
+  for (int i = 0; i < 4; ++i) {
+    out.push_back(Value(c, i));
+    if (options.total[i]) total += Value(c, i);
+  }
+  out.push_back(total);
+  return out;
+}
+
+GbkCounts Sum(const std::vector<ReportRow>& rows) {
+  GbkCounts sum;
+  for (const ReportRow& row : rows) {
+    sum.cnChars += row.counts.cnChars;
+    sum.cnPunct += row.counts.cnPunct;
+    sum.enChars += row.counts.enChars;
+    sum.enPunct += row.counts.enPunct;
+  }
+  return sum;
+}
+
+std::string Grouped(uint64_t n) {
+  char text[kCountTextSize];
+  FormatCount(Count(n), text, sizeof text);
+  return text;
+}
+
+std::string Hex(const unsigned char* bytes, size_t size, const char* prefix) {
+  std::string out;
+  char h[8];
+  for (size_t i = 0; i < size; ++i) {
+    std::snprintf(h, sizeof h, "%s%02X", prefix, bytes[i]);
+    out += h;
+  }
+  return out;
+}
+
+// The bytes of a tally key.
+size_t KeyBytes(unsigned key, unsigned char bytes[2]) {
+  if (key == kCrLfKey) {
+    bytes[0] = '\r';
+    bytes[1] = '\n';
+    return 2;
+  }
+  if (key >= 0x8000) {
+    bytes[0] = (unsigned char)(key >> 8);
+    bytes[1] = (unsigned char)key;
+    return 2;
+  }
+  bytes[0] = (unsigned char)key;  // a byte, or a lead without its trail
+  return 1;
+}
+
+// How a character shows in the table: white space and controls by name or
+// escape, bytes that are no character as \x escapes.
+std::string Shown(unsigned key) {
+  unsigned char bytes[2];
+  const size_t size = KeyBytes(key, bytes);
+  if (key == kCrLfKey) return "CR LF";
+  if (key < 0x80) {
+    switch (key) {
+      case ' ': return "SPACE";
+      case '\t': return "TAB";
+      case '\r': return "CR";
+      case '\n': return "LF";
+    }
+    if (key < 0x20 || key == 0x7F) return Hex(bytes, 1, "\\x");
+    return std::string(1, char(key));
+  }
+  std::string text;
+  if (key >= 0x8000 && GbkCharToText(bytes, size, text)) return text;
+  return Hex(bytes, size, "\\x");
+}
+
+std::string JsonString(const std::string& s) {
+  std::string out = "\"";
+  for (unsigned char c : s) {
+    if (c == '"' || c == '\\') {
+      out += '\\';
+      out += char(c);
+    } else if (c < 0x20) {
+      char e[8];
+      std::snprintf(e, sizeof e, "\\u%04x", c);
+      out += e;
+    } else {
+      out += char(c);
+    }
+  }
+  return out + "\"";
+}
+
+std::string CsvField(const std::string& s) {
+  if (s.find_first_of("\",\r\n") == std::string::npos) return s;
+  std::string out = "\"";
+  for (char c : s) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+std::string Padded(const std::string& s, size_t width) {
+  // Widths count bytes: the numbers and headings are ASCII.
+  return std::string(width > s.size() ? width - s.size() : 0, ' ') + s;
+}
+
+std::string Table(const Options& options, const std::vector<ReportRow>& rows,
+                  bool withSums) {
+  std::vector<std::pair<std::string, std::vector<std::string>>> lines;
+  std::vector<std::string> heading(kCategoryNames, kCategoryNames + 4);
+  heading.push_back("total");
+  lines.push_back({"file", heading});
+  auto add = [&](const std::string& name, const GbkCounts& c) {
+    std::vector<std::string> cells;
+    for (uint64_t v : Columns(options, c)) cells.push_back(Grouped(v));
+    lines.push_back({name, cells});
+  };
+  for (const ReportRow& row : rows) add(row.name, row.counts);
+  if (withSums) add("total", Sum(rows));
+
+  std::vector<size_t> width(5, 0);
+  for (const auto& line : lines)
+    for (size_t i = 0; i < 5; ++i) width[i] = std::max(width[i], line.second[i].size());
+  std::string out;
+  for (const auto& line : lines) {
+    for (size_t i = 0; i < 5; ++i) out += Padded(line.second[i], width[i]) + "  ";
+    out += line.first + kNewline;
+  }
+
+  if (!options.explain) return out;
+  for (const ReportRow& row : rows) {
+    if (!row.chars) continue;
+    out += kNewline;
+    out += row.name + ":" + kNewline;
+    for (int c = 0; c < kCategories; ++c) {
+      const std::vector<CharTally::Entry> entries = row.chars->Of(Category(c));
+      out += std::string("  ") + kCategoryNames[c] + " (" + Grouped(entries.size()) +
+             " distinct)" + kNewline;
+      size_t countWidth = 0;
+      for (const auto& e : entries) countWidth = std::max(countWidth, Grouped(e.count).size());
+      for (const auto& e : entries) {
+        unsigned char bytes[2];
+        const size_t size = KeyBytes(e.key, bytes);
+        out += "    " + Padded(Grouped(e.count), countWidth) + "  " + Shown(e.key) + "  " +
+               Hex(bytes, size, "") + kNewline;
+      }
+    }
+  }
+  return out;
+}
+
+std::string JsonCounts(const Options& options, const GbkCounts& c) {
+  const std::vector<uint64_t> values = Columns(options, c);
+  std::string out;
+  for (int i = 0; i < 4; ++i)
+    out += std::string("\"") + kFieldNames[i] + "\": " + std::to_string(values[i]) + ", ";
+  return out + "\"total\": " + std::to_string(values[4]);
+}
+
+std::string JsonExplain(const CharTally& chars) {
+  std::string out = "\"explain\": {";
+  for (int c = 0; c < kCategories; ++c) {
+    out += std::string(c ? ", " : "") + "\"" + kFieldNames[c] + "\": [";
+    bool first = true;
+    for (const auto& e : chars.Of(Category(c))) {
+      unsigned char bytes[2];
+      const size_t size = KeyBytes(e.key, bytes);
+      std::string text;
+      const bool isText = e.key < 0x80 || e.key == kCrLfKey ||
+                          (e.key >= 0x8000 && GbkCharToText(bytes, size, text));
+      if (e.key < 0x8000) text.assign(reinterpret_cast<const char*>(bytes), size);
+      out += std::string(first ? "" : ", ") + "{\"char\": " + (isText ? JsonString(text) : "null") +
+             ", \"gbk\": \"" + Hex(bytes, size, "") + "\", \"count\": " +
+             std::to_string(e.count) + "}";
+      first = false;
+    }
+    out += "]";
+  }
+  return out + "}";
+}
+
+std::string Json(const Options& options, const std::vector<ReportRow>& rows) {
+  std::string out = "{\"count\": [";
+  bool first = true;
+  for (int i = 0; i < 4; ++i)
+    if (options.total[i]) {
+      out += std::string(first ? "" : ", ") + "\"" + kCategoryNames[i] + "\"";
+      first = false;
+    }
+  out += std::string("],") + kNewline + " \"files\": [";
+  for (size_t r = 0; r < rows.size(); ++r) {
+    out += std::string(r ? "," : "") + kNewline + "  {\"file\": " + JsonString(rows[r].name) +
+           ", " + JsonCounts(options, rows[r].counts);
+    if (rows[r].chars) out += ", " + JsonExplain(*rows[r].chars);
+    out += "}";
+  }
+  out += std::string("],") + kNewline + " \"totals\": {" + JsonCounts(options, Sum(rows)) +
+         "}}" + kNewline;
+  return out;
+}
+
+std::string Csv(const Options& options, const std::vector<ReportRow>& rows, bool withSums) {
+  // Records end in CR LF on every platform, as RFC 4180 has them.
+  std::string out = "file";
+  for (const char* name : kFieldNames) out += std::string(",") + name;
+  out += ",total\r\n";
+  auto add = [&](const std::string& name, const GbkCounts& c) {
+    out += CsvField(name);
+    for (uint64_t v : Columns(options, c)) out += "," + std::to_string(v);
+    out += "\r\n";
+  };
+  for (const ReportRow& row : rows) add(row.name, row.counts);
+  if (withSums) add("total", Sum(rows));
+  return out;
+}
+
+}  // namespace
+
+std::string FormatReport(const Options& options, const std::vector<ReportRow>& rows,
+                         bool withSums) {
+  switch (options.format) {
+    case Format::kCsv: return Csv(options, rows, withSums);
+    case Format::kJson: return Json(options, rows);
+    case Format::kTable: break;
+  }
+  return Table(options, rows, withSums);
+}

@@ -1,0 +1,14 @@
+#pragma once
+// Runs the built vantorix-count with arguments and standard input, and
+// keeps what it wrote and its exit status.
+
+#include <string>
+#include <vector>
+
+struct CliRun {
+  std::string out;
+  std::string err;
+  int status = -1;  // the exit status; -1 when it did not exit normally
+};
+
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "");
