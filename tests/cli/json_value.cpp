@@ -1,6 +1,8 @@
 #include "tests/cli/json_value.h"
 
+#include <cctype>
 #include <cstdlib>
+#include <cstring>
 #include <stdexcept>
 
 namespace {

@@ -119,7 +119,8 @@ TEST(Clipboard, TextWithoutATerminatorInItsBlockIsCopiedSafely) {
   const size_t size = 4096;
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
   char* data = static_cast<char*>(GlobalLock(block));
-  std::memset(data, 'z', GlobalSize(block));  // no 0 anywhere in the block
+  const size_t blockSize = GlobalSize(block);
+  std::memset(data, 'z', blockSize);  // no 0 anywhere in the block
   GlobalUnlock(block);
   ASSERT_TRUE(SetClipboardData(CF_TEXT, block));
   CloseClipboard();
@@ -130,7 +131,7 @@ TEST(Clipboard, TextWithoutATerminatorInItsBlockIsCopiedSafely) {
   // The system may terminate the block's last byte itself; either way the
   // copy ends inside the block.
   EXPECT_GE(length, size - 1);
-  EXPECT_LE(length, size_t(GlobalSize(block)));
+  EXPECT_LE(length, blockSize);
   EXPECT_EQ(length, std::strlen(text.get()));
 }
 

@@ -1,0 +1,248 @@
+// Windows side: ReadFile on handles, MultiByteToWideChar and
+// WideCharToMultiByte for the conversions, the console for output.
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/convert_buffer.h"
+#include "cli/platform.h"
+#include "cli/unicode.h"
+
+const char* const kNewline = "\r\n";
+
+namespace {
+
+constexpr UINT kGbk = 936;
+constexpr wchar_t kFullWidthQuestionMark = 0xFF1F;  // kNoGbkForm in code page 936
+
+std::string SystemMessage(DWORD code) {
+  switch (code) {  // the words wc uses, for the common cases
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+      return "No such file or directory";
+    case ERROR_ACCESS_DENIED:
+      return "Permission denied";
+  }
+  char* text = nullptr;
+  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                     FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
+  std::string out = text ? text : "error " + std::to_string(code);
+  LocalFree(text);
+  while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.'))
+    out.pop_back();
+  return out;
+}
+
+class HandleSource : public InputSource {
+ public:
+  HandleSource(HANDLE handle, bool owned) : handle_(handle), owned_(owned) {}
+  ~HandleSource() override {
+    if (owned_) CloseHandle(handle_);
+  }
+  int64_t Read(char* buffer, size_t capacity) override {
+    DWORD got = 0;
+    if (ReadFile(handle_, buffer, DWORD(capacity), &got, nullptr)) return got;
+    const DWORD code = GetLastError();
+    if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;  // a pipe's end
+    error_ = SystemMessage(code);
+    return -1;
+  }
+
+ private:
+  HANDLE handle_;
+  bool owned_;
+};
+
+// Converts through UTF-16 in pieces that end on a character boundary. Each
+// piece is checked with the shared decoder first, so malformed input is an
+// error here exactly when it is one on Linux.
+class Win32Converter : public InputSource {
+ public:
+  Win32Converter(Encoding from, InputSource& raw, uint64_t firstOffset)
+      : raw_(raw), from_(from), in_(raw, firstOffset), wide_(kPiece) {}
+
+  int64_t Read(char* buffer, size_t capacity) override {
+    size_t made = 0;
+    while (!in_.Done() && capacity - made >= 2) {
+      if (in_.Empty() || needMore_) {
+        const int64_t refill = in_.Refill();
+        needMore_ = false;
+        if (refill < 0) return Fail(raw_.Error());
+        if (refill == 0) {
+          if (!in_.Empty()) return Fail(Malformed("a truncated character", in_.Offset()));
+          break;
+        }
+        continue;
+      }
+      // Never more output than input: a piece of n bytes gives at most n.
+      size_t size = std::min({in_.Size(), capacity - made, kPiece});
+      const bool wholeInput = size == in_.Size();
+      size_t units = 0;
+      const int64_t bad = Decode(size, units);
+      if (bad >= 0) return Fail(Malformed("an invalid sequence", in_.Offset() + uint64_t(bad)));
+      if (size == 0) {  // only the start of a character
+        if (!wholeInput) break;  // the output is full
+        needMore_ = true;
+        continue;
+      }
+      made += ToGbk(units, buffer + made, capacity - made);
+      in_.Skip(size);
+    }
+    if (std::memchr(buffer, 0, made)) in_.Finish();  // nothing after a 0 byte counts
+    return int64_t(made);
+  }
+
+ private:
+  static constexpr size_t kPiece = 64 * 1024;
+
+  int64_t Fail(const std::string& why) {
+    error_ = why;
+    return -1;
+  }
+  std::string Malformed(const char* what, uint64_t at) const {
+    return std::string(what) + " in " + EncodingName(from_) + " at byte " + std::to_string(at);
+  }
+
+  // Checks the first `size` input bytes and puts them into wide_ as UTF-16,
+  // shortening `size` to the last whole character. The offset of a
+  // malformed sequence, or -1.
+  int64_t Decode(size_t& size, size_t& units) {
+    const auto* p = reinterpret_cast<const unsigned char*>(in_.Data());
+    size_t at = 0;
+    if (from_ == Encoding::kUtf8) {
+      while (at < size) {
+        if (p[at] < 0x80) {
+          ++at;
+          continue;
+        }
+        const int len = Utf8SequenceLength(p + at, in_.Size() - at);
+        if (len < 0) return int64_t(at);
+        if (len == 0 || at + size_t(len) > size) break;  // completes later
+        at += size_t(len);
+      }
+      size = at;
+      units = at ? size_t(MultiByteToWideChar(CP_UTF8, 0, in_.Data(), int(at), wide_.data(),
+                                              int(wide_.size())))
+                 : 0;
+    } else {
+      const bool big = from_ == Encoding::kUtf16Be;
+      units = 0;
+      while (at + 2 <= size) {
+        const int len = Utf16SequenceLength(p + at, in_.Size() - at, big);
+        if (len < 0) return int64_t(at);
+        if (len == 0 || at + size_t(len) > size) break;
+        for (int i = 0; i < len; i += 2) wide_[units++] = wchar_t(Utf16Unit(p + at + i, big));
+        at += size_t(len);
+      }
+      size = at;
+    }
+    return -1;
+  }
+
+  // wide_[0, units) into code page 936 at `out`; the number of bytes.
+  size_t ToGbk(size_t units, char* out, size_t room) {
+    for (size_t i = 0; i < units; ++i)
+      if (wide_[i] == kEuroSign) wide_[i] = kFullWidthQuestionMark;
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide_.data(), int(units), out,
+                                      int(room), nullptr, &usedDefault);
+    if (n > 0 && !usedDefault) return size_t(n);
+    // Some character has no GBK form: convert one at a time.
+    size_t made = 0;
+    for (size_t i = 0; i < units;) {
+      const int len = wide_[i] >= 0xD800 && wide_[i] <= 0xDBFF ? 2 : 1;
+      usedDefault = FALSE;
+      const int one = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, &wide_[i], len, out + made,
+                                          int(room - made), nullptr, &usedDefault);
+      if (one <= 0 || usedDefault) {
+        std::memcpy(out + made, kNoGbkForm, 2);
+        made += 2;
+      } else {
+        made += size_t(one);
+      }
+      i += size_t(len);
+    }
+    return made;
+  }
+
+  InputSource& raw_;
+  Encoding from_;
+  ConvertBuffer in_;
+  std::vector<wchar_t> wide_;
+  bool needMore_ = false;
+};
+
+void Write(DWORD which, const std::string& text) {
+  const HANDLE handle = GetStdHandle(which);
+  if (text.empty() || handle == INVALID_HANDLE_VALUE || !handle) return;
+  DWORD mode;
+  const bool console = GetConsoleMode(handle, &mode);
+  const UINT cp = GetConsoleOutputCP();
+  std::string bytes = text;
+  if (console || (cp && cp != kGbk)) {
+    std::wstring wide(text.size(), L'\0');
+    wide.resize(size_t(
+        MultiByteToWideChar(kGbk, 0, text.data(), int(text.size()), &wide[0], int(wide.size()))));
+    DWORD written;
+    if (console) {
+      WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr);
+      return;
+    }
+    bytes.assign(wide.size() * 4, '\0');
+    bytes.resize(size_t(WideCharToMultiByte(cp, 0, wide.data(), int(wide.size()), &bytes[0],
+                                            int(bytes.size()), nullptr, nullptr)));
+  }
+  for (size_t at = 0; at < bytes.size();) {
+    DWORD written = 0;
+    if (!WriteFile(handle, bytes.data() + at, DWORD(bytes.size() - at), &written, nullptr) ||
+        written == 0)
+      return;
+    at += written;
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& error) {
+  if (name == "-") return std::make_unique<HandleSource>(GetStdHandle(STD_INPUT_HANDLE), false);
+  const HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    error = SystemMessage(GetLastError());
+    return nullptr;
+  }
+  return std::make_unique<HandleSource>(file, true);
+}
+
+std::unique_ptr<InputSource> MakeGbkConverter(Encoding from, InputSource& raw,
+                                              uint64_t firstOffset) {
+  return std::make_unique<Win32Converter>(from, raw, firstOffset);
+}
+
+void InitConsole() {
+  // Bytes as they are: no CR added before LF, no end at a 0x1A byte.
+  _setmode(_fileno(stdin), _O_BINARY);
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+}
+
+void WriteOut(const std::string& text) { Write(STD_OUTPUT_HANDLE, text); }
+void WriteErr(const std::string& text) { Write(STD_ERROR_HANDLE, text); }
+
+bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out) {
+  wchar_t wide[2];
+  if (MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(bytes),
+                          int(size), wide, 2) <= 0)
+    return false;
+  out.assign(reinterpret_cast<const char*>(bytes), size);
+  return true;
+}
