@@ -22,13 +22,13 @@ int AccessSetting(const char* operation, const char* subkey,
 }
 
 // Subkeys and value names.
-#define SETTING_WINDOW_X "窗口X位置"
-#define SETTING_WINDOW_Y "窗口Y位置"
-#define SETTING_MODE "计算模式"
-#define SETTING_FREQUENCY "控制计算频率"
-#define SETTING_CN_CHARS "中文字数"
-#define SETTING_CN_PUNCT "中文标点"
-#define SETTING_EN_CHARS "英文字数"
-#define SETTING_EN_PUNCT "英文标点"
-#define SETTING_TOPMOST "窗口置顶"
-#define SETTING_ENABLED "是否启用"
+inline constexpr char kSettingWindowX[] = "窗口X位置";
+inline constexpr char kSettingWindowY[] = "窗口Y位置";
+inline constexpr char kSettingMode[] = "计算模式";
+inline constexpr char kSettingFrequency[] = "控制计算频率";
+inline constexpr char kSettingCnChars[] = "中文字数";
+inline constexpr char kSettingCnPunct[] = "中文标点";
+inline constexpr char kSettingEnChars[] = "英文字数";
+inline constexpr char kSettingEnPunct[] = "英文标点";
+inline constexpr char kSettingTopmost[] = "窗口置顶";
+inline constexpr char kSettingEnabled[] = "是否启用";

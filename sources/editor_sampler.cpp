@@ -36,7 +36,7 @@ void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
   HWND foreground = GetForegroundWindow();
   char caption[MAX_PATH] = {};
   GetWindowTextA(foreground, caption, sizeof caption);
-  if (!std::strstr(caption, NOTEPAD_CAPTION_MARK)) return;
+  if (!std::strstr(caption, kNotepadCaptionMark)) return;
 
   std::unique_ptr<char[]> text;
   if (HWND edit = FindWindowExA(foreground, nullptr, "Edit", nullptr)) {

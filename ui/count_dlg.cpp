@@ -78,7 +78,7 @@ BOOL CCountDlg::OnInitDialog() {
   RestoreWindowPosition();
   RestoreMode();
   char frequency[100];
-  AccessSetting("Read", SETTING_FREQUENCY, SETTING_FREQUENCY, frequency);
+  AccessSetting("Read", kSettingFrequency, kSettingFrequency, frequency);
   SetDlgItemText(IDC_FREQ_EDIT, frequency);  // OnFrequencyChange checks it
   // Sampling starts at the default pace whatever was restored; the stored
   // interval takes over once the mode or frequency controls are used.
@@ -97,8 +97,8 @@ BOOL CCountDlg::OnInitDialog() {
 
 void CCountDlg::RestoreWindowPosition() {
   char x[100], y[100];
-  AccessSetting("Read", SETTING_WINDOW_X, SETTING_WINDOW_X, x);
-  AccessSetting("Read", SETTING_WINDOW_Y, SETTING_WINDOW_Y, y);
+  AccessSetting("Read", kSettingWindowX, kSettingWindowX, x);
+  AccessSetting("Read", kSettingWindowY, kSettingWindowY, y);
   const POINT stored = {std::atoi(x), std::atoi(y)};
   if (stored.x > 0 && stored.y > 0 && IsOnSomeMonitor(stored, g_normalWidth, g_normalHeight))
     SetWindowPos(m_hWnd, nullptr, stored.x, stored.y, 0, 0,
@@ -107,7 +107,7 @@ void CCountDlg::RestoreWindowPosition() {
 
 void CCountDlg::RestoreMode() {
   char text[100];
-  AccessSetting("Read", SETTING_MODE, SETTING_MODE, text);
+  AccessSetting("Read", kSettingMode, kSettingMode, text);
   int mode = std::atoi(text);
   if (mode < 0) mode = 0;
   // An index past the list leaves it without a selection (not every
@@ -121,7 +121,7 @@ void CCountDlg::RestoreMode() {
 void CCountDlg::RestoreCategoryTicks() {
   for (const CategoryBox& box : kCategoryBoxes) {
     char text[100];
-    AccessSetting("Read", box.subkey, SETTING_ENABLED, text);
+    AccessSetting("Read", box.subkey, kSettingEnabled, text);
     const std::string stored = text;
     if (stored == "Yes") {
       *box.flag = 1;
@@ -139,7 +139,7 @@ void CCountDlg::RestoreCategoryTicks() {
 
 void CCountDlg::RestoreTopmost() {
   char text[100];
-  AccessSetting("Read", SETTING_TOPMOST, SETTING_ENABLED, text);
+  AccessSetting("Read", kSettingTopmost, kSettingEnabled, text);
   const std::string stored = text;
   if (stored == "No") {
     SetTopmost(false);

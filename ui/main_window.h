@@ -13,9 +13,9 @@ constexpr int kDefaultIntervalMs = 100;
 // The longest interval the timer accepts.
 constexpr int kMaxIntervalMs = 0x7FFFFFFF;  // USER_TIMER_MAXIMUM
 
-#define kHintText "【拖拽txt文件到界面也可得到结果】"
-#define kAlteredProgramWarning \
-  "Vantorix 程序文件已被改动，可能已损坏或被篡改。\n为安全起见，程序将退出，请重新获取 Vantorix。"
+inline constexpr char kHintText[] = "【拖拽txt文件到界面也可得到结果】";
+inline constexpr char kAlteredProgramWarning[] =
+    "Vantorix 程序文件已被改动，可能已损坏或被篡改。\n为安全起见，程序将退出，请重新获取 Vantorix。";
 
 // The category tick boxes, their flags and settings.
 struct CategoryBox {

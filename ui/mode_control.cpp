@@ -10,10 +10,10 @@
 #include "ui/main_window.h"
 
 const CategoryBox kCategoryBoxes[4] = {
-    {IDC_CN_CHARS_CHECK, &g_cnCharsOn, SETTING_CN_CHARS, true},
-    {IDC_CN_PUNCT_CHECK, &g_cnPunctOn, SETTING_CN_PUNCT, false},
-    {IDC_EN_CHARS_CHECK, &g_enCharsOn, SETTING_EN_CHARS, true},
-    {IDC_EN_PUNCT_CHECK, &g_enPunctOn, SETTING_EN_PUNCT, false},
+    {IDC_CN_CHARS_CHECK, &g_cnCharsOn, kSettingCnChars, true},
+    {IDC_CN_PUNCT_CHECK, &g_cnPunctOn, kSettingCnPunct, false},
+    {IDC_EN_CHARS_CHECK, &g_enCharsOn, kSettingEnChars, true},
+    {IDC_EN_PUNCT_CHECK, &g_enPunctOn, kSettingEnPunct, false},
 };
 
 void CCountDlg::OnModeChange() {
@@ -49,7 +49,7 @@ void CCountDlg::OnFrequencyCheck() {
   g_clipboardWatch = 0;
   if (IsDlgButtonChecked(IDC_FREQ_CHECK)) {
     char stored[20];
-    AccessSetting("Read", SETTING_FREQUENCY, SETTING_FREQUENCY, stored);
+    AccessSetting("Read", kSettingFrequency, kSettingFrequency, stored);
     SetDlgItemText(IDC_FREQ_EDIT, stored);  // OnFrequencyChange checks it
     EnableDlgItem(IDC_FREQ_EDIT, true);
   } else {
@@ -86,7 +86,7 @@ void CCountDlg::OnFrequencyChange() {
   g_intervalMs = int(ms);
   char stored[MAX_PATH];
   lstrcpynA(stored, text.c_str(), sizeof stored);
-  AccessSetting("Write", SETTING_FREQUENCY, SETTING_FREQUENCY, stored);
+  AccessSetting("Write", kSettingFrequency, kSettingFrequency, stored);
   const int mode = SelectedMode();
   if (mode == 0) StartSampling(g_intervalMs);
   if (mode == 1) g_clipboardWatch = 1;
@@ -99,7 +99,7 @@ void CCountDlg::OnCategoryCheck(UINT id) {
     *box.flag = IsDlgButtonChecked(box.id) ? 1 : 0;
     char text[32];
     lstrcpynA(text, *box.flag ? "Yes" : "No", sizeof text);
-    AccessSetting("Write", box.subkey, SETTING_ENABLED, text);
+    AccessSetting("Write", box.subkey, kSettingEnabled, text);
     Recount(nullptr, 0);
   }
 }

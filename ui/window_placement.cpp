@@ -17,8 +17,8 @@ bool IsOnSomeMonitor(POINT topLeft, int width, int height) {
 
 void CCountDlg::SetCompactMode(int enable) {
   char x[20], y[20];
-  AccessSetting("Read", SETTING_WINDOW_X, SETTING_WINDOW_X, x);
-  AccessSetting("Read", SETTING_WINDOW_Y, SETTING_WINDOW_Y, y);
+  AccessSetting("Read", kSettingWindowX, kSettingWindowX, x);
+  AccessSetting("Read", kSettingWindowY, kSettingWindowY, y);
   const int left = std::atoi(x), top = std::atoi(y);
   if (enable) {
     MoveWindow(m_hWnd, left + CompactOffset(), top, kCompactWidth, g_compactHeight, TRUE);
@@ -63,13 +63,13 @@ void CCountDlg::OnCompactButton() { ToggleCompactMode(); }
 void CCountDlg::OnTopmostOn() {
   SetTopmost(true);
   char text[32] = "Yes";
-  AccessSetting("Write", SETTING_TOPMOST, SETTING_ENABLED, text);
+  AccessSetting("Write", kSettingTopmost, kSettingEnabled, text);
 }
 
 void CCountDlg::OnTopmostOff() {
   SetTopmost(false);
   char text[32] = "No";
-  AccessSetting("Write", SETTING_TOPMOST, SETTING_ENABLED, text);
+  AccessSetting("Write", kSettingTopmost, kSettingEnabled, text);
 }
 
 // Stores the full window's left edge, also while the compact strip moves.
@@ -82,12 +82,12 @@ void CCountDlg::OnMove(int, int) {
     g_lastX = window.left;
     if (g_normalMode == 0) g_lastX = window.left - CompactOffset();
     std::snprintf(text, sizeof text, "%d", g_lastX);
-    AccessSetting("Write", SETTING_WINDOW_X, SETTING_WINDOW_X, text);
+    AccessSetting("Write", kSettingWindowX, kSettingWindowX, text);
   }
   if (window.top != g_lastY) {
     g_lastY = window.top;
     std::snprintf(text, sizeof text, "%d", g_lastY);
-    AccessSetting("Write", SETTING_WINDOW_Y, SETTING_WINDOW_Y, text);
+    AccessSetting("Write", kSettingWindowY, kSettingWindowY, text);
   }
 }
 
