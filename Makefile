@@ -52,9 +52,11 @@ run: win32
 	@arch=$$(scripts/wine-arch); [ "$$arch" = win32 ] || $(MAKE) --no-print-directory win64; \
 	$(WINENV) scripts/wine $(BUILD)/$$arch/app/Vantorix.exe
 
-dist: win32
+dist: win32 native
 	@mkdir -p dist
 	cp $(BUILD)/win32/app/Vantorix.exe dist/Vantorix.exe
+	cp $(BUILD)/win32/cli/vantorix-count.exe dist/vantorix-count.exe
+	cp $(BUILD)/native/cli/vantorix-count dist/vantorix-count
 
 # Native figures first: the Windows benchmark states its ratio against the
 # same memchr bandwidth.
@@ -63,6 +65,8 @@ bench: native
 	@arch=$$(scripts/wine-arch); $(MAKE) --no-print-directory $$arch || exit 1; \
 	$(WINENV) --own-display scripts/wine $(BUILD)/$$arch/bench/scan_bench_win.exe \
 	  $(BUILD)/native/bench/memchr.txt
+	@scripts/setup.sh bench
+	bench/count_bench.sh $(BUILD)/native
 
 # Not part of test: runs for FUZZ_SECONDS, keeping its corpus between runs.
 FUZZ_SOURCES = fuzz/gbk_scan_fuzz.cpp engine/gbk_scan.cpp engine/gbk_scan_x86.cpp \

@@ -12,7 +12,7 @@ packages="cmake make g++ python3 googletest libbenchmark-dev
 locales="zh_CN.UTF-8"
 case "${1:-}" in
   fuzz)  packages="$packages clang libclang-rt-14-dev" ;;
-  bench) packages="$packages coreutils libc-bin"; locales="$locales zh_CN.GBK" ;;
+  bench) packages="$packages coreutils libc-bin time"; locales="$locales zh_CN.GBK" ;;
 esac
 
 missing=""

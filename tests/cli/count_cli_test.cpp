@@ -27,9 +27,18 @@ std::string TempPath(const std::string& name) {
   return "/tmp/vx-cli-test-" + std::to_string(getpid()) + "-" + name;
 }
 
+// The files a test wrote, removed when the test program ends.
+struct TempFiles {
+  std::vector<std::string> paths;
+  ~TempFiles() {
+    for (const std::string& path : paths) std::remove(path.c_str());
+  }
+} g_tempFiles;
+
 std::string WriteFile(const std::string& name, const std::string& content) {
   const std::string path = TempPath(name);
   std::ofstream(path, std::ios::binary) << content;
+  g_tempFiles.paths.push_back(path);
   return path;
 }
 
