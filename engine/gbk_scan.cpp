@@ -14,6 +14,9 @@ using BlockKernel = size_t (*)(const unsigned char*, size_t, GbkScanState&,
 
 BlockKernel PickKernel() {
 #ifdef VX_HAVE_X86_KERNELS
+#ifdef VX_HAVE_AVX512_KERNEL
+  if (CpuHasAvx512()) return ScanGbkBlocksAvx512;
+#endif
   return CpuHasAvx2() ? ScanGbkBlocksAvx2 : ScanGbkBlocksSse2;
 #else
   return nullptr;
@@ -62,6 +65,9 @@ void ScanGbk(const unsigned char* data, size_t size, GbkScanState& state,
 
 const char* GbkKernelName() {
 #ifdef VX_HAVE_X86_KERNELS
+#ifdef VX_HAVE_AVX512_KERNEL
+  if (kKernel == ScanGbkBlocksAvx512) return "avx512";
+#endif
   return kKernel == ScanGbkBlocksAvx2 ? "avx2" : "sse2";
 #else
   return "scalar";

@@ -43,5 +43,5 @@ void ScanGbk(const unsigned char* data, size_t size, GbkScanState& state,
 void ScanGbkScalar(const unsigned char* data, size_t size,
                    GbkScanState& state, GbkCounts& counts);
 
-// Name of the kernel ScanGbk uses here ("avx2", "sse2" or "scalar").
+// Name of the kernel ScanGbk uses here ("avx512", "avx2", "sse2" or "scalar").
 const char* GbkKernelName();

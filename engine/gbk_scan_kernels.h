@@ -29,6 +29,14 @@ size_t ScanGbkBlocksAvx2(const unsigned char* data, size_t size,
 bool CpuHasAvx2();
 #endif
 
+// AVX-512 needs 64-bit block masks, so it exists in 64-bit builds only.
+#if defined(__x86_64__)
+#define VX_HAVE_AVX512_KERNEL 1
+size_t ScanGbkBlocksAvx512(const unsigned char* data, size_t size,
+                           GbkScanState& state, GbkCounts& counts);
+bool CpuHasAvx512();
+#endif
+
 // Per-byte facts of one block, one bit per byte.
 struct BlockBits {
   BlockMask high;     // byte >= 0x80
