@@ -49,6 +49,7 @@ if [ "$("$count" --format csv "$gbk" | tail -1 | cut -d, -f2-)" != \
 fi
 
 t_dd=$(best 5 dd if="$gbk" of=/dev/null bs=1M)
+t_scan=$("$build/bench/scan_file" "$gbk")
 t_count=$(best 5 "$count" "$gbk")
 t_utf8=$(best 2 "$count" --encoding utf-8 "$utf8")
 t_iconv=$(best 2 iconv_gbk)
@@ -59,9 +60,11 @@ else
   echo "count_bench: no zh_CN.GBK locale (scripts/setup.sh bench makes it): wc -m skipped"
 fi
 if [ -x /usr/bin/time ]; then
+  rss_idle=$(/usr/bin/time -f %M "$count" /dev/null 2>&1 >/dev/null | tail -1)
   rss=$(/usr/bin/time -f %M "$count" "$gbk" 2>&1 >/dev/null | tail -1)
   rss_utf8=$(/usr/bin/time -f %M "$count" --encoding utf-8 "$utf8" 2>&1 >/dev/null | tail -1)
 else
+  rss_idle=""
   rss=""
   rss_utf8=""
 fi
@@ -69,6 +72,7 @@ fi
 echo
 echo "vantorix-count on $(($(wc -c <"$gbk") / 1048576)) MiB of GBK prose (best wall times, s):"
 printf '  %-44s %8s\n' "dd bs=1M (read bandwidth)" "$t_dd" \
+  "in-memory scan of the same bytes" "$t_scan" \
   "vantorix-count (gbk)" "$t_count" \
   "vantorix-count --encoding utf-8 (UTF-8 text)" "$t_utf8" \
   "iconv -f GBK -t UTF-8" "$t_iconv" \
@@ -81,13 +85,17 @@ ratio() {  # name, numerator, denominator, goal ("<= x" or ">= x")
     printf "  %-36s %8.2f   (%s %s) %s\n", name, r, $3, $4, ok ? "met" : "MISSED" }'
 }
 ratio "vantorix-count / dd" "$t_count" "$t_dd" "<=" 2.5
+echo "$t_count $t_scan" | awk '{ printf "  %-36s %8.2f   (reading and counting / counting alone)\n",
+  "vantorix-count / in-memory scan", $1 / $2 }'
 ratio "wc -m / vantorix-count" "$t_wc" "$t_count" ">=" 50
 ratio "iconv / vantorix-count" "$t_iconv" "$t_count" ">=" 15
 ratio "iconv / vantorix-count utf-8 path" "$t_iconv" "$t_utf8" ">=" 1
 if [ -n "$rss" ]; then
-  echo "$rss $rss_utf8" | awk '{
+  echo "$rss $rss_utf8 $rss_idle" | awk '{
     printf "peak resident memory: %.1f MiB (gbk), %.1f MiB (utf-8)   (< 8 MiB) %s\n",
-      $1 / 1024, $2 / 1024, ($1 < 8192 && $2 < 8192) ? "met" : "MISSED" }'
+      $1 / 1024, $2 / 1024, ($1 < 8192 && $2 < 8192) ? "met" : "MISSED"
+    printf "  above counting an empty file: %.1f MiB   (<= 4 MiB) %s\n",
+      ($1 - $3) / 1024, ($1 - $3 <= 4096) ? "met" : "MISSED" }'
 else
   echo "peak resident memory: n/a (/usr/bin/time, package time, is not installed)"
 fi

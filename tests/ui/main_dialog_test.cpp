@@ -114,13 +114,6 @@ TEST_F(MainDialog, TheAboutCommandShowsTheAboutBox) {
   EXPECT_FALSE(program.WaitForExit(300));
 }
 
-TEST_F(MainDialog, TheMinimisedWindowHasTheProgramIcon) {
-  Program program;
-  ASSERT_TRUE(program.Started());
-  EXPECT_TRUE(SendMessageA(program.Window(), WM_QUERYDRAGICON, 0, 0));
-  EXPECT_TRUE(SendMessageA(program.Window(), WM_GETICON, ICON_BIG, 0));
-}
-
 TEST_F(MainDialog, EnterDoesNotCloseTheProgramButEscapeDoes) {
   Program program;
   ASSERT_TRUE(program.Started());
