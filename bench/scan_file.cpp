@@ -15,11 +15,11 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::ifstream in(argv[1], std::ios::binary);
-  const std::string text(std::istreambuf_iterator<char>(in), {});
-  if (!in.eof()) {
+  if (!in) {
     std::perror(argv[1]);
     return 1;
   }
+  const std::string text(std::istreambuf_iterator<char>(in), {});
   double best = 1e30;
   for (int run = 0; run < 3; ++run) {
     const auto start = std::chrono::steady_clock::now();
