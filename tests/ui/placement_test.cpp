@@ -45,11 +45,14 @@ TEST_F(Placement, EnterTheButtonAndMaximizeEachToggleTheCompactStrip) {
   ASSERT_EQ(200, full.left);
   ASSERT_EQ(150, full.top);
 
-  auto compact = [&] { return Width(program.WindowRect()) == 129; };
+  // The window moves first, then its controls change: wait for all of it.
+  auto compact = [&] {
+    return Width(program.WindowRect()) == 129 && program.Visible(1020) && !program.Visible(1006);
+  };
   auto restored = [&] {
     const RECT r = program.WindowRect();
     return r.left == full.left && r.top == full.top && Width(r) == Width(full) &&
-           Height(r) == Height(full);
+           Height(r) == Height(full) && !program.Visible(1020) && program.Visible(1006);
   };
   program.PressKey(VK_RETURN);
   ASSERT_TRUE(WaitFor(compact));
@@ -58,16 +61,12 @@ TEST_F(Placement, EnterTheButtonAndMaximizeEachToggleTheCompactStrip) {
   EXPECT_EQ(55, Height(strip));
   EXPECT_EQ(full.left + 115, strip.left);
   EXPECT_EQ(full.top, strip.top);
-  EXPECT_TRUE(program.Visible(1020));
-  EXPECT_FALSE(program.Visible(1006));
   RECT total;
   GetWindowRect(program.Control(1020), &total);
   EXPECT_EQ(129, Width(total));
   EXPECT_EQ(20, Height(total));
   program.PressKey(VK_RETURN);
   EXPECT_TRUE(WaitFor(restored));
-  EXPECT_FALSE(program.Visible(1020));
-  EXPECT_TRUE(program.Visible(1006));
 
   program.Click(1021);
   EXPECT_TRUE(WaitFor(compact));
@@ -99,11 +98,9 @@ TEST_F(Placement, TheStripIsAlwaysTopmostTheFullWindowAsChosen) {
   EXPECT_FALSE(program.Topmost());
   EXPECT_EQ("No", StoredSetting("窗口置顶", "是否启用"));
   program.PressKey(VK_RETURN);
-  ASSERT_TRUE(WaitFor([&] { return Width(program.WindowRect()) == 129; }));
-  EXPECT_TRUE(program.Topmost());
+  EXPECT_TRUE(WaitFor([&] { return Width(program.WindowRect()) == 129 && program.Topmost(); }));
   program.PressKey(VK_RETURN);
-  ASSERT_TRUE(WaitFor([&] { return Width(program.WindowRect()) != 129; }));
-  EXPECT_FALSE(program.Topmost());
+  EXPECT_TRUE(WaitFor([&] { return Width(program.WindowRect()) != 129 && !program.Topmost(); }));
   program.Click(1018);
   EXPECT_TRUE(program.Topmost());
   EXPECT_EQ("Yes", StoredSetting("窗口置顶", "是否启用"));
