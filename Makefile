@@ -1,7 +1,8 @@
 # Every target installs what it needs first (scripts/setup.sh, quick when
-# all is there). The Windows tests run the build this host can execute
-# under Wine: the 32-bit product, or its 64-bit twin on kernels without
-# 32-bit support (scripts/wine-arch).
+# all is there). The Windows tests run the build this host can execute under
+# Wine: the 32-bit product, or its 64-bit twin on kernels without 32-bit
+# support (scripts/wine-arch). They get a Wine prefix of their own, so they
+# never touch the settings of the program `make run` starts.
 BUILD  := build
 JOBS   ?= $(shell nproc)
 CONFIG  = cmake -S . -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release
@@ -46,7 +47,8 @@ test-windows: win32
 	  echo "This kernel runs no 32-bit programs: the Windows tests run the 64-bit build."; \
 	  $(MAKE) --no-print-directory win64 || exit 1; \
 	fi; \
-	$(WINENV) --own-display ctest --test-dir $(BUILD)/$$arch --output-on-failure
+	VX_WINEPREFIX=$(CURDIR)/$(BUILD)/wine-test-prefix \
+	  $(WINENV) --own-display ctest --test-dir $(BUILD)/$$arch --output-on-failure
 
 run: win32
 	@arch=$$(scripts/wine-arch); [ "$$arch" = win32 ] || $(MAKE) --no-print-directory win64; \
