@@ -18,3 +18,7 @@ set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 
 # Tests run under Wine; scripts/wine-env.sh sets up the prefix and display.
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine)
+
+# Release programs carry no symbols (the checksum is written after linking).
+set(CMAKE_EXE_LINKER_FLAGS_RELEASE_INIT "-s")
+set(CMAKE_SHARED_LINKER_FLAGS_RELEASE_INIT "-s")
