@@ -34,6 +34,18 @@ TEST_F(TextSources, AChosenTxtFileIsCountedWithoutAQuestion) {
   EXPECT_EQ(kSampleSlots, program.Slots());
 }
 
+TEST_F(TextSources, OfSeveralChosenFilesTheFirstIsCounted) {
+  MakeTempFile("one.txt", "abc");
+  MakeTempFile("two.txt", kSample);
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(2);
+  ASSERT_TRUE(ChooseInFileDialog(program, TempFolder()));  // opens the folder
+  ASSERT_TRUE(ChooseInFileDialog(program, "\"two.txt\" \"one.txt\""));
+  EXPECT_TRUE(program.WaitForStatus("two.txt"));
+  EXPECT_EQ(kSampleSlots, program.Slots());
+}
+
 TEST_F(TextSources, AnotherExtensionAsksFirst) {
   const std::string path = MakeTempFile("notes.md", kSample);
   Program program;
