@@ -3,11 +3,15 @@
 #include <windows.h>
 #include <imagehlp.h>
 
+#include <vector>
+
 bool ProgramFileIsIntact() {
-  char path[MAX_PATH];
-  const DWORD n = GetModuleFileNameA(nullptr, path, sizeof path);
-  if (n == 0 || n >= sizeof path) return false;
+  // The wide path: a folder name outside code page 936 must not read as an
+  // altered file.
+  std::vector<wchar_t> path(32768);
+  const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+  if (n == 0 || n >= path.size()) return false;
   DWORD stored = 0, computed = 0;
-  if (MapFileAndCheckSumA(path, &stored, &computed) != CHECKSUM_SUCCESS) return false;
+  if (MapFileAndCheckSumW(path.data(), &stored, &computed) != CHECKSUM_SUCCESS) return false;
   return stored != 0 && stored == computed;
 }

@@ -30,9 +30,13 @@ CDialog::CDialog(UINT templateId, HWND parent)
 CDialog::~CDialog() = default;
 
 INT_PTR CDialog::DoModal() {
-  HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance
-                                   : GetModuleHandleA(nullptr);
-  return DialogBoxParamA(instance, MAKEINTRESOURCEA(m_templateId), m_parent,
+  CWinApp* app = AfxGetApp();
+  HINSTANCE instance = app ? app->m_hInstance : GetModuleHandleA(nullptr);
+  // Without a parent, the main window owns the dialog, so that it waits.
+  HWND owner = m_parent;
+  if (!owner && app && app->m_pMainWnd && app->m_pMainWnd != this)
+    owner = app->m_pMainWnd->GetSafeHwnd();
+  return DialogBoxParamA(instance, MAKEINTRESOURCEA(m_templateId), owner,
                          DialogProc, LPARAM(this));
 }
 

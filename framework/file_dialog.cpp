@@ -15,15 +15,24 @@ CFileDialog::CFileDialog(BOOL openFileDialog, const char* defaultExtension,
                          HWND parent)
     : m_open(openFileDialog),
       m_defaultExtension(defaultExtension ? defaultExtension : ""),
-      m_filter(filter ? filter : ""),
+      m_filter(filter && *filter ? SplitFilter(filter) : ""),
       m_flags(flags),
       m_parent(parent),
       m_files(kFilesBufferSize, '\0') {
-  // '|' separates the filter's parts; look at characters, not bytes, since
-  // 0x7C can be the trail byte of a double-byte character.
-  for (char* p = &m_filter[0]; *p; p = CharNextExA(CP_ACP, p, 0))
-    if (*p == '|') *p = '\0';
   if (fileName) lstrcpynA(m_files.data(), fileName, int(m_files.size()));
+}
+
+std::string SplitFilter(const std::string& filter) {
+  // '|' separates the parts; look at characters, not bytes, since 0x7C can
+  // be the trail byte of a double-byte character.
+  std::string parts = filter;
+  std::vector<size_t> bars;
+  for (const char* p = filter.c_str(); *p; p = CharNextExA(CP_ACP, p, 0))
+    if (*p == '|') bars.push_back(size_t(p - filter.c_str()));
+  for (size_t at : bars) parts[at] = '\0';
+  // The list ends with two 0 bytes even when the filter lacks its "||".
+  parts.append(2, '\0');
+  return parts;
 }
 
 INT_PTR CFileDialog::DoModal() {

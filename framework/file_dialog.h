@@ -6,6 +6,10 @@
 #include <string>
 #include <vector>
 
+// "name|patterns|name|patterns||" as the system's list of 0-ended parts,
+// ended by an empty part.
+std::string SplitFilter(const std::string& filter);
+
 class CFileDialog {
  public:
   CFileDialog(BOOL openFileDialog, const char* defaultExtension,
@@ -21,7 +25,7 @@ class CFileDialog {
  private:
   BOOL m_open;
   std::string m_defaultExtension;
-  std::string m_filter;  // '|' already turned into '\0'
+  std::string m_filter;  // as SplitFilter gives it
   std::string m_title;
   DWORD m_flags;
   HWND m_parent;

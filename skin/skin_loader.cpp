@@ -85,11 +85,16 @@ bool PlaceAndHold(const char* path, const Resource& resource, HeldFile& held) {
 // current folder); false when a path would not fit.
 bool SkinFilePaths(std::string& library, std::string& skin) {
   char folder[MAX_PATH] = {};
-  const DWORD n = GetTempPathA(sizeof folder, folder);
-  if (n >= sizeof folder) return false;
-  if (n == 0 && !GetCurrentDirectoryA(sizeof folder - 1, folder)) return false;
+  DWORD n = GetTempPathA(sizeof folder, folder);
+  if (n == 0) n = GetCurrentDirectoryA(sizeof folder, folder);
+  if (n == 0 || n >= sizeof folder) return false;
   std::string base = folder;
-  if (!base.empty() && base.back() != '\\') base += '\\';
+  // The library is loaded by its full path only, never searched for.
+  const bool full = base.size() >= 2 && (base[1] == ':' || (base[0] == '\\' && base[1] == '\\'));
+  if (!full) return false;
+  const char* end = base.c_str() + base.size();
+  const char* last = CharPrevExA(CP_ACP, base.c_str(), end, 0);
+  if (!(end - last == 1 && *last == '\\')) base += '\\';
   library = base + "Sk.tmp";
   skin = base + "Sf.tmp";
   return library.size() < MAX_PATH && skin.size() < MAX_PATH;

@@ -12,6 +12,9 @@ namespace {
 // The editor belongs to another process: ask it with a bounded wait, so a
 // hung editor cannot hang us. Well under the shortest sampling interval.
 constexpr UINT kEditorTimeoutMs = 50;
+// Any window can claim to be Notepad and answer with any length: beyond this
+// the answer is not believed.
+constexpr DWORD_PTR kMaxEditorText = DWORD_PTR(256) << 20;
 
 bool AskEditor(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, DWORD_PTR& result) {
   return SendMessageTimeoutA(edit, msg, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG,
@@ -21,11 +24,13 @@ bool AskEditor(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, DWORD_PTR& res
 // The edit child's text, or null when the editor did not answer in time.
 std::unique_ptr<char[]> EditorText(HWND edit) {
   DWORD_PTR length = 0;
-  if (!AskEditor(edit, WM_GETTEXTLENGTH, 0, 0, length)) return nullptr;
+  if (!AskEditor(edit, WM_GETTEXTLENGTH, 0, 0, length) || length > kMaxEditorText)
+    return nullptr;
   std::unique_ptr<char[]> text(new (std::nothrow) char[length + 2]());
   DWORD_PTR copied = 0;
   if (!text || !AskEditor(edit, WM_GETTEXT, length + 1, LPARAM(text.get()), copied))
     return nullptr;
+  text[copied < length ? copied : length] = '\0';
   text[length + 1] = '\0';
   return text;
 }

@@ -6,6 +6,8 @@
 #include <string>
 
 #include "engine/recount.h"
+#include "framework/dialog.h"
+#include "framework/win_app.h"
 #include "framework/file_dialog.h"
 #include "res/resource.h"
 #include "sources/text_stream.h"
@@ -36,9 +38,17 @@ const char* LastCharacter(const char* text, char wanted) {
   return found;
 }
 
+// The question has no owner, so the main window would go on taking input
+// while it waits (a mode change, another drop) and could be re-entered: keep
+// it disabled for the question's time.
 bool UserWantsToCount() {
-  return MessageBoxA(nullptr, "该文件可能不是纯文本格式，是否继续分析？", "提示",
-                     MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO) == IDYES;
+  CWinApp* app = AfxGetApp();
+  HWND main = app && app->m_pMainWnd ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
+  const bool wasEnabled = main && !EnableWindow(main, FALSE);
+  const int answer = MessageBoxA(nullptr, "该文件可能不是纯文本格式，是否继续分析？", "提示",
+                                 MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO);
+  if (wasEnabled) EnableWindow(main, TRUE);
+  return answer == IDYES;
 }
 
 void ShowStatus(const char* text) { SetSlotText(IDC_STATUS, text); }
@@ -64,8 +74,11 @@ void AnalyzeFile(const char* path) {
 
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  // Only files on disk: a pipe or a device would have no size and could
+  // keep the window waiting in a read.
   LARGE_INTEGER size;
-  if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) {
+  if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK ||
+      !GetFileSizeEx(file, &size)) {
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     ShowStatus("无法获取文件大小");
     return;

@@ -6,5 +6,5 @@
 
 class CAboutDlg : public CDialog {
  public:
-  CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+  explicit CAboutDlg(HWND parent = nullptr) : CDialog(IDD_ABOUTBOX, parent) {}
 };

@@ -77,7 +77,7 @@ BOOL CCountDlg::OnInitDialog() {
   g_normalHeight = window.bottom - window.top;
   RestoreWindowPosition();
   RestoreMode();
-  char frequency[100];
+  char frequency[MAX_PATH];  // room for any stored frequency text
   AccessSetting("Read", kSettingFrequency, kSettingFrequency, frequency);
   SetDlgItemText(IDC_FREQ_EDIT, frequency);  // OnFrequencyChange checks it
   // Sampling starts at the default pace whatever was restored; the stored

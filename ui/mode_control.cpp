@@ -48,7 +48,7 @@ void CCountDlg::OnFrequencyCheck() {
   StopSampling();
   g_clipboardWatch = 0;
   if (IsDlgButtonChecked(IDC_FREQ_CHECK)) {
-    char stored[20];
+    char stored[MAX_PATH];  // room for any stored frequency text
     AccessSetting("Read", kSettingFrequency, kSettingFrequency, stored);
     SetDlgItemText(IDC_FREQ_EDIT, stored);  // OnFrequencyChange checks it
     EnableDlgItem(IDC_FREQ_EDIT, true);

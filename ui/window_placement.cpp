@@ -49,9 +49,12 @@ void CCountDlg::ToggleCompactMode() {
 void CCountDlg::OnSysCommand(UINT id, LPARAM) {
   const UINT command = id & 0xFFF0;
   if (command == IDM_ABOUTBOX) {
-    CAboutDlg about;
+    CAboutDlg about(m_hWnd);
     about.DoModal();
   } else if (command == SC_MAXIMIZE) {
+    // From the taskbar while minimised: back on screen first, so the strip
+    // is not placed relative to the minimised position.
+    if (IsIconic(m_hWnd)) ShowWindow(m_hWnd, SW_RESTORE);
     ToggleCompactMode();
   } else {
     Default();

@@ -11,6 +11,7 @@
 
 #include "engine/recount.h"
 #include "sources/clipboard_reader.h"
+#include "sources/editor_sampler.h"
 #include "sources/file_reader.h"
 #include "sources/text_stream.h"
 
@@ -111,6 +112,48 @@ TEST(FileNames, KnownExtensionsIgnoreCase) {
   EXPECT_FALSE(HasTextExtension("C:\\a.b\\file"));  // extension ".b\file"
   EXPECT_FALSE(HasTextExtension("C:\\file"));
   EXPECT_FALSE(HasTextExtension("C:\\x.txt.bak"));
+}
+
+// A window that calls itself Notepad and answers with a length of its own.
+class FakeEditor {
+ public:
+  explicit FakeEditor(DWORD_PTR claimedLength) {
+    claimed_ = claimedLength;
+    frame_ = CreateWindowExA(0, "Static", "x.txt - 记事本", WS_POPUP | WS_VISIBLE, 0, 0, 200,
+                             100, nullptr, nullptr, nullptr, nullptr);
+    edit_ = CreateWindowExA(0, "Edit", "abc", WS_CHILD, 0, 0, 100, 20, frame_, nullptr,
+                            nullptr, nullptr);
+    original_ = WNDPROC(SetWindowLongPtrA(edit_, GWLP_WNDPROC, LONG_PTR(Lie)));
+    SetForegroundWindow(frame_);
+  }
+  ~FakeEditor() { DestroyWindow(frame_); }
+  HWND Frame() const { return frame_; }
+
+ private:
+  static LRESULT CALLBACK Lie(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+    if (m == WM_GETTEXTLENGTH) return LRESULT(claimed_);
+    return CallWindowProcA(original_, w, m, wp, lp);
+  }
+  static DWORD_PTR claimed_;
+  static WNDPROC original_;
+  HWND frame_, edit_;
+};
+DWORD_PTR FakeEditor::claimed_;
+WNDPROC FakeEditor::original_;
+
+TEST_F(FileReader, AnEditorClaimingAnImpossibleLengthIsNotBelieved) {
+  FakeEditor liar(~DWORD_PTR(1));  // the length + 2 would wrap to 0
+  ASSERT_EQ(liar.Frame(), GetForegroundWindow());
+  SampleForegroundEditor(nullptr, 0, 0, 0);
+  EXPECT_TRUE(g_slots.empty());  // the tick changed nothing
+}
+
+TEST_F(FileReader, AnEditorAnsweringLessThanItsLengthIsCountedAsItAnswered) {
+  FakeEditor editor(10);  // says 10, gives "abc"
+  ASSERT_EQ(editor.Frame(), GetForegroundWindow());
+  SampleForegroundEditor(nullptr, 0, 0, 0);
+  EXPECT_EQ("x.txt - 记事本", g_slots[1016]);
+  EXPECT_EQ("3", g_slots[1013]);
 }
 
 TEST(Clipboard, TextWithoutATerminatorInItsBlockIsCopiedSafely) {
