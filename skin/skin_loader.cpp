@@ -65,20 +65,23 @@ bool Rewrite(const char* path, const Resource& resource) {
   return ok;
 }
 
-// Leaves `path` holding `resource` and holds it; false when it cannot.
-bool PlaceAndHold(const char* path, const Resource& resource, HeldFile& held) {
-  for (int attempt = 0; attempt < 2; ++attempt) {
-    HANDLE file = OpenLocked(path);
-    if (file != INVALID_HANDLE_VALUE) {
-      if (HoldsExactly(file, resource)) {
-        held.Hold(file);
-        return true;
-      }
-      CloseHandle(file);
-    }
-    if (attempt == 0 && !Rewrite(path, resource)) return false;
+// Holds `path` when it already holds exactly `resource`.
+bool HoldIfExact(const char* path, const Resource& resource, HeldFile& held) {
+  HANDLE file = OpenLocked(path);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (!HoldsExactly(file, resource)) {
+    CloseHandle(file);
+    return false;
   }
-  return false;
+  held.Hold(file);
+  return true;
+}
+
+// Leaves `path` holding `resource` and holds it; false when it cannot. A
+// file that already matches is not written.
+bool PlaceAndHold(const char* path, const Resource& resource, HeldFile& held) {
+  if (HoldIfExact(path, resource, held)) return true;
+  return Rewrite(path, resource) && HoldIfExact(path, resource, held);
 }
 
 // Full paths of the two files in the temporary folder (or, without one, the

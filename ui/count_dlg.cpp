@@ -120,9 +120,7 @@ void CCountDlg::RestoreMode() {
 
 void CCountDlg::RestoreCategoryTicks() {
   for (const CategoryBox& box : kCategoryBoxes) {
-    char text[100];
-    AccessSetting("Read", box.subkey, kSettingEnabled, text);
-    const std::string stored = text;
+    const std::string stored = StoredTick(box.subkey);
     if (stored == "Yes") {
       *box.flag = 1;
       CheckDlgButton(box.id, BST_CHECKED);
@@ -138,9 +136,7 @@ void CCountDlg::RestoreCategoryTicks() {
 }
 
 void CCountDlg::RestoreTopmost() {
-  char text[100];
-  AccessSetting("Read", kSettingTopmost, kSettingEnabled, text);
-  const std::string stored = text;
+  const std::string stored = StoredTick(kSettingTopmost);
   if (stored == "No") {
     SetTopmost(false);
     CheckDlgButton(IDC_TOPMOST_ON, BST_UNCHECKED);

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "engine/app_state.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
@@ -25,6 +27,11 @@ struct CategoryBox {
   bool tickedByDefault;
 };
 extern const CategoryBox kCategoryBoxes[4];
+
+// Ticks are stored as "Yes" or "No" under the value "是否启用" of `subkey`.
+void StoreTick(const char* subkey, bool ticked);
+// The stored tick text: "Yes", "No", or anything else (a failed read).
+std::string StoredTick(const char* subkey);
 
 // Compact strip geometry, in pixels.
 constexpr int kCompactWidth = 129;

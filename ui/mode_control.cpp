@@ -16,6 +16,18 @@ const CategoryBox kCategoryBoxes[4] = {
     {IDC_EN_PUNCT_CHECK, &g_enPunctOn, kSettingEnPunct, false},
 };
 
+void StoreTick(const char* subkey, bool ticked) {
+  char text[32];  // Write leaves its status text here
+  lstrcpynA(text, ticked ? "Yes" : "No", sizeof text);
+  AccessSetting("Write", subkey, kSettingEnabled, text);
+}
+
+std::string StoredTick(const char* subkey) {
+  char text[100];
+  AccessSetting("Read", subkey, kSettingEnabled, text);
+  return text;
+}
+
 void CCountDlg::OnModeChange() {
   const int mode = SelectedMode();
   ShowZeroResults();
@@ -97,9 +109,7 @@ void CCountDlg::OnCategoryCheck(UINT id) {
   for (const CategoryBox& box : kCategoryBoxes) {
     if (box.id != int(id)) continue;
     *box.flag = IsDlgButtonChecked(box.id) ? 1 : 0;
-    char text[32];
-    lstrcpynA(text, *box.flag ? "Yes" : "No", sizeof text);
-    AccessSetting("Write", box.subkey, kSettingEnabled, text);
+    StoreTick(box.subkey, *box.flag != 0);
     Recount(nullptr, 0);
   }
 }

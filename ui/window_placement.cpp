@@ -65,14 +65,12 @@ void CCountDlg::OnCompactButton() { ToggleCompactMode(); }
 
 void CCountDlg::OnTopmostOn() {
   SetTopmost(true);
-  char text[32] = "Yes";
-  AccessSetting("Write", kSettingTopmost, kSettingEnabled, text);
+  StoreTick(kSettingTopmost, true);
 }
 
 void CCountDlg::OnTopmostOff() {
   SetTopmost(false);
-  char text[32] = "No";
-  AccessSetting("Write", kSettingTopmost, kSettingEnabled, text);
+  StoreTick(kSettingTopmost, false);
 }
 
 // Stores the full window's left edge, also while the compact strip moves.
