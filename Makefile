@@ -75,7 +75,7 @@ bench: native
 
 # Not part of test: runs for FUZZ_SECONDS, keeping its corpus between runs.
 FUZZ_SOURCES = fuzz/gbk_scan_fuzz.cpp engine/gbk_scan.cpp engine/gbk_scan_x86.cpp \
-  engine/app_state.cpp engine/format_count.cpp engine/recount.cpp engine/text_tally.cpp
+  engine/gbk_scan_avx512.cpp engine/app_state.cpp engine/format_count.cpp engine/recount.cpp engine/text_tally.cpp
 fuzz:
 	@scripts/setup.sh fuzz
 	@mkdir -p $(BUILD)/fuzz/corpus

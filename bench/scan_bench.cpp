@@ -97,17 +97,20 @@ bool WarnIfSpread(const char* what, const std::string& name,
 
 int main(int argc, char** argv) {
   std::string memchrOut;
-  int kept = 1;
+  // Repetitions of memchr and of the scan take turns in random order, so a
+  // busy spell of the machine falls on both alike; a flag given later wins.
+  static char interleave[] = "--benchmark_enable_random_interleaving=true";
+  std::vector<char*> args = {argv[0], interleave};
   for (int i = 1; i < argc; ++i) {
     const char* flag = "--memchr_out=";
     if (std::strncmp(argv[i], flag, std::strlen(flag)) == 0)
       memchrOut = argv[i] + std::strlen(flag);
     else
-      argv[kept++] = argv[i];
+      args.push_back(argv[i]);
   }
-  argc = kept;
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  int count = int(args.size());
+  benchmark::Initialize(&count, args.data());
+  if (benchmark::ReportUnrecognizedArguments(count, args.data())) return 1;
 
   for (const BenchBuffer& b : Buffers()) {
     benchmark::RegisterBenchmark(("memchr/" + b.name).c_str(), Memchr, &b.text)

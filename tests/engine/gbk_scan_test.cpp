@@ -172,6 +172,35 @@ TEST(GbkScan, LongRunsOfHighBytesPairAcrossBlocks) {
     }
 }
 
+// The fastest kernel settles eight blocks at a time, each block taking its
+// incoming trail from the nearest earlier block that is not all high bytes.
+// Every pattern of all-high blocks, with CR LF pairs and lone CRs and LFs
+// at block edges, against the byte loop.
+TEST(GbkScan, EveryPatternOfAllHighBlocksInAnEightBlockRun) {
+  std::mt19937 rng(17);
+  const char lows[] = {'\r', '\n', 'a', ','};
+  for (unsigned pattern = 0; pattern < 256; ++pattern)
+    for (size_t prefix = 0; prefix < 3; ++prefix) {
+      std::string text(prefix, '\xB0');
+      for (unsigned block = 0; block < 16; ++block) {
+        std::string bytes(64, ' ');
+        for (char& ch : bytes) ch = char(0x81 + rng() % 0x7E);
+        if (!(pattern >> (block % 8) & 1)) {
+          for (unsigned n = 1 + rng() % 3; n > 0; --n)
+            bytes[rng() % 64] = lows[rng() % 4];
+          if (rng() % 3 == 0) bytes[63] = '\r';
+          if (rng() % 3 == 0) bytes[0] = '\n';
+        }
+        text += bytes;
+      }
+      text += "tail\r";
+      const GbkCounts want = Scalar(text);
+      ASSERT_TRUE(Same(want, Whole(text))) << pattern << "+" << prefix;
+      ASSERT_TRUE(Same(want, InPieces(text, {1, 600})))
+          << pattern << "+" << prefix;
+    }
+}
+
 TEST(GbkScan, RandomPiecesOfRandomBytesEqualTheWhole) {
   std::mt19937 rng(11);
   for (uint32_t seed = 0; seed < 50; ++seed) {

@@ -1,0 +1,276 @@
+// The AVX-512 kernel of 64-bit builds. It takes the text in chunks of eight
+// 64-byte blocks and works on the chunk's bit masks in vector lanes, one
+// block per 64-bit lane, so the lead/trail arithmetic of CountBlock runs for
+// eight blocks at once:
+//   1. each byte is classified by a table lookup into four flags: high,
+//      Chinese-character lead, English punctuation (or CR), CR or LF;
+//   2. the flags become bit masks: GF2P8AFFINEQB with the block as matrix
+//      gathers one flag of eight bytes into one byte, three permutes move
+//      those bytes into place (lane = block), and a second GF2P8AFFINEQB
+//      puts each byte's bits back in text order;
+//   3. leads are found per lane as if no trail came in; the trails handed
+//      from lane to lane then follow from one 8-bit addition;
+//   4. per lane counts accumulate in vectors and are summed at the end.
+// The chunk holding the first 0 byte, and the blocks after the last whole
+// chunk, go through CountBlock one block at a time.
+#include "engine/gbk_scan_kernels.h"
+
+#ifdef VX_HAVE_AVX512_KERNEL
+
+#include <immintrin.h>
+
+// GCC 12 takes the undefined pass-through operand inside its own AVX-512
+// intrinsics for an uninitialised variable.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+
+#define VX_AVX512_TARGET \
+  "avx512f,avx512bw,avx512vbmi,avx512vbmi2,avx512vpopcntdq,gfni,popcnt,bmi"
+
+namespace {
+
+constexpr size_t kChunkSize = 8 * kGbkBlockSize;
+constexpr size_t kPrefetchDistance = 16 * kChunkSize;
+
+// The flags of a byte by its low 7 bits, in bits 6..4; bit 7 stays free for
+// the byte's own top bit. A high byte reads the Chinese-lead flag, a low
+// byte the other two; what a byte reads from the other half is masked off.
+constexpr unsigned char kHanziLeadFlag = 0x40;  // the value | 0x80 is 0xB0..0xF7
+constexpr unsigned char kPunctCrFlag = 0x20;    // English punctuation or CR
+constexpr unsigned char kLineFlag = 0x10;       // CR or LF
+
+struct ClassTable {
+  alignas(64) unsigned char byte[128];
+};
+
+constexpr ClassTable MakeClassTable() {
+  ClassTable t{};
+  for (unsigned i = 0; i < 128; ++i) {
+    const bool punctCr = (i >= 0x20 && i <= 0x2F) || (i >= 0x3A && i <= 0x40) ||
+                         (i >= 0x5B && i <= 0x60) || (i >= 0x7B && i <= 0x7E) ||
+                         i == '\r';
+    const bool hanziLead = (i | 0x80) >= 0xB0 && (i | 0x80) <= 0xF7;
+    const bool line = i == '\r' || i == '\n';
+    t.byte[i] = static_cast<unsigned char>((hanziLead ? kHanziLeadFlag : 0) |
+                                           (punctCr ? kPunctCrFlag : 0) |
+                                           (line ? kLineFlag : 0));
+  }
+  return t;
+}
+
+constexpr ClassTable kClassTable = MakeClassTable();
+
+// After the first GF2P8AFFINEQB, byte p of qword q of block b holds flag p of
+// the block's bytes 8q..8q+7. This permute pairs two blocks: qword p holds
+// flag p of the first block, qword 4 + p that of the second.
+struct PairIndex {
+  alignas(64) unsigned char byte[64];
+};
+
+constexpr PairIndex MakePairIndex() {
+  PairIndex t{};
+  for (unsigned half = 0; half < 2; ++half)
+    for (unsigned flag = 0; flag < 4; ++flag)
+      for (unsigned q = 0; q < 8; ++q)
+        t.byte[32 * half + 8 * flag + q] =
+            static_cast<unsigned char>(64 * half + 8 * q + flag);
+  return t;
+}
+
+constexpr PairIndex kPairIndex = MakePairIndex();
+
+// One 64-bit mask per lane (block) and flag.
+struct ChunkMasks {
+  __m512i high, hanziLead, punctCr, line;
+};
+
+struct ChunkTally {
+  __m512i leads, hanzi, puncts, crLfs;
+  unsigned trailIn;   // 1: the next chunk starts with a trail byte
+  unsigned crBefore;  // 1: the last chunk ended with a counted CR
+};
+
+// The masks of the chunk at `p`; false when it holds a 0 byte.
+__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool
+ChunkMasksOf(const unsigned char* p, ChunkMasks& m) {
+  __m512i v[8];
+#pragma GCC unroll 8
+  for (int b = 0; b < 8; ++b) v[b] = _mm512_loadu_si512(p + kGbkBlockSize * b);
+  const __m512i least = _mm512_min_epu8(
+      _mm512_min_epu8(_mm512_min_epu8(v[0], v[1]), _mm512_min_epu8(v[2], v[3])),
+      _mm512_min_epu8(_mm512_min_epu8(v[4], v[5]), _mm512_min_epu8(v[6], v[7])));
+  if (_mm512_testn_epi8_mask(least, least)) return false;
+
+  const __m512i tableLow = _mm512_load_si512(kClassTable.byte);
+  const __m512i tableHigh = _mm512_load_si512(kClassTable.byte + 64);
+  // Byte p of each qword gathers bit 7 - p of the qword's bytes, last byte
+  // in bit 0.
+  const __m512i gatherFlags = _mm512_set1_epi64(0x10204080);
+  __m512i g[8];
+#pragma GCC unroll 8
+  for (int b = 0; b < 8; ++b) {
+    const __m512i flags = _mm512_permutex2var_epi8(tableLow, v[b], tableHigh);
+    const __m512i withHigh = _mm512_ternarylogic_epi32(
+        v[b], flags, _mm512_set1_epi8(char(0x80)), 0xEC);  // (v & 0x80) | flags
+    g[b] = _mm512_gf2p8affine_epi64_epi8(gatherFlags, withHigh, 0);
+  }
+  const __m512i pairIndex = _mm512_load_si512(kPairIndex.byte);
+  __m512i pair[4];
+#pragma GCC unroll 4
+  for (int k = 0; k < 4; ++k)
+    pair[k] = _mm512_permutex2var_epi8(g[2 * k], pairIndex, g[2 * k + 1]);
+  // Flags 0 and 1, then 2 and 3, of four blocks each.
+  const __m512i flags01 = _mm512_setr_epi64(0, 4, 8, 12, 1, 5, 9, 13);
+  const __m512i flags23 = _mm512_setr_epi64(2, 6, 10, 14, 3, 7, 11, 15);
+  const __m512i a01 = _mm512_permutex2var_epi64(pair[0], flags01, pair[1]);
+  const __m512i a23 = _mm512_permutex2var_epi64(pair[0], flags23, pair[1]);
+  const __m512i b01 = _mm512_permutex2var_epi64(pair[2], flags01, pair[3]);
+  const __m512i b23 = _mm512_permutex2var_epi64(pair[2], flags23, pair[3]);
+  // Reverses the bits of every byte.
+  const __m512i reverse = _mm512_set1_epi64(0x8040201008040201);
+  m.high = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a01, b01, 0x44), reverse, 0);
+  m.hanziLead = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a01, b01, 0xEE), reverse, 0);
+  m.punctCr = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a23, b23, 0x44), reverse, 0);
+  m.line = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a23, b23, 0xEE), reverse, 0);
+  return true;
+}
+
+__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void CountChunk(
+    const ChunkMasks& m, ChunkTally& t) {
+  const __m512i oddBits = _mm512_set1_epi64(int64_t(0xAAAAAAAAAAAAAAAAull));
+  const __m512i one = _mm512_set1_epi64(1);
+  const __m512i zero = _mm512_setzero_si512();
+  const __m512i high = m.high;
+  // Leads as if no trail came in (see CountBlock). Shifts by one are
+  // additions: those run on more of the processor's vector units.
+  const __m512i borrow = _mm512_sub_epi64(
+      _mm512_or_si512(_mm512_add_epi64(high, high), oddBits), high);
+  const __m512i lead0 = _mm512_ternarylogic_epi64(borrow, oddBits, high, 0x28);
+  // A trail coming in flips the first run of high bytes.
+  const __m512i highPlus1 = _mm512_add_epi64(high, one);
+  const __m512i firstRun = _mm512_andnot_si512(highPlus1, high);
+
+  // A lane hands a trail on when its last byte is a lead; a lane of high
+  // bytes (its last byte is never a lead in lead0) only hands on what it
+  // got. That ripples through the lanes like the carry of an addition; bit 8
+  // goes on to the next chunk.
+  const unsigned allHigh = _mm512_testn_epi64_mask(highPlus1, highPlus1);
+  const unsigned endsInLead = _mm512_cmplt_epi64_mask(lead0, zero);
+  const unsigned trailBits =
+      (((endsInLead << 1) | t.trailIn) + allHigh) ^ allHigh;
+  t.trailIn = trailBits >> 8;
+  const __mmask8 trailIn = __mmask8(trailBits);
+  const __m512i lead = _mm512_mask_xor_epi64(lead0, trailIn, lead0, firstRun);
+  const __m512i leadNext = _mm512_add_epi64(lead, lead);
+  const __m512i trail = _mm512_mask_or_epi64(leadNext, trailIn, leadNext, one);
+
+  const __m512i punct = _mm512_ternarylogic_epi64(m.punctCr, high, trail, 0x10);
+  // An LF right after a counted CR is not counted; a CR is never a lead, so
+  // such an LF is a single.
+  const __m512i cr = _mm512_and_si512(m.line, punct);
+  const __m512i lf = _mm512_ternarylogic_epi64(m.line, m.punctCr, high, 0x10);
+  const unsigned endsInCr = _mm512_cmplt_epi64_mask(cr, zero);
+  const __mmask8 crInto = __mmask8((endsInCr << 1) | t.crBefore);
+  t.crBefore = endsInCr >> 7;
+  const __m512i crNext = _mm512_add_epi64(cr, cr);
+  const __m512i afterCr = _mm512_mask_or_epi64(crNext, crInto, crNext, one);
+
+  t.leads = _mm512_add_epi64(t.leads, _mm512_popcnt_epi64(lead));
+  t.hanzi = _mm512_add_epi64(
+      t.hanzi, _mm512_popcnt_epi64(_mm512_and_si512(lead, m.hanziLead)));
+  t.puncts = _mm512_add_epi64(t.puncts, _mm512_popcnt_epi64(punct));
+  t.crLfs = _mm512_add_epi64(
+      t.crLfs, _mm512_popcnt_epi64(_mm512_and_si512(lf, afterCr)));
+}
+
+// Counts the whole chunks up to the first one holding a 0 and returns how
+// many bytes they hold. The next chunk's masks are made before this one is
+// counted, which lets the two overlap.
+__attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
+    const unsigned char* data, size_t size, GbkScanState& s, GbkCounts& c) {
+  ChunkTally t;
+  t.leads = t.hanzi = t.puncts = t.crLfs = _mm512_setzero_si512();
+  t.trailIn = s.trailNext ? 1 : 0;
+  t.crBefore = s.afterCr ? 1 : 0;
+  size_t done = 0;
+  ChunkMasks current, next;
+  bool have = size >= kChunkSize && ChunkMasksOf(data, current);
+  while (have) {
+    // Text beyond the caches streams in faster when asked for well ahead.
+    if (size - done >= kPrefetchDistance + kChunkSize)
+      for (size_t line = 0; line < kChunkSize; line += kGbkBlockSize)
+        _mm_prefetch(reinterpret_cast<const char*>(data + done + kPrefetchDistance + line),
+                     _MM_HINT_T0);
+    have = size - done >= 2 * kChunkSize &&
+           ChunkMasksOf(data + done + kChunkSize, next);
+    CountChunk(current, t);
+    done += kChunkSize;
+    current = next;
+  }
+  if (done == 0) return 0;
+
+  // Every lead has its trail, in these chunks or just after them.
+  const uint64_t leads = uint64_t(_mm512_reduce_add_epi64(t.leads));
+  const uint64_t hanzi = uint64_t(_mm512_reduce_add_epi64(t.hanzi));
+  const uint64_t puncts = uint64_t(_mm512_reduce_add_epi64(t.puncts));
+  const uint64_t crLfs = uint64_t(_mm512_reduce_add_epi64(t.crLfs));
+  const uint64_t trailIn = s.trailNext ? 1 : 0;
+  const uint64_t trailOut = t.trailIn;
+  const uint64_t singles = done - (leads + trailIn - trailOut) - leads;
+  c.cnChars += hanzi;
+  c.cnPunct += leads - hanzi;
+  c.enPunct += puncts;
+  c.enChars += singles - puncts - crLfs;
+  s.trailNext = trailOut != 0;
+  s.afterCr = t.crBefore != 0;
+  return done;
+}
+
+// The exact block step, for the blocks the chunk loop leaves.
+__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void
+CountBlockAvx512(const unsigned char* block, GbkScanState& s, GbkCounts& c) {
+  const __m512i v = _mm512_loadu_si512(block);
+  const __m512i flags = _mm512_permutex2var_epi8(
+      _mm512_load_si512(kClassTable.byte), v,
+      _mm512_load_si512(kClassTable.byte + 64));
+  BlockBits b;
+  b.high = _mm512_movepi8_mask(v);
+  b.zero = _mm512_testn_epi8_mask(v, v);
+  b.cnLead = _mm512_test_epi8_mask(flags, _mm512_set1_epi8(kHanziLeadFlag));
+  b.punctCr = _mm512_test_epi8_mask(flags, _mm512_set1_epi8(kPunctCrFlag));
+  b.cr = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r'));
+  b.lf = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n'));
+  CountBlock(b, s, c, [](BlockMask m) -> unsigned {
+    return unsigned(__builtin_popcountll(m));
+  });
+}
+
+}  // namespace
+
+bool CpuHasAvx512() {
+  __builtin_cpu_init();
+  // GCC reports AVX-512 features only when the system saves their registers.
+  return __builtin_cpu_supports("avx512f") &&
+         __builtin_cpu_supports("avx512bw") &&
+         __builtin_cpu_supports("avx512vbmi") &&
+         __builtin_cpu_supports("avx512vbmi2") &&
+         __builtin_cpu_supports("avx512vpopcntdq") &&
+         __builtin_cpu_supports("gfni") && __builtin_cpu_supports("popcnt") &&
+         __builtin_cpu_supports("bmi");
+}
+
+__attribute__((target(VX_AVX512_TARGET))) size_t ScanGbkBlocksAvx512(
+    const unsigned char* data, size_t size, GbkScanState& state,
+    GbkCounts& counts) {
+  GbkScanState s = state;
+  GbkCounts c = counts;
+  size_t done = ScanChunks(data, size, s, c);
+  for (; done + kGbkBlockSize <= size && !s.ended; done += kGbkBlockSize)
+    CountBlockAvx512(data + done, s, c);
+  state = s;
+  counts = c;
+  return done;
+}
+
+#endif  // VX_HAVE_AVX512_KERNEL
