@@ -88,7 +88,7 @@ struct ChunkMasks {
 struct ChunkTally {
   __m512i leads, hanzi, puncts, crLfs;
   unsigned trailIn;   // 1: the next chunk starts with a trail byte
-  unsigned crBefore;  // 1: the last chunk ended with a counted CR
+  __m512i crBefore;   // the last chunk's counted CRs; bit 63 of lane 7 is its last byte
 };
 
 // The masks of the chunk at `p`; false when it holds a 0 byte.
@@ -170,11 +170,9 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void CountChunk(
   // such an LF is a single.
   const __m512i cr = _mm512_and_si512(m.line, punct);
   const __m512i lf = _mm512_ternarylogic_epi64(m.line, m.punctCr, high, 0x10);
-  const unsigned endsInCr = _mm512_cmplt_epi64_mask(cr, zero);
-  const __mmask8 crInto = __mmask8((endsInCr << 1) | t.crBefore);
-  t.crBefore = endsInCr >> 7;
-  const __m512i crNext = _mm512_add_epi64(cr, cr);
-  const __m512i afterCr = _mm512_mask_or_epi64(crNext, crInto, crNext, one);
+  const __m512i afterCr =
+      _mm512_shldi_epi64(cr, _mm512_alignr_epi64(cr, t.crBefore, 7), 1);
+  t.crBefore = cr;
 
   t.leads = _mm512_add_epi64(t.leads, _mm512_popcnt_epi64(lead));
   t.hanzi = _mm512_add_epi64(
@@ -192,7 +190,7 @@ __attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
   ChunkTally t;
   t.leads = t.hanzi = t.puncts = t.crLfs = _mm512_setzero_si512();
   t.trailIn = s.trailNext ? 1 : 0;
-  t.crBefore = s.afterCr ? 1 : 0;
+  t.crBefore = _mm512_set1_epi64(s.afterCr ? int64_t(1ull << 63) : 0);
   size_t done = 0;
   ChunkMasks current, next;
   bool have = size >= kChunkSize && ChunkMasksOf(data, current);
@@ -223,7 +221,9 @@ __attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
   c.enPunct += puncts;
   c.enChars += singles - puncts - crLfs;
   s.trailNext = trailOut != 0;
-  s.afterCr = t.crBefore != 0;
+  alignas(64) uint64_t lastCrs[8];
+  _mm512_store_si512(lastCrs, t.crBefore);
+  s.afterCr = lastCrs[7] >> 63;
   return done;
 }
 
