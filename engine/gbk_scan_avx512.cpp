@@ -36,7 +36,7 @@ constexpr size_t kPrefetchDistance = 16 * kChunkSize;
 // The flags of a byte by its low 7 bits, in bits 6..4; bit 7 stays free for
 // the byte's own top bit. A high byte reads the Chinese-lead flag, a low
 // byte the other two; what a byte reads from the other half is masked off.
-constexpr unsigned char kHanziLeadFlag = 0x40;  // the value | 0x80 is 0xB0..0xF7
+constexpr unsigned char kHanziLeadFlag = 0x40;  // value | 0x80 is 0xB0..0xF7
 constexpr unsigned char kPunctCrFlag = 0x20;    // English punctuation or CR
 constexpr unsigned char kLineFlag = 0x10;       // CR or LF
 
@@ -87,8 +87,9 @@ struct ChunkMasks {
 
 struct ChunkTally {
   __m512i leads, hanzi, puncts, crLfs;
-  unsigned trailIn;   // 1: the next chunk starts with a trail byte
-  __m512i crBefore;   // the last chunk's counted CRs; bit 63 of lane 7 is its last byte
+  unsigned trailIn;  // 1: the next chunk starts with a trail byte
+  __m512i crBefore;  // the last chunk's counted CRs (its last byte: lane 7,
+                     // bit 63)
 };
 
 // The masks of the chunk at `p`; false when it holds a 0 byte.
@@ -97,15 +98,17 @@ ChunkMasksOf(const unsigned char* p, ChunkMasks& m) {
   __m512i v[8];
 #pragma GCC unroll 8
   for (int b = 0; b < 8; ++b) v[b] = _mm512_loadu_si512(p + kGbkBlockSize * b);
-  const __m512i least = _mm512_min_epu8(
-      _mm512_min_epu8(_mm512_min_epu8(v[0], v[1]), _mm512_min_epu8(v[2], v[3])),
-      _mm512_min_epu8(_mm512_min_epu8(v[4], v[5]), _mm512_min_epu8(v[6], v[7])));
+  const __m512i least0 =
+      _mm512_min_epu8(_mm512_min_epu8(v[0], v[1]), _mm512_min_epu8(v[2], v[3]));
+  const __m512i least1 =
+      _mm512_min_epu8(_mm512_min_epu8(v[4], v[5]), _mm512_min_epu8(v[6], v[7]));
+  const __m512i least = _mm512_min_epu8(least0, least1);
   if (_mm512_testn_epi8_mask(least, least)) return false;
 
   const __m512i tableLow = _mm512_load_si512(kClassTable.byte);
   const __m512i tableHigh = _mm512_load_si512(kClassTable.byte + 64);
-  // Byte p of each qword gathers bit 7 - p of the qword's bytes, last byte
-  // in bit 0.
+  // Byte p of each qword gathers bit 7 - p (flag p: high, Chinese lead,
+  // punctuation, line) of the qword's bytes, the last byte in bit 0.
   const __m512i gatherFlags = _mm512_set1_epi64(0x10204080);
   __m512i g[8];
 #pragma GCC unroll 8
@@ -129,10 +132,14 @@ ChunkMasksOf(const unsigned char* p, ChunkMasks& m) {
   const __m512i b23 = _mm512_permutex2var_epi64(pair[2], flags23, pair[3]);
   // Reverses the bits of every byte.
   const __m512i reverse = _mm512_set1_epi64(0x8040201008040201);
-  m.high = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a01, b01, 0x44), reverse, 0);
-  m.hanziLead = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a01, b01, 0xEE), reverse, 0);
-  m.punctCr = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a23, b23, 0x44), reverse, 0);
-  m.line = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a23, b23, 0xEE), reverse, 0);
+  m.high = _mm512_gf2p8affine_epi64_epi8(
+      _mm512_shuffle_i64x2(a01, b01, 0x44), reverse, 0);
+  m.hanziLead = _mm512_gf2p8affine_epi64_epi8(
+      _mm512_shuffle_i64x2(a01, b01, 0xEE), reverse, 0);
+  m.punctCr = _mm512_gf2p8affine_epi64_epi8(
+      _mm512_shuffle_i64x2(a23, b23, 0x44), reverse, 0);
+  m.line = _mm512_gf2p8affine_epi64_epi8(
+      _mm512_shuffle_i64x2(a23, b23, 0xEE), reverse, 0);
   return true;
 }
 
@@ -198,7 +205,8 @@ __attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
     // Text beyond the caches streams in faster when asked for well ahead.
     if (size - done >= kPrefetchDistance + kChunkSize)
       for (size_t line = 0; line < kChunkSize; line += kGbkBlockSize)
-        _mm_prefetch(reinterpret_cast<const char*>(data + done + kPrefetchDistance + line),
+        _mm_prefetch(reinterpret_cast<const char*>(data + done +
+                                                   kPrefetchDistance + line),
                      _MM_HINT_T0);
     have = size - done >= 2 * kChunkSize &&
            ChunkMasksOf(data + done + kChunkSize, next);
