@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <string>
 
 #include "cli/platform.h"
 
@@ -48,4 +49,46 @@ class ConvertBuffer {
   size_t start_ = 0, end_ = 0;
   uint64_t offset_;
   bool done_ = false;
+};
+
+// What both platforms' converters share: the input window, how more input
+// is read into it, and how a failure is told.
+class ConvertingSource : public InputSource {
+ protected:
+  ConvertingSource(Encoding from, InputSource& raw, uint64_t firstOffset)
+      : raw_(raw), from_(from), in_(raw, firstOffset) {}
+
+  int64_t Fail(const std::string& why) {
+    error_ = why;
+    return -1;
+  }
+  std::string Malformed(const char* what, uint64_t at) const {
+    return std::string(what) + " in " + EncodingName(from_) + " at byte " +
+           std::to_string(at);
+  }
+
+  // Reads more input (call it when the window is empty or needMore_ says it
+  // ends inside a character). False, with the error set, when the read
+  // failed or the input ends inside a character; at its end in_.Done().
+  bool ReadMore() {
+    const int64_t got = in_.Refill();
+    needMore_ = false;
+    if (got < 0) return Fail(raw_.Error()), false;
+    if (got == 0) {
+      if (!in_.Empty())
+        return Fail(Malformed("a truncated character", in_.Offset())), false;
+      in_.Finish();
+    }
+    return true;
+  }
+
+  // Nothing after a 0 byte counts: reading (and judging) stops there.
+  void StopAfterZero(const char* out, size_t size) {
+    if (std::memchr(out, 0, size)) in_.Finish();
+  }
+
+  InputSource& raw_;
+  const Encoding from_;
+  ConvertBuffer in_;
+  bool needMore_ = false;  // the window ends inside a character
 };

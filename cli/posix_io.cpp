@@ -76,10 +76,10 @@ struct GbkTable {
 
 // Decodes the text into code points itself (which also checks that it is
 // well-formed) and maps them with the table.
-class IconvSource : public InputSource {
+class IconvSource : public ConvertingSource {
  public:
   IconvSource(Encoding from, InputSource& raw, uint64_t firstOffset, iconv_t cd)
-      : raw_(raw), cd_(cd), from_(from), in_(raw, firstOffset), points_(kPoints) {}
+      : ConvertingSource(from, raw, firstOffset), cd_(cd), points_(kPoints) {}
   ~IconvSource() override { iconv_close(cd_); }
 
   int64_t Read(char* buffer, size_t capacity) override {
@@ -102,19 +102,12 @@ class IconvSource : public InputSource {
       }
       if (in_.Done()) break;
       if (in_.Empty() || needMore_) {
-        const int64_t refill = in_.Refill();
-        needMore_ = false;
-        if (refill < 0) return Fail(raw_.Error());
-        if (refill == 0) {
-          if (!in_.Empty()) return Fail(Malformed("a truncated character", in_.Offset()));
-          in_.Finish();
-        }
+        if (!ReadMore()) return -1;
         continue;
       }
       if (!Decode()) return -1;
     }
-    // Nothing after a 0 byte counts: stop reading (and judging) there.
-    if (std::memchr(buffer, 0, made)) in_.Finish();
+    StopAfterZero(buffer, made);
     return int64_t(made);
   }
 
@@ -124,14 +117,6 @@ class IconvSource : public InputSource {
   const GbkTable& Table() {
     if (!table_) table_ = std::make_unique<GbkTable>(cd_);
     return *table_;
-  }
-
-  int64_t Fail(const std::string& why) {
-    error_ = why;
-    return -1;
-  }
-  std::string Malformed(const char* what, uint64_t at) const {
-    return std::string(what) + " in " + EncodingName(from_) + " at byte " + std::to_string(at);
   }
 
   // Fills points_ from the input, up to the last whole character there.
@@ -188,14 +173,10 @@ class IconvSource : public InputSource {
     return true;
   }
 
-  InputSource& raw_;
   iconv_t cd_;
-  Encoding from_;
-  ConvertBuffer in_;
   std::vector<uint32_t> points_;
   std::unique_ptr<GbkTable> table_;
   size_t next_ = 0, count_ = 0;  // the code points still to convert
-  bool needMore_ = false;
 };
 
 void WriteAll(int fd, const std::string& text) {

@@ -65,22 +65,16 @@ class HandleSource : public InputSource {
 // Converts through UTF-16 in pieces that end on a character boundary. Each
 // piece is checked with the shared decoder first, so malformed input is an
 // error here exactly when it is one on Linux.
-class Win32Converter : public InputSource {
+class Win32Converter : public ConvertingSource {
  public:
   Win32Converter(Encoding from, InputSource& raw, uint64_t firstOffset)
-      : raw_(raw), from_(from), in_(raw, firstOffset), wide_(kPiece) {}
+      : ConvertingSource(from, raw, firstOffset), wide_(kPiece) {}
 
   int64_t Read(char* buffer, size_t capacity) override {
     size_t made = 0;
     while (!in_.Done() && capacity - made >= 2) {
       if (in_.Empty() || needMore_) {
-        const int64_t refill = in_.Refill();
-        needMore_ = false;
-        if (refill < 0) return Fail(raw_.Error());
-        if (refill == 0) {
-          if (!in_.Empty()) return Fail(Malformed("a truncated character", in_.Offset()));
-          break;
-        }
+        if (!ReadMore()) return -1;
         continue;
       }
       // Never more output than input: a piece of n bytes gives at most n.
@@ -97,20 +91,12 @@ class Win32Converter : public InputSource {
       made += ToGbk(units, buffer + made, capacity - made);
       in_.Skip(size);
     }
-    if (std::memchr(buffer, 0, made)) in_.Finish();  // nothing after a 0 byte counts
+    StopAfterZero(buffer, made);
     return int64_t(made);
   }
 
  private:
   static constexpr size_t kPiece = 64 * 1024;
-
-  int64_t Fail(const std::string& why) {
-    error_ = why;
-    return -1;
-  }
-  std::string Malformed(const char* what, uint64_t at) const {
-    return std::string(what) + " in " + EncodingName(from_) + " at byte " + std::to_string(at);
-  }
 
   // Checks the first `size` input bytes and puts them into wide_ as UTF-16,
   // shortening `size` to the last whole character. The offset of a
@@ -174,11 +160,7 @@ class Win32Converter : public InputSource {
     return made;
   }
 
-  InputSource& raw_;
-  Encoding from_;
-  ConvertBuffer in_;
   std::vector<wchar_t> wide_;
-  bool needMore_ = false;
 };
 
 void Write(DWORD which, const std::string& text) {
