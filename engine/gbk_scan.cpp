@@ -4,11 +4,6 @@
 
 namespace {
 
-bool IsEnglishPunct(unsigned char b) {
-  return (b >= 0x20 && b <= 0x2F) || (b >= 0x3A && b <= 0x40) ||
-         (b >= 0x5B && b <= 0x60) || (b >= 0x7B && b <= 0x7E);
-}
-
 using BlockKernel = size_t (*)(const unsigned char*, size_t, GbkScanState&,
                                GbkCounts&);
 
@@ -38,7 +33,7 @@ void ScanGbkScalar(const unsigned char* data, size_t size,
     } else if (state.trailNext) {
       state.trailNext = false;
     } else if (b >= 0x80) {
-      if (b >= 0xB0 && b <= 0xF7)
+      if (IsHanziLead(b))
         ++counts.cnChars;
       else
         ++counts.cnPunct;

@@ -47,10 +47,8 @@ struct ClassTable {
 constexpr ClassTable MakeClassTable() {
   ClassTable t{};
   for (unsigned i = 0; i < 128; ++i) {
-    const bool punctCr = (i >= 0x20 && i <= 0x2F) || (i >= 0x3A && i <= 0x40) ||
-                         (i >= 0x5B && i <= 0x60) || (i >= 0x7B && i <= 0x7E) ||
-                         i == '\r';
-    const bool hanziLead = (i | 0x80) >= 0xB0 && (i | 0x80) <= 0xF7;
+    const bool punctCr = IsEnglishPunct(i) || i == '\r';
+    const bool hanziLead = IsHanziLead(i | 0x80);
     const bool line = i == '\r' || i == '\n';
     t.byte[i] = static_cast<unsigned char>((hanziLead ? kHanziLeadFlag : 0) |
                                            (punctCr ? kPunctCrFlag : 0) |

@@ -37,6 +37,13 @@ size_t ScanGbkBlocksAvx512(const unsigned char* data, size_t size,
 bool CpuHasAvx512();
 #endif
 
+// The classes of gbk_scan.h, for the scalar loop and the kernels' tables.
+constexpr bool IsEnglishPunct(unsigned b) {
+  return (b >= 0x20 && b <= 0x2F) || (b >= 0x3A && b <= 0x40) ||
+         (b >= 0x5B && b <= 0x60) || (b >= 0x7B && b <= 0x7E);
+}
+constexpr bool IsHanziLead(unsigned b) { return b >= 0xB0 && b <= 0xF7; }
+
 // Per-byte facts of one block, one bit per byte.
 struct BlockBits {
   BlockMask high;     // byte >= 0x80
