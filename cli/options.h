@@ -4,15 +4,16 @@
 #include <string>
 #include <vector>
 
+#include "sources/text_encoding.h"
+
 enum class Format { kTable, kCsv, kJson };
-enum class EncodingChoice { kGbk, kUtf8, kUtf16, kUtf16Le, kUtf16Be, kAuto };
 
 struct Options {
   // The categories of the total; by default those the window ticks on its
   // first run.
   bool total[4] = {true, false, true, false};  // indexed by Category
   Format format = Format::kTable;
-  EncodingChoice encoding = EncodingChoice::kGbk;
+  EncodingChoice encoding = EncodingChoice::kAuto;  // as the window reads files
   bool explain = false;
   bool help = false;
   bool version = false;

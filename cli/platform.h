@@ -9,8 +9,6 @@
 
 #include "sources/text_stream.h"
 
-enum class Encoding { kGbk, kUtf8, kUtf16Le, kUtf16Be };
-
 // A ChunkSource that can say why a read returned -1.
 class InputSource : public ChunkSource {
  public:
@@ -24,16 +22,6 @@ class InputSource : public ChunkSource {
 // Opens the file `name` as given, or standard input for "-" (binary on
 // Windows). On failure returns null and sets `error` to the system's words.
 std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& error);
-
-// Reads `raw` (text in `from`, without its byte-order mark) as code page 936,
-// chunk by chunk. A character without a GBK form becomes kNoGbkForm; input
-// that is not well-formed fails the read with an error naming its offset in
-// the file (`raw` begins at `firstOffset`).
-std::unique_ptr<InputSource> MakeGbkConverter(Encoding from, InputSource& raw,
-                                              uint64_t firstOffset);
-
-// The name of `encoding` in messages.
-const char* EncodingName(Encoding encoding);
 
 // Sets standard output and error up for writing bytes as they are.
 void InitConsole();

@@ -1,26 +1,20 @@
-// Windows side: ReadFile on handles, MultiByteToWideChar and
-// WideCharToMultiByte for the conversions, the console for output.
+// Windows side: ReadFile on handles, the console and code page 936 for output.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <vector>
 
-#include "cli/convert_buffer.h"
 #include "cli/platform.h"
-#include "cli/unicode.h"
 
 const char* const kNewline = "\r\n";
 
 namespace {
 
 constexpr UINT kGbk = 936;
-constexpr wchar_t kFullWidthQuestionMark = 0xFF1F;  // kNoGbkForm in code page 936
 
 std::string SystemMessage(DWORD code) {
   switch (code) {  // the words wc uses, for the common cases
@@ -60,107 +54,6 @@ class HandleSource : public InputSource {
  private:
   HANDLE handle_;
   bool owned_;
-};
-
-// Converts through UTF-16 in pieces that end on a character boundary. Each
-// piece is checked with the shared decoder first, so malformed input is an
-// error here exactly when it is one on Linux.
-class Win32Converter : public ConvertingSource {
- public:
-  Win32Converter(Encoding from, InputSource& raw, uint64_t firstOffset)
-      : ConvertingSource(from, raw, firstOffset), wide_(kPiece) {}
-
-  int64_t Read(char* buffer, size_t capacity) override {
-    size_t made = 0;
-    while (!in_.Done() && capacity - made >= 2) {
-      if (in_.Empty() || needMore_) {
-        if (!ReadMore()) return -1;
-        continue;
-      }
-      // Never more output than input: a piece of n bytes gives at most n.
-      size_t size = std::min({in_.Size(), capacity - made, kPiece});
-      const bool wholeInput = size == in_.Size();
-      size_t units = 0;
-      const int64_t bad = Decode(size, units);
-      if (bad >= 0) return Fail(Malformed("an invalid sequence", in_.Offset() + uint64_t(bad)));
-      if (size == 0) {  // only the start of a character
-        if (!wholeInput) break;  // the output is full
-        needMore_ = true;
-        continue;
-      }
-      made += ToGbk(units, buffer + made, capacity - made);
-      in_.Skip(size);
-    }
-    StopAfterZero(buffer, made);
-    return int64_t(made);
-  }
-
- private:
-  static constexpr size_t kPiece = 64 * 1024;
-
-  // Checks the first `size` input bytes and puts them into wide_ as UTF-16,
-  // shortening `size` to the last whole character. The offset of a
-  // malformed sequence, or -1.
-  int64_t Decode(size_t& size, size_t& units) {
-    const auto* p = reinterpret_cast<const unsigned char*>(in_.Data());
-    size_t at = 0;
-    if (from_ == Encoding::kUtf8) {
-      while (at < size) {
-        if (p[at] < 0x80) {
-          ++at;
-          continue;
-        }
-        const int len = Utf8SequenceLength(p + at, in_.Size() - at);
-        if (len < 0) return int64_t(at);
-        if (len == 0 || at + size_t(len) > size) break;  // completes later
-        at += size_t(len);
-      }
-      size = at;
-      units = at ? size_t(MultiByteToWideChar(CP_UTF8, 0, in_.Data(), int(at), wide_.data(),
-                                              int(wide_.size())))
-                 : 0;
-    } else {
-      const bool big = from_ == Encoding::kUtf16Be;
-      units = 0;
-      while (at + 2 <= size) {
-        const int len = Utf16SequenceLength(p + at, in_.Size() - at, big);
-        if (len < 0) return int64_t(at);
-        if (len == 0 || at + size_t(len) > size) break;
-        for (int i = 0; i < len; i += 2) wide_[units++] = wchar_t(Utf16Unit(p + at + i, big));
-        at += size_t(len);
-      }
-      size = at;
-    }
-    return -1;
-  }
-
-  // wide_[0, units) into code page 936 at `out`; the number of bytes.
-  size_t ToGbk(size_t units, char* out, size_t room) {
-    for (size_t i = 0; i < units; ++i)
-      if (wide_[i] == kEuroSign) wide_[i] = kFullWidthQuestionMark;
-    BOOL usedDefault = FALSE;
-    const int n = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, wide_.data(), int(units), out,
-                                      int(room), nullptr, &usedDefault);
-    if (n > 0 && !usedDefault) return size_t(n);
-    // Some character has no GBK form: convert one at a time.
-    size_t made = 0;
-    for (size_t i = 0; i < units;) {
-      const int len = wide_[i] >= 0xD800 && wide_[i] <= 0xDBFF ? 2 : 1;
-      usedDefault = FALSE;
-      const int one = WideCharToMultiByte(kGbk, WC_NO_BEST_FIT_CHARS, &wide_[i], len, out + made,
-                                          int(room - made), nullptr, &usedDefault);
-      if (one <= 0 || usedDefault) {
-        std::memcpy(out + made, kNoGbkForm, 2);
-        made += 2;
-      } else {
-        made += size_t(one);
-      }
-      i += size_t(len);
-    }
-    return made;
-  }
-
-  std::vector<wchar_t> wide_;
 };
 
 void Write(DWORD which, const std::string& text) {
@@ -203,11 +96,6 @@ std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& err
     return nullptr;
   }
   return std::make_unique<HandleSource>(file, true);
-}
-
-std::unique_ptr<InputSource> MakeGbkConverter(Encoding from, InputSource& raw,
-                                              uint64_t firstOffset) {
-  return std::make_unique<Win32Converter>(from, raw, firstOffset);
 }
 
 void InitConsole() {

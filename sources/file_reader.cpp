@@ -53,6 +53,12 @@ bool UserWantsToCount() {
 
 void ShowStatus(const char* text) { SetSlotText(IDC_STATUS, text); }
 
+// Shown after the file name when the file was converted, so the user sees
+// how it was read.
+const char* ReadingSuffix(Encoding encoding) {
+  return encoding == Encoding::kUtf8 ? " (UTF-8)" : " (UTF-16)";
+}
+
 }  // namespace
 
 const char* FileNamePart(const char* path) {
@@ -83,25 +89,28 @@ void AnalyzeFile(const char* path) {
     ShowStatus("无法获取文件大小");
     return;
   }
-  TextTally tally;
   Win32File source(file);
-  const StreamCount result =
-      size.QuadPart == 0 ? StreamCount::kEmpty : CountTextStream(source, tally);
+  StreamCount result;
+  if (size.QuadPart != 0) result = CountTextStream(source, EncodingChoice::kAuto, TextSink());
   CloseHandle(file);
 
-  switch (result) {
-    case StreamCount::kEmpty:
+  switch (result.status) {
+    case StreamStatus::kEmpty:
       ShowZeroResults();  // the status line keeps the file name
       break;
-    case StreamCount::kNotAnsi:
+    case StreamStatus::kNotAnsi:
+    case StreamStatus::kMalformed:
       ShowZeroResults();
       ShowStatus("暂不支持非 ANSI 编码文件！");
       break;
-    case StreamCount::kReadFailed:
+    case StreamStatus::kReadFailed:
+    case StreamStatus::kCancelled:
       ShowStatus("读取文件失败~");
       break;
-    case StreamCount::kCounted:
-      tally.Publish();
+    case StreamStatus::kCounted:
+      if (result.encoding != Encoding::kGbk)
+        ShowStatus((std::string(FileNamePart(path)) + ReadingSuffix(result.encoding)).c_str());
+      result.counts->Tally().Publish();
       break;
   }
 }

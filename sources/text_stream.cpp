@@ -1,20 +1,200 @@
 #include "sources/text_stream.h"
 
-#include <memory>
+#include <cstdlib>
 #include <new>
 
-StreamCount CountTextStream(ChunkSource& source, TextTally& tally) {
-  std::unique_ptr<char[]> chunk(new (std::nothrow) char[kTextChunkSize]);
-  if (!chunk) return StreamCount::kReadFailed;
-  bool first = true;
-  while (!tally.Ended()) {
-    const int64_t got = source.Read(chunk.get(), kTextChunkSize);
-    if (got < 0) return StreamCount::kReadFailed;
-    if (got == 0) break;
-    if (first && static_cast<unsigned char>(chunk[0]) == 0xFF)
-      return StreamCount::kNotAnsi;
-    first = false;
-    tally.Add(chunk.get(), size_t(got));
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+namespace {
+
+// A read buffer that starts on a page: a read into a buffer at another
+// offset within its page than the file position is copied several times
+// slower on some processors.
+class PageAlignedBuffer {
+ public:
+  explicit PageAlignedBuffer(size_t size) {
+#ifdef _WIN32
+    data_ = static_cast<char*>(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE,
+                                            PAGE_READWRITE));
+#else
+    void* p = nullptr;
+    data_ = posix_memalign(&p, 4096, size) == 0 ? static_cast<char*>(p) : nullptr;
+#endif
   }
-  return first ? StreamCount::kEmpty : StreamCount::kCounted;
+  ~PageAlignedBuffer() {
+#ifdef _WIN32
+    if (data_) VirtualFree(data_, 0, MEM_RELEASE);
+#else
+    std::free(data_);
+#endif
+  }
+  PageAlignedBuffer(const PageAlignedBuffer&) = delete;
+  PageAlignedBuffer& operator=(const PageAlignedBuffer&) = delete;
+  char* Data() const { return data_; }
+
+ private:
+  char* data_;
+};
+
+// The longest byte-order mark: the first read must hold it when the input
+// has that much (a pipe may hand out less per read).
+constexpr size_t kLongestMark = 3;
+
+// Reads the first chunk: at least the longest mark's worth unless the input
+// is shorter. The number read, or -1.
+int64_t ReadHead(ChunkSource& source, char* buffer) {
+  int64_t have = 0;
+  while (size_t(have) < kLongestMark) {
+    const int64_t got = source.Read(buffer + have, kTextChunkSize - size_t(have));
+    if (got < 0) return -1;
+    if (got == 0) break;
+    have += got;
+  }
+  return have;
+}
+
+Encoding ForcedEncoding(EncodingChoice choice, Encoding marked) {
+  switch (choice) {
+    case EncodingChoice::kGbk: return Encoding::kGbk;
+    case EncodingChoice::kUtf8: return Encoding::kUtf8;
+    case EncodingChoice::kUtf16Le: return Encoding::kUtf16Le;
+    case EncodingChoice::kUtf16Be: return Encoding::kUtf16Be;
+    case EncodingChoice::kUtf16:
+      return marked == Encoding::kUtf16Be ? Encoding::kUtf16Be : Encoding::kUtf16Le;
+    case EncodingChoice::kAuto: break;
+  }
+  return marked;
+}
+
+// The readings of one text, kept side by side until the text decides. A
+// mark-less text is counted as GBK and, from its first byte >= 0x80 while
+// that is still valid UTF-8, also as UTF-8; the end of the text says which
+// counts stand.
+class Readings {
+ public:
+  Readings(const TextSink& blank, Encoding encoding, bool mayBeUtf8, uint64_t firstOffset)
+      : mayBeUtf8_(mayBeUtf8) {
+    if (encoding == Encoding::kGbk) {
+      gbk_ = blank.Clone();
+    } else {
+      converted_ = blank.Clone();
+      converter_ = std::make_unique<GbkConverter>(encoding, firstOffset);
+      convertedEncoding_ = encoding;
+    }
+  }
+
+  void Add(const unsigned char* data, size_t size, uint64_t offset) {
+    if (converter_ && !converter_->Add(data, size, *converted_)) Drop();
+    if (!gbk_) return;
+    if (mayBeUtf8_ && !converter_) StartUtf8AtFirstHighByte(data, size, offset);
+    else gbk_->Add(reinterpret_cast<const char*>(data), size);
+  }
+
+  // At the end of the input: false when a forced or marked conversion fails.
+  bool Finish() {
+    if (converter_ && !converter_->Finish(*converted_)) Drop();
+    return gbk_ || converter_;
+  }
+
+  bool Ended() const {
+    return (!gbk_ || gbk_->Ended()) && (!converter_ || converter_->Ended());
+  }
+  // The reading whose counts stand.
+  Encoding Read() const { return converter_ ? convertedEncoding_ : Encoding::kGbk; }
+  uint64_t ErrorOffset() const { return errorOffset_; }
+  std::unique_ptr<TextSink> TakeCounts() { return converter_ ? std::move(converted_) : std::move(gbk_); }
+
+ private:
+  // Until the first byte >= 0x80 the text reads the same both ways; from
+  // there on it is also converted as UTF-8, starting from the GBK reading's
+  // counts so far.
+  void StartUtf8AtFirstHighByte(const unsigned char* data, size_t size, uint64_t offset) {
+    const size_t high = FirstHighByte(data, size);
+    gbk_->Add(reinterpret_cast<const char*>(data), high);
+    if (high < size && !gbk_->Ended()) {
+      converted_ = gbk_->Clone();
+      converter_ = std::make_unique<GbkConverter>(Encoding::kUtf8, offset + high);
+      convertedEncoding_ = Encoding::kUtf8;
+      mayBeUtf8_ = false;
+      if (!converter_->Add(data + high, size - high, *converted_)) Drop();
+    }
+    gbk_->Add(reinterpret_cast<const char*>(data + high), size - high);
+  }
+
+  // The conversion failed: a mark-less text is GBK after all; a marked or
+  // forced one is malformed.
+  void Drop() {
+    errorOffset_ = converter_->ErrorOffset();
+    converter_.reset();
+    converted_.reset();
+    mayBeUtf8_ = false;
+  }
+
+  bool mayBeUtf8_;
+  std::unique_ptr<TextSink> gbk_;
+  std::unique_ptr<TextSink> converted_;
+  std::unique_ptr<GbkConverter> converter_;
+  Encoding convertedEncoding_ = Encoding::kGbk;
+  uint64_t errorOffset_ = 0;
+};
+
+}  // namespace
+
+StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const TextSink& blank,
+                            const StreamProgress& progress) {
+  StreamCount result;
+  PageAlignedBuffer chunk(kTextChunkSize);
+  if (!chunk.Data()) {
+    result.status = StreamStatus::kReadFailed;
+    return result;
+  }
+  int64_t got = ReadHead(source, chunk.Data());
+  if (got <= 0) {
+    result.status = got < 0 ? StreamStatus::kReadFailed : StreamStatus::kEmpty;
+    return result;
+  }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.Data());
+  size_t markSize = 0;
+  const Encoding marked = EncodingOfMark(bytes, size_t(got), markSize);
+  result.encoding = ForcedEncoding(choice, marked);
+  if (result.encoding != marked) markSize = 0;  // a forced reading keeps a mark only if it agrees
+  if (result.encoding == Encoding::kGbk && bytes[0] == 0xFF) {
+    result.status = StreamStatus::kNotAnsi;
+    return result;
+  }
+  if (result.encoding != Encoding::kGbk && !GbkConverter::Available()) {
+    result.status = StreamStatus::kReadFailed;
+    return result;
+  }
+  const bool mayBeUtf8 = choice == EncodingChoice::kAuto && marked == Encoding::kGbk;
+  Readings readings(blank, result.encoding, mayBeUtf8, markSize);
+
+  uint64_t offset = 0;
+  for (;;) {
+    readings.Add(bytes + markSize, size_t(got) - markSize, offset + markSize);
+    offset += uint64_t(got);
+    markSize = 0;
+    if (progress && !progress(offset)) {
+      result.status = StreamStatus::kCancelled;
+      return result;
+    }
+    if (readings.Ended()) break;
+    got = source.Read(chunk.Data(), kTextChunkSize);
+    if (got < 0) {
+      result.status = StreamStatus::kReadFailed;
+      return result;
+    }
+    if (got == 0) break;
+  }
+  if (!readings.Finish()) {
+    result.status = StreamStatus::kMalformed;
+    result.errorOffset = readings.ErrorOffset();
+    return result;
+  }
+  result.encoding = readings.Read();
+  result.counts = readings.TakeCounts();
+  result.status = StreamStatus::kCounted;
+  return result;
 }

@@ -1,13 +1,25 @@
 #pragma once
 // Counting a text read piece by piece from a file or a pipe, with bounded
-// memory whatever its size. Shared by the window and the command line.
+// memory whatever its size, in the encoding the file is in. Shared by the
+// window and the command line.
+//
+// How a file is read (EncodingChoice::kAuto), as Notepad decides:
+//   - a byte-order mark EF BB BF, FF FE or FE FF: UTF-8, UTF-16LE or
+//     UTF-16BE (the mark itself is not counted);
+//   - no mark, and the text up to its first 0 is valid UTF-8 holding at
+//     least one byte >= 0x80: UTF-8;
+//   - anything else: GBK bytes as they are.
+// Converted text is counted as its code page 936 form (GbkConverter).
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <memory>
 
-#include "engine/text_tally.h"
+#include "sources/text_encoding.h"
 
-// One read buffer's worth; the whole memory the count needs.
+// One read's worth; with the converter's buffers, the whole memory a count
+// needs.
 constexpr size_t kTextChunkSize = 1 << 20;
 
 class ChunkSource {
@@ -18,12 +30,28 @@ class ChunkSource {
   virtual int64_t Read(char* buffer, size_t capacity) = 0;
 };
 
-enum class StreamCount {
-  kCounted,     // the tally holds the text's counts
+enum class StreamStatus {
+  kCounted,     // `counts` holds the text's counts
   kEmpty,       // nothing to read
-  kNotAnsi,     // begins with byte 0xFF (UTF-16 little-endian and the like)
-  kReadFailed,  // a read failed somewhere: the tally is incomplete
+  kNotAnsi,     // read as GBK, but begins with byte 0xFF
+  kMalformed,   // marked (or forced) UTF-8 or UTF-16 that is not well-formed
+  kReadFailed,  // a read failed somewhere
+  kCancelled,   // the caller's progress callback said stop
 };
 
-// Reads `source` to its end, or to its first 0 byte, into `tally`.
-StreamCount CountTextStream(ChunkSource& source, TextTally& tally);
+struct StreamCount {
+  StreamStatus status = StreamStatus::kEmpty;
+  Encoding encoding = Encoding::kGbk;  // how the text was read
+  uint64_t errorOffset = 0;            // kMalformed: the bad sequence's file offset
+  std::unique_ptr<TextSink> counts;    // kCounted: the counts of that reading
+};
+
+// Called after each chunk with the bytes read so far; false cancels.
+using StreamProgress = std::function<bool(uint64_t bytesRead)>;
+
+// Reads `source` to its end, or to its first 0, and counts it in the
+// reading `choice` asks for. `blank` is an empty sink; the readings are
+// copies of it. Nothing is counted into the caller's state: the result
+// holds the counts, so a failed or cancelled count changes nothing.
+StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const TextSink& blank,
+                            const StreamProgress& progress = nullptr);

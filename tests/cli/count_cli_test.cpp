@@ -211,6 +211,7 @@ TEST(CliEncodings, EveryEncodingOfATextCountsAsItsGbkFile) {
       {"utf-8", text},
       {"utf-8", "\xEF\xBB\xBF" + text},
       {"auto", "\xEF\xBB\xBF" + text},
+      {"auto", text},  // valid UTF-8 without a mark, as Notepad decides
       {"utf-16", le},
       {"utf-16le", le},
       {"utf-16be", be},
@@ -224,8 +225,9 @@ TEST(CliEncodings, EveryEncodingOfATextCountsAsItsGbkFile) {
         << c.encoding << ", starting " << std::hex << int((unsigned char)c.content[0]);
     EXPECT_EQ(expected, CountsOf({"--encoding", c.encoding}, c.content)) << "piped";
   }
-  // Without a mark, auto takes GBK.
-  EXPECT_EQ(CountsOf({gbk}), CountsOf({"--encoding", "auto", gbk}));
+  // auto is the default; a GBK text is not valid UTF-8, so it stays GBK.
+  EXPECT_EQ(expected, CountsOf({WriteFile("enc.txt", text)}));
+  EXPECT_EQ(expected, CountsOf({"--encoding", "auto", gbk}));
 }
 
 TEST(CliEncodings, ACharacterWithoutAGbkFormIsOneChinesePunctuationMark) {
@@ -274,12 +276,12 @@ TEST(CliErrors, AMissingFileIsReportedAndTheOthersCounted) {
 
 TEST(CliErrors, AGbkFileBeginningWithFFIsRefusedWithTheWindowsMessage) {
   const std::string path = WriteFile("ff.txt", std::string("\xFF\xFE" "a\0b\0", 6));
-  const CliRun run = RunCli({path});
+  const CliRun run = RunCli({"--encoding", "gbk", path});
   EXPECT_EQ(1, run.status);
   EXPECT_EQ("vantorix-count: " + path + ": " + kNotAnsi + "\n", run.err);
   EXPECT_EQ("", run.out);
-  // Under auto the same bytes are UTF-16 with its mark.
-  EXPECT_EQ((std::vector<uint64_t>{0, 0, 2, 0}), CountsOf({"--encoding", "auto", path}));
+  // Under auto, the default, the same bytes are UTF-16 with its mark.
+  EXPECT_EQ((std::vector<uint64_t>{0, 0, 2, 0}), CountsOf({path}));
 }
 
 // The explain lists of one category, as "count char" pairs.
@@ -325,14 +327,14 @@ TEST(CliExplain, CategoryTotalsEqualTheCounts) {
 }
 
 TEST(CliLarge, CharactersAcrossReadBordersCountOnce) {
-  // Reads begin 4 bytes in (the encoding check), then go by whole chunks:
-  // put a hanzi and a CR LF across the first chunk borders.
-  std::string text(4 + kTextChunkSize - 1, 'x');
+  // Reads go by whole chunks from the start: put a hanzi and a CR LF across
+  // the first chunk borders.
+  std::string text(kTextChunkSize - 1, 'x');
   text += "\xD6\xD0";                                  // lead at the chunk's end
   text += std::string(kTextChunkSize - 2, 'y') + "\r\n";  // CR at the end
   text += "\xA3\xAC";
   const GbkCorpus corpus = MakeGbkProse(2 * kTextChunkSize + 4321, 5);
-  const std::vector<uint64_t> own = {1, 1, 2 * kTextChunkSize + 1, 1};
+  const std::vector<uint64_t> own = {1, 1, 2 * kTextChunkSize - 3, 1};
   const std::string path = WriteFile("borders.txt", text + corpus.text);
   std::vector<uint64_t> expected = Four(corpus.counts);
   for (int i = 0; i < 4; ++i) expected[i] += own[i];

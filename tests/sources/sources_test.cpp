@@ -59,14 +59,25 @@ TEST_F(FileReader, AnEmptyFileShowsZerosAndKeepsItsName) {
   EXPECT_EQ(7.0, g_enChars);  // the counters keep the earlier count
 }
 
-TEST_F(FileReader, RefusesUtf16LittleEndianButCountsBigEndianAsAnsi) {
+TEST_F(FileReader, ConvertedFilesSayHowTheyWereRead) {
   AnalyzeFile(Make("le.txt", std::string("\xFF\xFE" "a\0", 4)).c_str());
-  EXPECT_EQ("暂不支持非 ANSI 编码文件！", g_slots[1016]);
-  EXPECT_EQ("0", g_slots[1015]);
-  EXPECT_EQ(7.0, g_enChars);
-  AnalyzeFile(Make("be.txt", std::string("\xFE\xFF\0a", 4)).c_str());
-  EXPECT_EQ("be.txt", g_slots[1016]);
-  EXPECT_EQ("1", g_slots[1012]);  // FE FF is one double-byte character
+  EXPECT_EQ("le.txt (UTF-16)", g_slots[1016]);
+  EXPECT_EQ("1", g_slots[1013]);
+  AnalyzeFile(Make("u8.txt", "\xE4\xB8\xAD" "ab").c_str());  // 中 in UTF-8
+  EXPECT_EQ("u8.txt (UTF-8)", g_slots[1016]);
+  EXPECT_EQ("1", g_slots[1011]);
+  EXPECT_EQ("2", g_slots[1013]);
+}
+
+TEST_F(FileReader, RefusesGbkBeginningWithFFAndMalformedUtf16) {
+  for (const std::string& content :
+       {std::string("\xFF\xA1" "ab"), std::string("\xFF\xFE" "a\0\x00\xDC", 6)}) {
+    g_slots.clear();
+    AnalyzeFile(Make("bad.txt", content).c_str());
+    EXPECT_EQ("暂不支持非 ANSI 编码文件！", g_slots[1016]);
+    EXPECT_EQ("0", g_slots[1015]);
+    EXPECT_EQ(7.0, g_enChars);  // nothing published
+  }
 }
 
 TEST_F(FileReader, AZeroByteEndsTheCount) {

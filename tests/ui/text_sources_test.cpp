@@ -84,6 +84,24 @@ TEST_F(TextSources, DroppingTwoFilesCountsBothInTurnWithoutTheFileDialog) {
   EXPECT_FALSE(program.Enabled(1004));
 }
 
+TEST_F(TextSources, UnicodeFilesCountAsTheirGbkFormAndSaySo) {
+  // The sample in UTF-8 without a mark, chosen in the dialog, and in
+  // UTF-16BE with its mark, dropped.
+  const std::string utf8 = MakeTempFile("u8.txt", u8"中文，abc 123。\r\n");
+  std::string utf16 = "\xFE\xFF";
+  for (char16_t u : std::u16string(u"中文，abc 123。\r\n")) utf16 += {char(u >> 8), char(u)};
+  const std::string be = MakeTempFile("be.txt", utf16);
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(2);
+  ASSERT_TRUE(ChooseInFileDialog(program, utf8));
+  EXPECT_TRUE(program.WaitForStatus("u8.txt (UTF-8)"));
+  EXPECT_EQ(kSampleSlots, program.Slots());
+  ASSERT_TRUE(DropFiles(program, {be}));
+  EXPECT_TRUE(program.WaitForStatus("be.txt (UTF-16)"));
+  EXPECT_EQ(kSampleSlots, program.Slots());
+}
+
 TEST_F(TextSources, AFileNameEndingInByte5CShowsWhole) {
   // "\x95\x5C" is one character whose second byte is the value of '\'.
   const std::string name = "x\x95\x5C.txt";

@@ -1,0 +1,236 @@
+#include "sources/text_encoding.h"
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+// What a character without a GBK form becomes: the full-width question mark
+// (lead 0xA3, outside the hanzi rows), one Chinese punctuation mark.
+constexpr uint16_t kNoGbkForm = 0xA3BF;
+// U+20AC: code page 936 gives it the single byte 0x80, which the engine
+// reads as a lead byte that swallows the next character.
+constexpr uint32_t kEuroSign = 0x20AC;
+
+// Converted text is handed to the sink in pieces of this size.
+constexpr size_t kOutSize = 64 * 1024;
+
+// The GBK form of every character of the Basic Multilingual Plane (GBK has
+// none beyond it), asked of the system once: converting through the table
+// gives exactly what the system gives, many times faster than asking it
+// character by character.
+const std::vector<uint16_t>& GbkTable() {
+  static const std::vector<uint16_t> table = [] {
+    std::vector<uint16_t> t(0x10000);
+    for (uint32_t cp = 0; cp < 0x10000; ++cp) {
+      const uint16_t form = cp == kEuroSign || (cp >= 0xD800 && cp <= 0xDFFF)
+                                ? 0 : SystemGbkForm(cp);
+      t[cp] = form || cp == 0 ? form : kNoGbkForm;
+    }
+    return t;
+  }();
+  return table;
+}
+
+// The length of the UTF-8 sequence at `p` when it is well-formed, 0 when
+// the `avail` bytes are a valid but incomplete start, -1 when malformed
+// (overlong forms, surrogates and values above U+10FFFF included).
+int Utf8SequenceLength(const unsigned char* p, size_t avail) {
+  const unsigned char b = p[0];
+  if (b < 0x80) return 1;
+  int len;
+  unsigned char lo = 0x80, hi = 0xBF;  // the second byte's range
+  if (b >= 0xC2 && b <= 0xDF) {
+    len = 2;
+  } else if (b >= 0xE0 && b <= 0xEF) {
+    len = 3;
+    if (b == 0xE0) lo = 0xA0;
+    if (b == 0xED) hi = 0x9F;
+  } else if (b >= 0xF0 && b <= 0xF4) {
+    len = 4;
+    if (b == 0xF0) lo = 0x90;
+    if (b == 0xF4) hi = 0x8F;
+  } else {
+    return -1;
+  }
+  for (int i = 1; i < len; ++i) {
+    if (size_t(i) >= avail) return 0;
+    const unsigned char c = p[i];
+    if (c < (i == 1 ? lo : 0x80) || c > (i == 1 ? hi : 0xBF)) return -1;
+  }
+  return len;
+}
+
+unsigned Utf16Unit(const unsigned char* p, bool bigEndian) {
+  return bigEndian ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]);
+}
+
+// As Utf8SequenceLength, for UTF-16: 2, 4 (a surrogate pair), 0 or -1.
+int Utf16SequenceLength(const unsigned char* p, size_t avail, bool bigEndian) {
+  if (avail < 2) return 0;
+  const unsigned u = Utf16Unit(p, bigEndian);
+  if (u >= 0xDC00 && u <= 0xDFFF) return -1;
+  if (u < 0xD800 || u > 0xDBFF) return 2;
+  if (avail < 4) return 0;
+  const unsigned low = Utf16Unit(p + 2, bigEndian);
+  return low >= 0xDC00 && low <= 0xDFFF ? 4 : -1;
+}
+
+// The character at `p`: its length as the functions above give it, and its
+// code point when the length is positive.
+int DecodeOne(Encoding from, const unsigned char* p, size_t avail, uint32_t& cp) {
+  if (from == Encoding::kUtf8) {
+    // One, two and three-byte characters without a branch on which (mixed
+    // Chinese and English text would mispredict them all); the rest, and
+    // anything odd, through the careful path below.
+    if (avail >= 3) {
+      const uint32_t b = p[0], c1 = p[1], c2 = p[2];
+      const uint32_t len = 1 + (b >= 0xC0) + (b >= 0xE0);
+      const uint32_t two = (b & 0x1F) << 6 | (c1 & 0x3F);
+      const uint32_t three = (b & 0x0F) << 12 | (c1 & 0x3F) << 6 | (c2 & 0x3F);
+      cp = len == 1 ? b : len == 2 ? two : three;
+      const bool good = b < 0x80 || (len == 2 && (c1 & 0xC0) == 0x80 && b >= 0xC2) ||
+                        (b < 0xF0 && ((c1 & 0xC0) == 0x80) & ((c2 & 0xC0) == 0x80) &
+                                         (cp >= 0x800) & ((cp & 0xF800) != 0xD800));
+      if (good) return int(len);
+    }
+    const int len = Utf8SequenceLength(p, avail);
+    if (len > 0) {
+      cp = len == 1 ? p[0] : p[0] & (0xFF >> (len + 1));
+      for (int i = 1; i < len; ++i) cp = cp << 6 | (p[i] & 0x3F);
+    }
+    return len;
+  }
+  const bool big = from == Encoding::kUtf16Be;
+  const int len = Utf16SequenceLength(p, avail, big);
+  if (len > 0) {
+    cp = Utf16Unit(p, big);
+    if (len == 4) cp = 0x10000 + ((cp - 0xD800) << 10) + (Utf16Unit(p + 2, big) - 0xDC00);
+  }
+  return len;
+}
+
+}  // namespace
+
+const char* EncodingName(Encoding encoding) {
+  switch (encoding) {
+    case Encoding::kGbk: return "GBK";
+    case Encoding::kUtf8: return "UTF-8";
+    case Encoding::kUtf16Le: return "UTF-16LE";
+    case Encoding::kUtf16Be: return "UTF-16BE";
+  }
+  return "?";
+}
+
+Encoding EncodingOfMark(const unsigned char* head, size_t size, size_t& markSize) {
+  markSize = 0;
+  if (size >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF) {
+    markSize = 3;
+    return Encoding::kUtf8;
+  }
+  if (size >= 2 && head[0] == 0xFF && head[1] == 0xFE) {
+    markSize = 2;
+    return Encoding::kUtf16Le;
+  }
+  if (size >= 2 && head[0] == 0xFE && head[1] == 0xFF) {
+    markSize = 2;
+    return Encoding::kUtf16Be;
+  }
+  return Encoding::kGbk;
+}
+
+size_t FirstHighByte(const unsigned char* data, size_t size) {
+  size_t i = 0;
+  // Eight bytes at a time: text that is ASCII for long is read at memory speed.
+  for (; i + 8 <= size; i += 8) {
+    uint64_t word;
+    std::memcpy(&word, data + i, 8);
+    if (word & 0x8080808080808080ull) break;
+  }
+  while (i < size && data[i] < 0x80) ++i;
+  return i;
+}
+
+GbkConverter::GbkConverter(Encoding from, uint64_t firstOffset)
+    : from_(from), offset_(firstOffset), out_(new char[kOutSize]) {}
+
+GbkConverter::~GbkConverter() = default;
+
+bool GbkConverter::Available() { return SystemGbkForm(0x4E2D) != 0; }  // 中
+
+bool GbkConverter::Fail(uint64_t offset) {
+  failed_ = true;
+  errorOffset_ = offset;
+  return false;
+}
+
+bool GbkConverter::Add(const unsigned char* data, size_t size, TextSink& out) {
+  if (failed_) return false;
+  // First the character the last piece left incomplete, completed from this one.
+  while (carrySize_ > 0 && size > 0 && !ended_) {
+    const size_t before = carrySize_;
+    const size_t take = std::min(size, sizeof carry_ - before);
+    std::memcpy(carry_ + before, data, take);
+    const size_t used = Convert(carry_, before + take, offset_ - before, out);
+    if (failed_) return false;
+    const size_t fromData = used ? used - before : take;  // still incomplete: all of it
+    carrySize_ = used ? 0 : before + take;
+    data += fromData;
+    size -= fromData;
+    offset_ += fromData;
+  }
+  if (ended_ || size == 0) return true;
+  const size_t used = Convert(data, size, offset_, out);
+  if (failed_) return false;
+  if (!ended_) {
+    carrySize_ = size - used;  // at most three bytes of an incomplete character
+    std::memcpy(carry_, data + used, carrySize_);
+  }
+  offset_ += size;
+  return true;
+}
+
+bool GbkConverter::Finish(TextSink&) {
+  if (failed_) return false;
+  if (ended_ || carrySize_ == 0) return true;
+  return Fail(offset_ - carrySize_);  // a character cut short
+}
+
+// Converts whole characters from [data, data + size), which begins at file
+// offset `at0`, into the sink; returns the bytes consumed (the rest starts
+// an incomplete character).
+size_t GbkConverter::Convert(const unsigned char* data, size_t size, uint64_t at0,
+                             TextSink& out) {
+  const std::vector<uint16_t>& table = GbkTable();
+  char* buffer = out_.get();
+  size_t made = 0, at = 0;
+  while (at < size) {
+    uint32_t cp = 0;
+    const int len = DecodeOne(from_, data + at, size - at, cp);
+    if (len < 0) {
+      Fail(at0 + at);
+      return at;
+    }
+    if (len == 0) break;  // completes in the next piece (or fails at the end)
+    if (cp == 0) {  // the text ends here, for the sink too
+      ended_ = true;
+      buffer[made++] = '\0';
+      at += size_t(len);
+      break;
+    }
+    const unsigned v = cp < 0x10000 ? table[cp] : kNoGbkForm;
+    // One byte or two, without a branch on which.
+    const bool two = v >= 0x100;
+    buffer[made] = char(two ? v >> 8 : v);
+    buffer[made + 1] = char(v);
+    made += 1 + two;
+    at += size_t(len);
+    if (made > kOutSize - 2) {
+      out.Add(buffer, made);
+      made = 0;
+    }
+  }
+  out.Add(buffer, made);
+  return at;
+}

@@ -1,0 +1,88 @@
+#pragma once
+// How a text file's bytes are read: the encodings Vantorix understands, the
+// byte-order marks that name them, and the code page 936 form of converted
+// text. Shared by the window and the command line, so both read a file alike.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "engine/text_tally.h"
+
+enum class Encoding { kGbk, kUtf8, kUtf16Le, kUtf16Be };
+
+// What the reader is told to do: go by the file itself (kAuto) or force one
+// reading. kUtf16 is little-endian unless a mark says big-endian.
+enum class EncodingChoice { kAuto, kGbk, kUtf8, kUtf16, kUtf16Le, kUtf16Be };
+
+// The name of `encoding` in messages ("GBK", "UTF-8", "UTF-16LE", "UTF-16BE").
+const char* EncodingName(Encoding encoding);
+
+// The encoding a byte-order mark at the start of `head` names (kGbk when
+// there is none) and the mark's length in bytes.
+Encoding EncodingOfMark(const unsigned char* head, size_t size, size_t& markSize);
+
+// The first byte >= 0x80 in [data, data + size), or size when there is none.
+size_t FirstHighByte(const unsigned char* data, size_t size);
+
+// Where counts go: a tally of the GBK text read so far. A reading that
+// needs more (the command line's --explain) derives from it.
+class TextSink {
+ public:
+  virtual ~TextSink() = default;
+  virtual void Add(const char* piece, size_t size) { tally_.Add(piece, size); }
+  // A copy with everything added so far, to go on with another reading.
+  virtual std::unique_ptr<TextSink> Clone() const { return std::make_unique<TextSink>(*this); }
+  bool Ended() const { return tally_.Ended(); }
+  const TextTally& Tally() const { return tally_; }
+
+ protected:
+  TextTally tally_;
+};
+
+// Converts UTF-8 or UTF-16 text, given in pieces split anywhere, into its
+// code page 936 form and adds that to a sink. A character with no GBK form
+// (and the euro sign, whose single byte 0x80 the engine would read as a
+// lead byte) becomes the full-width question mark: one Chinese punctuation
+// mark. The first U+0000 ends the text: nothing after it is converted or
+// judged. The code page is the system's own (the code page functions on
+// Windows, iconv elsewhere), asked once per process.
+class GbkConverter {
+ public:
+  // `from` is not kGbk; `firstOffset` is where the first byte given lies in
+  // the file, for error offsets.
+  GbkConverter(Encoding from, uint64_t firstOffset);
+  ~GbkConverter();
+  GbkConverter(const GbkConverter&) = delete;
+  GbkConverter& operator=(const GbkConverter&) = delete;
+
+  // Converts the next piece. False when the text is not well-formed.
+  bool Add(const unsigned char* data, size_t size, TextSink& out);
+  // The end of the text. False when it ends inside a character.
+  bool Finish(TextSink& out);
+
+  bool Ended() const { return ended_; }
+  // After a failure: the file offset of the malformed sequence.
+  uint64_t ErrorOffset() const { return errorOffset_; }
+
+  // True when the system has code page 936 (the table can be built).
+  static bool Available();
+
+ private:
+  size_t Convert(const unsigned char* data, size_t size, uint64_t at0, TextSink& out);
+  bool Fail(uint64_t offset);
+
+  const Encoding from_;
+  uint64_t offset_;  // file offset of the next byte given
+  unsigned char carry_[4];
+  size_t carrySize_ = 0;  // an incomplete character from the last piece
+  bool ended_ = false;
+  bool failed_ = false;
+  uint64_t errorOffset_ = 0;
+  std::unique_ptr<char[]> out_;  // converted text waiting for the sink
+};
+
+// The GBK form of one code point as the system gives it: a byte below 0x80,
+// or lead << 8 | trail; 0 when there is none (or only a single high byte).
+// One function per platform (gbk_form_win32.cpp, gbk_form_iconv.cpp).
+uint16_t SystemGbkForm(uint32_t codePoint);
