@@ -64,6 +64,13 @@ template <UINT Msg, auto H> constexpr MessageEntry Message() {
             return 0;
           }};
 }
+// void OnX(WPARAM, LPARAM) for a message of the program's own.
+template <UINT Msg, auto H> constexpr MessageEntry Posted() {
+  return {Msg, 0, 0, [](CDialog& d, WPARAM w, LPARAM l) -> LRESULT {
+            (detail::Self<H>(d).*H)(w, l);
+            return 0;
+          }};
+}
 template <auto H> constexpr MessageEntry Paint() { return Message<WM_PAINT, H>(); }
 template <auto H> constexpr MessageEntry DrawClipboard() { return Message<WM_DRAWCLIPBOARD, H>(); }
 template <auto H> constexpr MessageEntry Destroy() { return Message<WM_DESTROY, H>(); }

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "app/integrity.h"
 #include "engine/recount.h"
@@ -33,6 +34,7 @@ const MessageEntry CCountDlg::kMessageMap[] = {
     map::ChangeCbChain<&CCountDlg::OnChangeCbChain>(),
     map::Move<&CCountDlg::OnMove>(),
     map::DropFiles<&CCountDlg::OnDropFiles>(),
+    map::Posted<kFileCountMessage, &CCountDlg::OnFileCount>(),
     map::CtlColor<&CCountDlg::OnCtlColor>(),
     map::Clicked<IDC_COMPACT_BUTTON, &CCountDlg::OnCompactButton>(),
     map::Destroy<&CCountDlg::OnDestroy>(),
@@ -63,6 +65,7 @@ BOOL CCountDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_hIcon));
   SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_hIcon));
+  SetFileCountWindow(m_hWnd);
   ApplySkin(*this);
   SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, 0);
   ShowZeroResults();
@@ -181,6 +184,10 @@ void CCountDlg::OnChangeCbChain(HWND removed, HWND next) {
 }
 
 void CCountDlg::OnDestroy() {
+  // A cancelled count stops within one read; the process must not end
+  // under it.
+  CancelFileCount(kCountEndWaitMs);
+  SetFileCountWindow(nullptr);
   ChangeClipboardChain(m_hWnd, m_nextClipboardViewer);
   m_nextClipboardViewer = nullptr;
   StopSampling();
@@ -193,14 +200,20 @@ void CCountDlg::OnDropFiles(HDROP drop) {
   EnableDlgItem(IDC_FREQ_EDIT, false);
   EnableDlgItem(IDC_FREQ_CHECK, false);
   const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
+  std::vector<std::string> paths;
   for (UINT i = 0; i < count; ++i) {
     std::string path(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
     path.resize(DragQueryFileA(drop, i, &path[0], UINT(path.size())));
-    AnalyzeFile(path.c_str());
-    SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, 2);  // no notification
+    paths.push_back(path);
   }
+  SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, 2);  // no notification
+  AnalyzeFiles(std::move(paths));
   DragFinish(drop);
   Default();
+}
+
+void CCountDlg::OnFileCount(WPARAM wParam, LPARAM lParam) {
+  OnFileCountMessage(wParam, lParam);
 }
 
 HBRUSH CCountDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {

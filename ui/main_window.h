@@ -12,6 +12,8 @@
 // The sampling timer of the foreground editor.
 constexpr UINT_PTR kSamplingTimer = 0;
 constexpr int kDefaultIntervalMs = 100;
+// How long closing waits for a cancelled file count to stop.
+constexpr DWORD kCountEndWaitMs = 900;
 // The longest interval the timer accepts.
 constexpr int kMaxIntervalMs = 0x7FFFFFFF;  // USER_TIMER_MAXIMUM
 

@@ -30,6 +30,7 @@ std::string StoredTick(const char* subkey) {
 
 void CCountDlg::OnModeChange() {
   const int mode = SelectedMode();
+  CancelFileCount();
   ShowZeroResults();
   SetDlgItemText(IDC_STATUS, kHintText);
   StopSampling();
