@@ -36,7 +36,7 @@ TEST(Session, EverySourceThenARestartKeepsTheSettings) {
     program.Click(1008);
     ASSERT_TRUE(DropFiles(program, {file}));
     ASSERT_TRUE(program.WaitForStatus("chapter.txt"));
-    EXPECT_EQ((Slots{"2", "1", "2", "1", "5", "5"}), program.Slots());
+    EXPECT_TRUE(program.WaitForSlots({"2", "1", "2", "1", "5", "5"}));
     EXPECT_EQ(2, program.SelectedMode());
 
     // Compact and back, then put the window somewhere of our own.

@@ -155,6 +155,10 @@ bool Program::WaitForStatus(const std::string& text, DWORD timeoutMs) const {
   return WaitFor([&] { return Text(1016) == text; }, timeoutMs);
 }
 
+bool Program::WaitForSlots(const std::vector<std::string>& slots, DWORD timeoutMs) const {
+  return WaitFor([&] { return Slots() == slots; }, timeoutMs);
+}
+
 HWND Program::WaitForDialog(const char* caption, DWORD timeoutMs) const {
   HWND dialog = nullptr;
   WaitFor([&] {

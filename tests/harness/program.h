@@ -62,6 +62,9 @@ class Program {
   std::vector<std::string> Slots() const;
   // Waits until the status line shows `text`.
   bool WaitForStatus(const std::string& text, DWORD timeoutMs = 5000) const;
+  // Waits until the six result slots show `slots` (a file is counted on a
+  // thread of its own: its name shows first, its counts a moment later).
+  bool WaitForSlots(const std::vector<std::string>& slots, DWORD timeoutMs = 5000) const;
 
   // Another dialog of this program (a message box, the file dialog):
   // with a caption, the one with that caption.

@@ -152,7 +152,7 @@ TEST_F(Placement, TheTotalsAreDrawnInBlue) {
   Program program;
   ASSERT_TRUE(program.Started());
   ASSERT_TRUE(DropFiles(program, {file}));
-  ASSERT_TRUE(program.WaitForStatus("blue.txt"));
+  ASSERT_TRUE(WaitFor([&] { return program.Text(1015) == "8,8888"; }));
   auto countBlue = [&](int id) {
     RECT r;
     GetWindowRect(program.Control(id), &r);

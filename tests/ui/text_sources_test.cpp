@@ -31,7 +31,7 @@ TEST_F(TextSources, AChosenTxtFileIsCountedWithoutAQuestion) {
   program.SelectMode(2);
   ASSERT_TRUE(ChooseInFileDialog(program, path));
   EXPECT_TRUE(program.WaitForStatus("README.TXT"));
-  EXPECT_EQ(kSampleSlots, program.Slots());
+  EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
 }
 
 TEST_F(TextSources, OfSeveralChosenFilesTheFirstIsCounted) {
@@ -43,7 +43,7 @@ TEST_F(TextSources, OfSeveralChosenFilesTheFirstIsCounted) {
   ASSERT_TRUE(ChooseInFileDialog(program, TempFolder()));  // opens the folder
   ASSERT_TRUE(ChooseInFileDialog(program, "\"two.txt\" \"one.txt\""));
   EXPECT_TRUE(program.WaitForStatus("two.txt"));
-  EXPECT_EQ(kSampleSlots, program.Slots());
+  EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
 }
 
 TEST_F(TextSources, AnotherExtensionAsksFirst) {
@@ -67,7 +67,7 @@ TEST_F(TextSources, AnotherExtensionAsksFirst) {
   ASSERT_TRUE(question);
   Program::Answer(question, IDYES);
   EXPECT_TRUE(program.WaitForStatus("notes.md"));
-  EXPECT_EQ(kSampleSlots, program.Slots());
+  EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
 }
 
 TEST_F(TextSources, DroppingTwoFilesCountsBothInTurnWithoutTheFileDialog) {
@@ -77,7 +77,7 @@ TEST_F(TextSources, DroppingTwoFilesCountsBothInTurnWithoutTheFileDialog) {
   ASSERT_TRUE(program.Started());
   ASSERT_TRUE(DropFiles(program, {first, second}));
   EXPECT_TRUE(program.WaitForStatus("second.txt"));
-  EXPECT_EQ(kSampleSlots, program.Slots());
+  EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
   EXPECT_EQ(2, program.SelectedMode());
   EXPECT_FALSE(program.WaitForDialog("请选择文件", 500));
   EXPECT_FALSE(program.Enabled(1003));
@@ -96,10 +96,55 @@ TEST_F(TextSources, UnicodeFilesCountAsTheirGbkFormAndSaySo) {
   program.SelectMode(2);
   ASSERT_TRUE(ChooseInFileDialog(program, utf8));
   EXPECT_TRUE(program.WaitForStatus("u8.txt (UTF-8)"));
-  EXPECT_EQ(kSampleSlots, program.Slots());
+  EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
   ASSERT_TRUE(DropFiles(program, {be}));
   EXPECT_TRUE(program.WaitForStatus("be.txt (UTF-16)"));
+  EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
+}
+
+// Big enough that counting it takes a while under any build.
+std::string MakeBigFile() { return MakeTempFile("big.txt", std::string(256 << 20, 'a')); }
+
+TEST_F(TextSources, ABigFileIsCountedWhileTheWindowAnswersAndNeverShowsPartialCounts) {
+  const std::string big = MakeBigFile();
+  Program program;
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(DropFiles(program, {big}));
+  std::vector<std::string> seen;  // every value the English characters slot showed
+  bool answered = true;
+  WaitFor([&] {
+    DWORD_PTR result;
+    answered = answered && SendMessageTimeoutA(program.Window(), WM_NULL, 0, 0, SMTO_NORMAL,
+                                               5000, &result);
+    const std::string shown = program.Text(1013);
+    if (seen.empty() || seen.back() != shown) seen.push_back(shown);
+    return shown != "0";
+  }, 30000);
+  EXPECT_TRUE(answered) << "the window stopped answering during the count";
+  EXPECT_EQ((std::vector<std::string>{"0", "2,6843,5456"}), seen);
+  EXPECT_TRUE(program.WaitForStatus("big.txt"));
+}
+
+TEST_F(TextSources, ANewDropCancelsTheCountInProgressAndItsCountsWin) {
+  const std::string big = MakeBigFile();
+  const std::string small = MakeTempFile("small.txt", kSample);
+  Program program;
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(DropFiles(program, {big}));
+  ASSERT_TRUE(DropFiles(program, {small}));
+  EXPECT_TRUE(program.WaitForStatus("small.txt"));
+  EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
+  Sleep(1500);  // long enough for the big file's count to have ended, had it gone on
   EXPECT_EQ(kSampleSlots, program.Slots());
+  EXPECT_EQ("small.txt", program.Text(1016));
+}
+
+TEST_F(TextSources, ClosingDuringACountEndsTheProgram) {
+  const std::string big = MakeBigFile();
+  Program program;
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(DropFiles(program, {big}));
+  EXPECT_TRUE(program.Close());
 }
 
 TEST_F(TextSources, AFileNameEndingInByte5CShowsWhole) {
@@ -118,12 +163,12 @@ TEST_F(TextSources, ClipboardModeCountsEachCopiedText) {
   program.SelectMode(1);
   ASSERT_TRUE(PutClipboardText(kSample));
   EXPECT_TRUE(program.WaitForStatus(kSample));  // the text itself
-  EXPECT_EQ(kSampleSlots, program.Slots());
+  EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
 
   ASSERT_TRUE(PutClipboardImage());  // no text: nothing changes
   Sleep(500);
   EXPECT_EQ(kSample, program.Text(1016));
-  EXPECT_EQ(kSampleSlots, program.Slots());
+  EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
 }
 
 TEST_F(TextSources, OutsideClipboardModeACopyChangesNothingUntilTheModeIsChosen) {
