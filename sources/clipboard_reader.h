@@ -9,6 +9,7 @@
 // the clipboard cannot be opened or holds no text.
 std::unique_ptr<char[]> GetClipboardText(size_t& length);
 
-// Counts the clipboard's text and shows it in the status line; a clipboard
-// without text, or with an empty one, changes nothing.
+// Counts the clipboard's text off the window's thread (background_count.h)
+// and shows its beginning in the status line; a clipboard without text, or
+// with an empty one, changes nothing.
 void CountClipboardText();

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -14,6 +13,7 @@
 #include "framework/win_app.h"
 #include "framework/file_dialog.h"
 #include "res/resource.h"
+#include "sources/background_count.h"
 #include "sources/text_stream.h"
 
 namespace {
@@ -80,85 +80,58 @@ bool HasTextExtension(const char* path) {
 
 namespace {
 
-// A count shows its progress once it has taken this long, and then at
-// this pace.
-constexpr DWORD kProgressAfterMs = 500;
-constexpr DWORD kProgressEveryMs = 100;
+std::vector<std::string> g_waitingFiles;  // dropped files still to count
+void StartNextFile();
 
-// What the message says: LPARAM.
-enum CountEvent : LPARAM { kProgress, kDone };
+// One file's count.
+class FileJob : public CountJob {
+ public:
+  FileJob(HANDLE file, uint64_t size, std::string name)
+      : file_(file), size_(size), name_(std::move(name)) {}
+  ~FileJob() override { CloseHandle(file_); }
 
-// One file's count, shared by the user-interface thread and the count's
-// thread; whichever lets go last frees it.
-struct FileJob {
-  HANDLE file;
-  uint64_t size;
-  std::string name;  // as the status line shows it
-  HWND window;
-  WPARAM serial;
-  std::atomic<bool> cancelled{false};
-  std::atomic<int> percent{0};
-  StreamCount result;  // written by the count's thread before it posts kDone
-};
-
-// Only the user-interface thread touches these.
-HWND g_countWindow = nullptr;
-std::shared_ptr<FileJob> g_job;
-HANDLE g_jobThread = nullptr;
-WPARAM g_lastSerial = 0;
-std::vector<std::string> g_waitingFiles;
-
-DWORD WINAPI CountFile(void* param) {
-  std::unique_ptr<std::shared_ptr<FileJob>> owner(static_cast<std::shared_ptr<FileJob>*>(param));
-  FileJob& job = **owner;
-  Win32File source(job.file);
-  const DWORD start = GetTickCount();
-  DWORD shown = 0;
-  job.result = CountTextStream(source, EncodingChoice::kAuto, TextSink(), [&](uint64_t done) {
-    if (job.cancelled) return false;
-    const DWORD now = GetTickCount();
-    if (now - start >= kProgressAfterMs && now - shown >= kProgressEveryMs && job.size) {
-      job.percent = int(std::min<uint64_t>(99, done * 100 / job.size));
-      PostMessageA(job.window, kFileCountMessage, job.serial, kProgress);
-      shown = now;
-    }
-    return true;
-  });
-  CloseHandle(job.file);
-  PostMessageA(job.window, kFileCountMessage, job.serial, kDone);
-  return 0;
-}
-
-void ShowResult(const FileJob& job) {
-  const StreamCount& result = job.result;
-  ShowStatus(job.name.c_str());  // without its progress
-  switch (result.status) {
-    case StreamStatus::kEmpty:
-      ShowZeroResults();  // the status line keeps the file name
-      break;
-    case StreamStatus::kNotAnsi:
-    case StreamStatus::kMalformed:
-      ShowZeroResults();
-      ShowStatus("暂不支持非 ANSI 编码文件！");
-      break;
-    case StreamStatus::kReadFailed:
-    case StreamStatus::kCancelled:
-      ShowStatus("读取文件失败~");
-      break;
-    case StreamStatus::kCounted:
-      if (result.encoding != Encoding::kGbk)
-        ShowStatus((job.name + ReadingSuffix(result.encoding)).c_str());
-      result.counts->Tally().Publish();
-      break;
+  void Run() override {
+    Win32File source(file_);
+    result_ = CountTextStream(source, EncodingChoice::kAuto, TextSink(), [&](uint64_t done) {
+      Progress(int(std::min<uint64_t>(99, done * 100 / size_)));
+      return !Cancelled();
+    });
   }
-}
 
-void ForgetThread(DWORD waitMs) {
-  if (!g_jobThread) return;
-  WaitForSingleObject(g_jobThread, waitMs);
-  CloseHandle(g_jobThread);
-  g_jobThread = nullptr;
-}
+  void ShowProgress(int percent) override {
+    ShowStatus((name_ + "  " + std::to_string(percent) + "%").c_str());
+  }
+
+  void Show() override {
+    ShowStatus(name_.c_str());  // without its progress
+    switch (result_.status) {
+      case StreamStatus::kEmpty:
+        ShowZeroResults();  // the status line keeps the file name
+        break;
+      case StreamStatus::kNotAnsi:
+      case StreamStatus::kMalformed:
+        ShowZeroResults();
+        ShowStatus("暂不支持非 ANSI 编码文件！");
+        break;
+      case StreamStatus::kReadFailed:
+      case StreamStatus::kCancelled:
+        ShowStatus("读取文件失败~");
+        break;
+      case StreamStatus::kCounted:
+        if (result_.encoding != Encoding::kGbk)
+          ShowStatus((name_ + ReadingSuffix(result_.encoding)).c_str());
+        result_.counts->Tally().Publish();
+        break;
+    }
+    StartNextFile();
+  }
+
+ private:
+  HANDLE file_;
+  uint64_t size_;
+  std::string name_;  // as the status line shows it
+  StreamCount result_;
+};
 
 // Starts counting `path` unless the user declines or it cannot be opened;
 // true when a count is under way.
@@ -183,66 +156,31 @@ bool StartFileCount(const std::string& path) {
     ShowZeroResults();  // the status line keeps the file name
     return false;
   }
-  auto job = std::make_shared<FileJob>();
-  job->file = file;
-  job->size = uint64_t(size.QuadPart);
-  job->name = name;
-  job->window = g_countWindow;
-  job->serial = ++g_lastSerial;
-  auto* threadShare = new std::shared_ptr<FileJob>(job);
-  g_jobThread = CreateThread(nullptr, 0, CountFile, threadShare, 0, nullptr);
-  if (!g_jobThread) {
-    delete threadShare;
-    CloseHandle(file);
+  if (!StartCount(std::make_shared<FileJob>(file, uint64_t(size.QuadPart), name))) {
     ShowStatus("读取文件失败~");
     return false;
   }
-  g_job = job;
   return true;
 }
 
 // Counts the waiting files in turn until one is under way.
 void StartNextFile() {
-  while (!g_job && !g_waitingFiles.empty()) {
+  while (!g_waitingFiles.empty()) {
     const std::string path = g_waitingFiles.front();
     g_waitingFiles.erase(g_waitingFiles.begin());
-    StartFileCount(path);
+    if (StartFileCount(path)) return;
   }
 }
 
 }  // namespace
 
-void SetFileCountWindow(HWND window) { g_countWindow = window; }
-
 void AnalyzeFiles(std::vector<std::string> paths) {
-  CancelFileCount();
+  CancelCount();
   g_waitingFiles = std::move(paths);
   StartNextFile();
 }
 
 void AnalyzeFile(const char* path) { AnalyzeFiles({path}); }
-
-void CancelFileCount(DWORD waitMs) {
-  g_waitingFiles.clear();
-  if (g_job) g_job->cancelled = true;
-  g_job.reset();
-  ForgetThread(waitMs);
-}
-
-bool FileCountRunning() { return g_job != nullptr; }
-
-void OnFileCountMessage(WPARAM serial, LPARAM event) {
-  if (!g_job || serial != g_job->serial) return;  // a cancelled count's last word
-  if (event == kProgress) {
-    const std::string text = g_job->name + "  " + std::to_string(g_job->percent) + "%";
-    ShowStatus(text.c_str());
-    return;
-  }
-  const std::shared_ptr<FileJob> job = std::move(g_job);
-  ForgetThread(INFINITE);  // it has posted its last message: ending now
-  ShowResult(*job);
-  StartNextFile();
-}
 
 void ChooseAndAnalyzeFile() {
   CFileDialog dialog(TRUE, "DEM Files (*DEM)", nullptr,

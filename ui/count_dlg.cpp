@@ -12,6 +12,7 @@
 #include "res/resource.h"
 #include "settings/settings_store.h"
 #include "skin/skin_loader.h"
+#include "sources/background_count.h"
 #include "sources/clipboard_reader.h"
 #include "sources/editor_sampler.h"
 #include "sources/file_reader.h"
@@ -34,7 +35,7 @@ const MessageEntry CCountDlg::kMessageMap[] = {
     map::ChangeCbChain<&CCountDlg::OnChangeCbChain>(),
     map::Move<&CCountDlg::OnMove>(),
     map::DropFiles<&CCountDlg::OnDropFiles>(),
-    map::Posted<kFileCountMessage, &CCountDlg::OnFileCount>(),
+    map::Posted<kCountMessage, &CCountDlg::OnCount>(),
     map::CtlColor<&CCountDlg::OnCtlColor>(),
     map::Clicked<IDC_COMPACT_BUTTON, &CCountDlg::OnCompactButton>(),
     map::Destroy<&CCountDlg::OnDestroy>(),
@@ -65,7 +66,7 @@ BOOL CCountDlg::OnInitDialog() {
   CDialog::OnInitDialog();
   SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_hIcon));
   SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_hIcon));
-  SetFileCountWindow(m_hWnd);
+  SetCountWindow(m_hWnd);
   ApplySkin(*this);
   SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, 0);
   ShowZeroResults();
@@ -184,10 +185,10 @@ void CCountDlg::OnChangeCbChain(HWND removed, HWND next) {
 }
 
 void CCountDlg::OnDestroy() {
-  // A cancelled count stops within one read; the process must not end
+  // A cancelled count stops within one piece; the process must not end
   // under it.
-  CancelFileCount(kCountEndWaitMs);
-  SetFileCountWindow(nullptr);
+  CancelCount(kCountEndWaitMs);
+  SetCountWindow(nullptr);
   ChangeClipboardChain(m_hWnd, m_nextClipboardViewer);
   m_nextClipboardViewer = nullptr;
   StopSampling();
@@ -212,9 +213,7 @@ void CCountDlg::OnDropFiles(HDROP drop) {
   Default();
 }
 
-void CCountDlg::OnFileCount(WPARAM wParam, LPARAM lParam) {
-  OnFileCountMessage(wParam, lParam);
-}
+void CCountDlg::OnCount(WPARAM wParam, LPARAM lParam) { OnCountMessage(wParam, lParam); }
 
 HBRUSH CCountDlg::OnCtlColor(HDC dc, HWND control, UINT kind) {
   const HBRUSH base = HBRUSH(Default());

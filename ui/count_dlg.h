@@ -31,7 +31,7 @@ class CCountDlg : public CDialog {
   void OnChangeCbChain(HWND removed, HWND next);
   void OnMove(int x, int y);
   void OnDropFiles(HDROP drop);
-  void OnFileCount(WPARAM wParam, LPARAM lParam);
+  void OnCount(WPARAM wParam, LPARAM lParam);
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
   void OnCompactButton();
   void OnDestroy();

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "engine/recount.h"
+#include "sources/background_count.h"
 #include "sources/clipboard_reader.h"
 #include "sources/file_reader.h"
 #include "ui/count_dlg.h"
@@ -30,7 +31,7 @@ std::string StoredTick(const char* subkey) {
 
 void CCountDlg::OnModeChange() {
   const int mode = SelectedMode();
-  CancelFileCount();
+  CancelCount();
   ShowZeroResults();
   SetDlgItemText(IDC_STATUS, kHintText);
   StopSampling();

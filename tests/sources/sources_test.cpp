@@ -10,6 +10,7 @@
 #include <string>
 
 #include "engine/recount.h"
+#include "sources/background_count.h"
 #include "sources/clipboard_reader.h"
 #include "sources/editor_sampler.h"
 #include "sources/file_reader.h"
@@ -26,7 +27,7 @@ void Record(int id, const char* text) {
 
 // Stands in for the main window: takes the file count's messages.
 LRESULT CALLBACK CountWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  if (m == kFileCountMessage) OnFileCountMessage(wp, lp);
+  if (m == kCountMessage) OnCountMessage(wp, lp);
   return DefWindowProcA(w, m, wp, lp);
 }
 
@@ -36,15 +37,15 @@ class FileReader : public ::testing::Test {
     window_ = CreateWindowExA(0, "Static", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr,
                               nullptr);
     SetWindowLongPtrA(window_, GWLP_WNDPROC, LONG_PTR(CountWindowProc));
-    SetFileCountWindow(window_);
+    SetCountWindow(window_);
     SetSlotSink(Record);
     g_slots.clear();
     g_statusLines.clear();
     g_cnChars = g_cnPunct = g_enChars = g_enPunct = 7.0;  // an earlier count
   }
   void TearDown() override {
-    CancelFileCount(INFINITE);
-    SetFileCountWindow(nullptr);
+    CancelCount(INFINITE);
+    SetCountWindow(nullptr);
     DestroyWindow(window_);
     SetSlotSink(nullptr);
     for (const std::string& path : made_) DeleteFileA(path.c_str());
@@ -61,7 +62,7 @@ class FileReader : public ::testing::Test {
   void Analyze(const std::string& path) {
     AnalyzeFile(path.c_str());
     MSG msg;
-    while (FileCountRunning() && GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
+    while (CountRunning() && GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
   }
   std::vector<std::string> made_;
   HWND window_ = nullptr;
@@ -135,7 +136,7 @@ TEST_F(FileReader, ANewFileCancelsTheCountInProgressAndOnlyItsCountsShow) {
   const std::string big = Make("big.txt", std::string(256 << 20, 'a'));
   const std::string small = Make("small.txt", "\xD6\xD0");
   AnalyzeFile(big.c_str());
-  ASSERT_TRUE(FileCountRunning());
+  ASSERT_TRUE(CountRunning());
   Analyze(small);
   EXPECT_EQ((std::vector<std::string>{"big.txt", "small.txt", "small.txt"}), g_statusLines);
   EXPECT_EQ("1", g_slots[1011]);

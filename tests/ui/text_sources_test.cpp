@@ -171,6 +171,15 @@ TEST_F(TextSources, ClipboardModeCountsEachCopiedText) {
   EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
 }
 
+TEST_F(TextSources, AHugeClipboardTextIsCountedAndItsBeginningShown) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(1);
+  ASSERT_TRUE(PutClipboardText(std::string(64 << 20, 'a')));
+  EXPECT_TRUE(WaitFor([&] { return program.Text(1013) == "6710,8864"; }, 30000));
+  EXPECT_EQ(std::string(512, 'a'), program.Text(1016));
+}
+
 TEST_F(TextSources, OutsideClipboardModeACopyChangesNothingUntilTheModeIsChosen) {
   Program program;
   ASSERT_TRUE(program.Started());
