@@ -285,6 +285,28 @@ TEST(CliErrors, AMissingFileIsReportedAndTheOthersCounted) {
   EXPECT_NE(std::string::npos, run.out.find("total"));
 }
 
+TEST(CliErrors, AFailedWriteIsReportedAndFailsTheRun) {
+  const std::string path = WriteFile("written.txt", kSample);
+  const struct {
+    const char* why;
+    std::vector<std::string> args;
+    CliStdout to;
+    std::string words;
+  } cases[] = {
+      {"the table onto a full disk", {path}, CliStdout::kFullDisk, "No space left on device"},
+      {"the help onto a full disk", {"--help"}, CliStdout::kFullDisk, "No space left on device"},
+      // The file is opened on the free descriptor 1 and closed before the output.
+      {"the table with no standard output", {path}, CliStdout::kClosed, "Bad file descriptor"},
+      {"the version with no standard output", {"--version"}, CliStdout::kClosed,
+       "Bad file descriptor"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = RunCli(c.args, "", c.to);
+    EXPECT_EQ(1, run.status) << c.why;
+    EXPECT_EQ("vantorix-count: write error: " + c.words + "\n", run.err) << c.why;
+  }
+}
+
 TEST(CliErrors, AGbkFileBeginningWithFFIsRefusedWithTheWindowsMessage) {
   const std::string path = WriteFile("ff.txt", std::string("\xFF\xFE" "a\0b\0", 6));
   const CliRun run = RunCli({path});
