@@ -38,8 +38,11 @@ const char* EncodingName(Encoding encoding);
 // Sets standard output and error up for writing bytes as they are.
 void InitConsole();
 // Writes text held in the program's own encoding (UTF-8 on Linux, code page
-// 936 on Windows) in the terminal's.
-void WriteOut(const std::string& text);
+// 936 on Windows) to standard output in the terminal's. False when not all
+// of it was written (a full disk, no standard output), with `error` the
+// system's words.
+bool WriteOut(const std::string& text, std::string& error);
+// The same for standard error, whose failure has nowhere to be reported.
 void WriteErr(const std::string& text);
 // The line end of the table and JSON outputs.
 extern const char* const kNewline;

@@ -163,9 +163,14 @@ class Win32Converter : public ConvertingSource {
   std::vector<wchar_t> wide_;
 };
 
-void Write(DWORD which, const std::string& text) {
+// False with the system's words in `error` when not all of `text` was written.
+bool Write(DWORD which, const std::string& text, std::string& error) {
+  if (text.empty()) return true;
   const HANDLE handle = GetStdHandle(which);
-  if (text.empty() || handle == INVALID_HANDLE_VALUE || !handle) return;
+  if (handle == INVALID_HANDLE_VALUE || !handle) {  // started without this handle
+    error = SystemMessage(ERROR_INVALID_HANDLE);
+    return false;
+  }
   DWORD mode;
   const bool console = GetConsoleMode(handle, &mode);
   const UINT cp = GetConsoleOutputCP();
@@ -176,8 +181,9 @@ void Write(DWORD which, const std::string& text) {
         MultiByteToWideChar(kGbk, 0, text.data(), int(text.size()), &wide[0], int(wide.size()))));
     DWORD written;
     if (console) {
-      WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr);
-      return;
+      if (WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr)) return true;
+      error = SystemMessage(GetLastError());
+      return false;
     }
     bytes.assign(wide.size() * 4, '\0');
     bytes.resize(size_t(WideCharToMultiByte(cp, 0, wide.data(), int(wide.size()), &bytes[0],
@@ -185,11 +191,17 @@ void Write(DWORD which, const std::string& text) {
   }
   for (size_t at = 0; at < bytes.size();) {
     DWORD written = 0;
-    if (!WriteFile(handle, bytes.data() + at, DWORD(bytes.size() - at), &written, nullptr) ||
-        written == 0)
-      return;
+    if (!WriteFile(handle, bytes.data() + at, DWORD(bytes.size() - at), &written, nullptr)) {
+      error = SystemMessage(GetLastError());
+      return false;
+    }
+    if (written == 0) {  // succeeded with nothing: the disk took no more
+      error = SystemMessage(ERROR_DISK_FULL);
+      return false;
+    }
     at += written;
   }
+  return true;
 }
 
 }  // namespace
@@ -217,8 +229,13 @@ void InitConsole() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
-void WriteOut(const std::string& text) { Write(STD_OUTPUT_HANDLE, text); }
-void WriteErr(const std::string& text) { Write(STD_ERROR_HANDLE, text); }
+bool WriteOut(const std::string& text, std::string& error) {
+  return Write(STD_OUTPUT_HANDLE, text, error);
+}
+void WriteErr(const std::string& text) {
+  std::string ignored;
+  Write(STD_ERROR_HANDLE, text, ignored);
+}
 
 bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out) {
   wchar_t wide[2];
