@@ -6,6 +6,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -200,6 +201,62 @@ TEST(CliFormats, CsvQuotesNamesThatNeedIt) {
   const std::string quoted = "\"" + TempPath("a,b\"\"c.txt") + "\"";
   EXPECT_EQ(0u, run.out.find("file,")) << run.out;
   EXPECT_NE(std::string::npos, run.out.find("\r\n" + quoted + ",0,0,1,0,1\r\n")) << run.out;
+}
+
+// The bytes spelt by upper-case hex digits.
+std::string FromHex(const std::string& hex) {
+  std::string out;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    out += char(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return out;
+}
+
+TEST(CliFormats, JsonGivesEveryNameAsUtf8WithNoByteLost) {
+  const struct {
+    const char* why;
+    std::string name;
+    std::string shown;  // "file" after the path's directory
+    bool exact;         // no "file_hex" needed
+  } cases[] = {
+      {"GBK bytes: each shown as U+FFFD", "gbk\xD6\xD0.txt", "gbk\uFFFD\uFFFD.txt", false},
+      {"a UTF-8 start cut short at the end", "cut\xE4\xB8", "cut\uFFFD\uFFFD", false},
+      {"UTF-8 as it is", "中文.txt", "中文.txt", true},
+      {"control characters escaped", "a\nb\x01.txt", "a\nb\x01.txt", true},
+  };
+  for (const auto& c : cases) {
+    const std::string path = WriteFile(c.name, "x");
+    const CliRun run = RunCli({"--format", "json", path});
+    std::string why;
+    const nlohmann::json doc = ParseJson(run.out, &why);
+    ASSERT_FALSE(doc.is_discarded()) << c.why << ": " << why;
+    const nlohmann::json& file = doc["files"][0];
+    EXPECT_EQ(TempPath(c.shown), file["file"]) << c.why;
+    EXPECT_EQ(c.exact, !file.contains("file_hex")) << c.why;
+    if (!c.exact) {
+      EXPECT_EQ(path, FromHex(file["file_hex"])) << c.why;
+    }
+  }
+}
+
+TEST(CliFormats, TheTableQuotesANameWithControlCharactersAsWcDoes) {
+  const struct {
+    std::string name, quoted;  // the quoted form after the path's directory
+  } cases[] = {
+      {"a\nb", "a'$'\\n''b'"},
+      {"tab\tand'quote", "tab'$'\\t''and'\\''quote'"},
+      {"esc\x1b\x7f", "esc'$'\\033\\177'"},  // a run of them in one $'...'
+  };
+  for (const auto& c : cases) {
+    const std::string path = WriteFile(c.name, "x");
+    const std::string quoted = "'" + TempPath(c.quoted);
+    const CliRun run = RunCli({"--explain", path});
+    std::istringstream lines(run.out);
+    std::string heading, row;
+    std::getline(lines, heading);
+    std::getline(lines, row);  // the whole name on the file's one line
+    EXPECT_EQ("  " + quoted, row.substr(row.size() - std::min(row.size(), quoted.size() + 2)));
+    EXPECT_NE(std::string::npos, run.out.find("\n" + quoted + ":\n")) << "--explain's heading";
+  }
 }
 
 TEST(CliEncodings, EveryEncodingOfATextCountsAsItsGbkFile) {
