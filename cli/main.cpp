@@ -33,6 +33,10 @@ std::string HelpText() {
          "                    with their counts, most frequent first (table or json)" + nl +
          "  -h, --help        shows this help" + nl +
          "  -V, --version     shows the version" + nl + nl +
+         "JSON is UTF-8 on every system. A file name that is not valid UTF-8 (a GBK" + nl +
+         "name on Linux, say) has each byte outside a UTF-8 character shown as U+FFFD in" + nl +
+         "\"file\", and all its bytes, two hex digits each, in \"file_hex\", which only such" + nl +
+         "names have." + nl +
          "A GBK file beginning with byte 0xFF is refused, as in the window." + nl +
          "Exit status: 0 when every file was counted, 1 when one could not be or the" + nl +
          "output could not be written, 2 for a wrong command line." + nl;
@@ -44,9 +48,9 @@ void Complain(const std::string& what) {
 
 // Writes to standard output; a failure is reported as wc reports it, since
 // a script reading the output would otherwise take a cut one for the whole.
-bool Output(const std::string& text) {
+bool Output(const std::string& text, TextForm form = TextForm::kOwn) {
   std::string error;
-  if (WriteOut(text, error)) return true;
+  if (WriteOut(text, form, error)) return true;
   Complain("write error: " + error);
   return false;
 }
@@ -83,7 +87,8 @@ int main(int argc, char** argv) {
   // Like wc, no table at all when the only file failed; the machine formats
   // always give their header or object.
   if ((!rows.empty() || withSums || options.format != Format::kTable) &&
-      !Output(FormatReport(options, rows, withSums)))
+      !Output(FormatReport(options, rows, withSums),
+              options.format == Format::kJson ? TextForm::kUtf8 : TextForm::kOwn))
     status = 1;
   return status;
 }

@@ -218,11 +218,15 @@ std::unique_ptr<InputSource> MakeGbkConverter(Encoding from, InputSource& raw,
 
 void InitConsole() {}
 
-bool WriteOut(const std::string& text, std::string& error) { return WriteAll(1, text, error); }
+bool WriteOut(const std::string& text, TextForm, std::string& error) {
+  return WriteAll(1, text, error);
+}
 void WriteErr(const std::string& text) {
   std::string ignored;
   WriteAll(2, text, ignored);
 }
+
+std::string TextToUtf8(const std::string& text) { return text; }
 
 bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out) {
   static const iconv_t cd = iconv_open("UTF-8", "GBK");

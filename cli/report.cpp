@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "cli/platform.h"
+#include "cli/unicode.h"
 #include "engine/format_count.h"
 
 namespace {
@@ -95,10 +96,22 @@ std::string Shown(unsigned key) {
   return Hex(bytes, size, "\\x");
 }
 
-std::string JsonString(const std::string& s) {
+// `text` (in the program's own encoding) as a JSON string, which must be
+// UTF-8: a byte that is no part of a UTF-8 character becomes U+FFFD, and
+// `exact` (when given) tells whether none did.
+std::string JsonString(const std::string& text, bool* exact = nullptr) {
+  const std::string utf8 = TextToUtf8(text);
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   std::string out = "\"";
-  for (unsigned char c : s) {
-    if (c == '"' || c == '\\') {
+  bool replaced = false;
+  for (size_t at = 0; at < utf8.size();) {
+    const unsigned char c = p[at];
+    int len = Utf8SequenceLength(p + at, utf8.size() - at);
+    if (len <= 0) {  // malformed, or a start that the text cuts short
+      out += "\\ufffd";
+      replaced = true;
+      len = 1;
+    } else if (c == '"' || c == '\\') {
       out += '\\';
       out += char(c);
     } else if (c < 0x20) {
@@ -106,10 +119,23 @@ std::string JsonString(const std::string& s) {
       std::snprintf(e, sizeof e, "\\u%04x", c);
       out += e;
     } else {
-      out += char(c);
+      out.append(utf8, at, size_t(len));
     }
+    at += size_t(len);
   }
+  if (exact) *exact = !replaced;
   return out + "\"";
+}
+
+// A file's members in JSON: its name, and where that could not be given
+// exactly, the name's bytes in hex, so that nothing is lost.
+std::string JsonFile(const std::string& name) {
+  bool exact;
+  std::string out = "\"file\": " + JsonString(name, &exact);
+  if (!exact)
+    out += ", \"file_hex\": \"" +
+           Hex(reinterpret_cast<const unsigned char*>(name.data()), name.size(), "") + "\"";
+  return out;
 }
 
 std::string CsvField(const std::string& s) {
@@ -212,7 +238,7 @@ std::string Json(const Options& options, const std::vector<ReportRow>& rows) {
     }
   out += std::string("],") + kNewline + " \"files\": [";
   for (size_t r = 0; r < rows.size(); ++r) {
-    out += std::string(r ? "," : "") + kNewline + "  {\"file\": " + JsonString(rows[r].name) +
+    out += std::string(r ? "," : "") + kNewline + "  {" + JsonFile(rows[r].name) +
            ", " + JsonCounts(options, rows[r].counts);
     if (rows[r].chars) out += ", " + JsonExplain(*rows[r].chars);
     out += "}";
