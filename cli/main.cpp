@@ -36,7 +36,8 @@ std::string HelpText() {
          "JSON is UTF-8 on every system. A file name that is not valid UTF-8 (a GBK" + nl +
          "name on Linux, say) has each byte outside a UTF-8 character shown as U+FFFD in" + nl +
          "\"file\", and all its bytes, two hex digits each, in \"file_hex\", which only such" + nl +
-         "names have." + nl +
+         "names have. The table quotes a name holding a control character as the shell" + nl +
+         "would, as wc does: 'a'$'\\n''b'." + nl +
          "A GBK file beginning with byte 0xFF is refused, as in the window." + nl +
          "Exit status: 0 when every file was counted, 1 when one could not be or the" + nl +
          "output could not be written, 2 for a wrong command line." + nl;

@@ -138,6 +138,39 @@ std::string JsonFile(const std::string& name) {
   return out;
 }
 
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+// A file's name in the table: as it is, or, when it holds a control
+// character (a newline would break its row in two), quoted for the shell as
+// wc quotes it: 'a'$'\n''b', a run of controls in one $'...'. No GBK trail
+// byte is a control or a quote, so GBK names quote safely byte by byte.
+std::string TableName(const std::string& name) {
+  if (std::none_of(name.begin(), name.end(), [](char c) { return IsControl((unsigned char)c); }))
+    return name;
+  std::string out = "'";
+  bool inEscapes = false;  // within $'...'
+  for (const unsigned char c : name) {
+    if (IsControl(c)) {
+      if (!inEscapes) out += "'$'";
+      inEscapes = true;
+      char e[8];
+      if (c >= '\a' && c <= '\r')
+        std::snprintf(e, sizeof e, "\\%c", "abtnvfr"[c - '\a']);
+      else
+        std::snprintf(e, sizeof e, "\\%03o", c);
+      out += e;
+      continue;
+    }
+    if (inEscapes) out += "''";
+    inEscapes = false;
+    if (c == '\'')
+      out += "'\\''";
+    else
+      out += char(c);
+  }
+  return out + "'";
+}
+
 std::string CsvField(const std::string& s) {
   if (s.find_first_of("\",\r\n") == std::string::npos) return s;
   std::string out = "\"";
@@ -164,7 +197,7 @@ std::string Table(const Options& options, const std::vector<ReportRow>& rows,
     for (uint64_t v : Columns(options, c)) cells.push_back(Grouped(v));
     lines.push_back({name, cells});
   };
-  for (const ReportRow& row : rows) add(row.name, row.counts);
+  for (const ReportRow& row : rows) add(TableName(row.name), row.counts);
   if (withSums) add("total", Sum(rows));
 
   std::vector<size_t> width(5, 0);
@@ -180,7 +213,7 @@ std::string Table(const Options& options, const std::vector<ReportRow>& rows,
   for (const ReportRow& row : rows) {
     if (!row.chars) continue;
     out += kNewline;
-    out += row.name + ":" + kNewline;
+    out += TableName(row.name) + ":" + kNewline;
     for (int c = 0; c < kCategories; ++c) {
       const std::vector<CharTally::Entry> entries = row.chars->Of(Category(c));
       out += std::string("  ") + kCategoryNames[c] + " (" + Grouped(entries.size()) +
