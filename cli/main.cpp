@@ -35,13 +35,27 @@ std::string HelpText() {
          "                    with their counts, most frequent first (table or json)" + nl +
          "  -h, --help        shows this help" + nl +
          "  -V, --version     shows the version" + nl + nl +
+         "JSON is UTF-8 on every system. A file name that is not valid UTF-8 (a GBK" + nl +
+         "name on Linux, say) has each byte outside a UTF-8 character shown as U+FFFD in" + nl +
+         "\"file\", and all its bytes, two hex digits each, in \"file_hex\", which only such" + nl +
+         "names have. The table quotes a name holding a control character as the shell" + nl +
+         "would, as wc does: 'a'$'\\n''b'." + nl +
          "A file read as GBK that begins with byte 0xFF is refused, as in the window." + nl +
-         "Exit status: 0 when every file was counted, 1 when one could not be, 2 for" + nl +
-         "a wrong command line." + nl;
+         "Exit status: 0 when every file was counted, 1 when one could not be or the" + nl +
+         "output could not be written, 2 for a wrong command line." + nl;
 }
 
 void Complain(const std::string& what) {
   WriteErr(std::string(kProgram) + ": " + what + kNewline);
+}
+
+// Writes to standard output; a failure is reported as wc reports it, since
+// a script reading the output would otherwise take a cut one for the whole.
+bool Output(const std::string& text, TextForm form = TextForm::kOwn) {
+  std::string error;
+  if (WriteOut(text, form, error)) return true;
+  Complain("write error: " + error);
+  return false;
 }
 
 }  // namespace
@@ -55,14 +69,8 @@ int main(int argc, char** argv) {
     WriteErr(std::string("Try 'vantorix-count --help' for more information.") + kNewline);
     return 2;
   }
-  if (options.help) {
-    WriteOut(HelpText());
-    return 0;
-  }
-  if (options.version) {
-    WriteOut(std::string(kProgram) + " " + VX_VERSION + kNewline);
-    return 0;
-  }
+  if (options.help) return Output(HelpText()) ? 0 : 1;
+  if (options.version) return Output(std::string(kProgram) + " " + VX_VERSION + kNewline) ? 0 : 1;
 
   const bool withSums = options.files.size() >= 2;
   if (options.files.empty()) options.files.push_back("-");
@@ -81,7 +89,9 @@ int main(int argc, char** argv) {
   }
   // Like wc, no table at all when the only file failed; the machine formats
   // always give their header or object.
-  if (!rows.empty() || withSums || options.format != Format::kTable)
-    WriteOut(FormatReport(options, rows, withSums));
+  if ((!rows.empty() || withSums || options.format != Format::kTable) &&
+      !Output(FormatReport(options, rows, withSums),
+              options.format == Format::kJson ? TextForm::kUtf8 : TextForm::kOwn))
+    status = 1;
   return status;
 }

@@ -25,10 +25,20 @@ std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& err
 
 // Sets standard output and error up for writing bytes as they are.
 void InitConsole();
-// Writes text held in the program's own encoding (UTF-8 on Linux, code page
-// 936 on Windows) in the terminal's.
-void WriteOut(const std::string& text);
+// How a text for standard output is held: in the program's own encoding
+// (UTF-8 on Linux, code page 936 on Windows), or in UTF-8 on every system
+// (JSON).
+enum class TextForm { kOwn, kUtf8 };
+// Writes `text` to standard output: in the terminal's encoding on a
+// terminal; elsewhere a kOwn text in the system's, a kUtf8 one as it is.
+// False when not all of it was written (a full disk, no standard output),
+// with `error` the system's words.
+bool WriteOut(const std::string& text, TextForm form, std::string& error);
+// The same for standard error, whose failure has nowhere to be reported.
 void WriteErr(const std::string& text);
+// `text`, held in the program's own encoding, in UTF-8. On Linux the bytes
+// stay as they are, valid UTF-8 or not.
+std::string TextToUtf8(const std::string& text);
 // The line end of the table and JSON outputs.
 extern const char* const kNewline;
 

@@ -38,16 +38,22 @@ class FdSource : public InputSource {
   bool owned_;
 };
 
-void WriteAll(int fd, const std::string& text) {
+// False with the system's words in `error` when a write fails.
+bool WriteAll(int fd, const std::string& text, std::string& error) {
   const char* p = text.data();
   size_t left = text.size();
   while (left > 0) {
     const ssize_t n = write(fd, p, left);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;
+    if (n <= 0) {
+      // A write that takes nothing sets no errno: only a full device does that.
+      error = std::strerror(n < 0 ? errno : ENOSPC);
+      return false;
+    }
     p += n;
     left -= size_t(n);
   }
+  return true;
 }
 
 }  // namespace
@@ -64,8 +70,15 @@ std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& err
 
 void InitConsole() {}
 
-void WriteOut(const std::string& text) { WriteAll(1, text); }
-void WriteErr(const std::string& text) { WriteAll(2, text); }
+bool WriteOut(const std::string& text, TextForm, std::string& error) {
+  return WriteAll(1, text, error);
+}
+void WriteErr(const std::string& text) {
+  std::string ignored;
+  WriteAll(2, text, ignored);
+}
+
+std::string TextToUtf8(const std::string& text) { return text; }
 
 bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out) {
   static const iconv_t cd = iconv_open("UTF-8", "GBK");

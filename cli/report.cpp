@@ -5,6 +5,7 @@
 
 #include "cli/platform.h"
 #include "engine/format_count.h"
+#include "sources/text_encoding.h"
 
 namespace {
 
@@ -95,10 +96,22 @@ std::string Shown(unsigned key) {
   return Hex(bytes, size, "\\x");
 }
 
-std::string JsonString(const std::string& s) {
+// `text` (in the program's own encoding) as a JSON string, which must be
+// UTF-8: a byte that is no part of a UTF-8 character becomes U+FFFD, and
+// `exact` (when given) tells whether none did.
+std::string JsonString(const std::string& text, bool* exact = nullptr) {
+  const std::string utf8 = TextToUtf8(text);
+  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   std::string out = "\"";
-  for (unsigned char c : s) {
-    if (c == '"' || c == '\\') {
+  bool replaced = false;
+  for (size_t at = 0; at < utf8.size();) {
+    const unsigned char c = p[at];
+    int len = Utf8SequenceLength(p + at, utf8.size() - at);
+    if (len <= 0) {  // malformed, or a start that the text cuts short
+      out += "\\ufffd";
+      replaced = true;
+      len = 1;
+    } else if (c == '"' || c == '\\') {
       out += '\\';
       out += char(c);
     } else if (c < 0x20) {
@@ -106,10 +119,56 @@ std::string JsonString(const std::string& s) {
       std::snprintf(e, sizeof e, "\\u%04x", c);
       out += e;
     } else {
-      out += char(c);
+      out.append(utf8, at, size_t(len));
     }
+    at += size_t(len);
   }
+  if (exact) *exact = !replaced;
   return out + "\"";
+}
+
+// A file's members in JSON: its name, and where that could not be given
+// exactly, the name's bytes in hex, so that nothing is lost.
+std::string JsonFile(const std::string& name) {
+  bool exact;
+  std::string out = "\"file\": " + JsonString(name, &exact);
+  if (!exact)
+    out += ", \"file_hex\": \"" +
+           Hex(reinterpret_cast<const unsigned char*>(name.data()), name.size(), "") + "\"";
+  return out;
+}
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+// A file's name in the table: as it is, or, when it holds a control
+// character (a newline would break its row in two), quoted for the shell as
+// wc quotes it: 'a'$'\n''b', a run of controls in one $'...'. No GBK trail
+// byte is a control or a quote, so GBK names quote safely byte by byte.
+std::string TableName(const std::string& name) {
+  if (std::none_of(name.begin(), name.end(), [](char c) { return IsControl((unsigned char)c); }))
+    return name;
+  std::string out = "'";
+  bool inEscapes = false;  // within $'...'
+  for (const unsigned char c : name) {
+    if (IsControl(c)) {
+      if (!inEscapes) out += "'$'";
+      inEscapes = true;
+      char e[8];
+      if (c >= '\a' && c <= '\r')
+        std::snprintf(e, sizeof e, "\\%c", "abtnvfr"[c - '\a']);
+      else
+        std::snprintf(e, sizeof e, "\\%03o", c);
+      out += e;
+      continue;
+    }
+    if (inEscapes) out += "''";
+    inEscapes = false;
+    if (c == '\'')
+      out += "'\\''";
+    else
+      out += char(c);
+  }
+  return out + "'";
 }
 
 std::string CsvField(const std::string& s) {
@@ -138,7 +197,7 @@ std::string Table(const Options& options, const std::vector<ReportRow>& rows,
     for (uint64_t v : Columns(options, c)) cells.push_back(Grouped(v));
     lines.push_back({name, cells});
   };
-  for (const ReportRow& row : rows) add(row.name, row.counts);
+  for (const ReportRow& row : rows) add(TableName(row.name), row.counts);
   if (withSums) add("total", Sum(rows));
 
   std::vector<size_t> width(5, 0);
@@ -154,7 +213,7 @@ std::string Table(const Options& options, const std::vector<ReportRow>& rows,
   for (const ReportRow& row : rows) {
     if (!row.chars) continue;
     out += kNewline;
-    out += row.name + ":" + kNewline;
+    out += TableName(row.name) + ":" + kNewline;
     for (int c = 0; c < kCategories; ++c) {
       const std::vector<CharTally::Entry> entries = row.chars->Of(Category(c));
       out += std::string("  ") + kCategoryNames[c] + " (" + Grouped(entries.size()) +
@@ -212,7 +271,7 @@ std::string Json(const Options& options, const std::vector<ReportRow>& rows) {
     }
   out += std::string("],") + kNewline + " \"files\": [";
   for (size_t r = 0; r < rows.size(); ++r) {
-    out += std::string(r ? "," : "") + kNewline + "  {\"file\": " + JsonString(rows[r].name) +
+    out += std::string(r ? "," : "") + kNewline + "  {" + JsonFile(rows[r].name) +
            ", " + JsonCounts(options, rows[r].counts);
     if (rows[r].chars) out += ", " + JsonExplain(*rows[r].chars);
     out += "}";

@@ -56,21 +56,33 @@ class HandleSource : public InputSource {
   bool owned_;
 };
 
-void Write(DWORD which, const std::string& text) {
+std::wstring Widen(UINT codePage, const std::string& text) {
+  std::wstring wide(text.size(), L'\0');
+  wide.resize(size_t(MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), &wide[0],
+                                         int(wide.size()))));
+  return wide;
+}
+
+// False with the system's words in `error` when not all of `text` was written.
+bool Write(DWORD which, const std::string& text, TextForm form, std::string& error) {
+  if (text.empty()) return true;
   const HANDLE handle = GetStdHandle(which);
-  if (text.empty() || handle == INVALID_HANDLE_VALUE || !handle) return;
+  if (handle == INVALID_HANDLE_VALUE || !handle) {  // started without this handle
+    error = SystemMessage(ERROR_INVALID_HANDLE);
+    return false;
+  }
   DWORD mode;
   const bool console = GetConsoleMode(handle, &mode);
   const UINT cp = GetConsoleOutputCP();
   std::string bytes = text;
-  if (console || (cp && cp != kGbk)) {
-    std::wstring wide(text.size(), L'\0');
-    wide.resize(size_t(
-        MultiByteToWideChar(kGbk, 0, text.data(), int(text.size()), &wide[0], int(wide.size()))));
+  // JSON stays UTF-8 whatever the console's code page: its readers expect it.
+  if (console || (form == TextForm::kOwn && cp && cp != kGbk)) {
+    const std::wstring wide = Widen(form == TextForm::kUtf8 ? CP_UTF8 : kGbk, text);
     DWORD written;
     if (console) {
-      WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr);
-      return;
+      if (WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr)) return true;
+      error = SystemMessage(GetLastError());
+      return false;
     }
     bytes.assign(wide.size() * 4, '\0');
     bytes.resize(size_t(WideCharToMultiByte(cp, 0, wide.data(), int(wide.size()), &bytes[0],
@@ -78,11 +90,17 @@ void Write(DWORD which, const std::string& text) {
   }
   for (size_t at = 0; at < bytes.size();) {
     DWORD written = 0;
-    if (!WriteFile(handle, bytes.data() + at, DWORD(bytes.size() - at), &written, nullptr) ||
-        written == 0)
-      return;
+    if (!WriteFile(handle, bytes.data() + at, DWORD(bytes.size() - at), &written, nullptr)) {
+      error = SystemMessage(GetLastError());
+      return false;
+    }
+    if (written == 0) {  // succeeded with nothing: the disk took no more
+      error = SystemMessage(ERROR_DISK_FULL);
+      return false;
+    }
     at += written;
   }
+  return true;
 }
 
 }  // namespace
@@ -105,8 +123,21 @@ void InitConsole() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
-void WriteOut(const std::string& text) { Write(STD_OUTPUT_HANDLE, text); }
-void WriteErr(const std::string& text) { Write(STD_ERROR_HANDLE, text); }
+bool WriteOut(const std::string& text, TextForm form, std::string& error) {
+  return Write(STD_OUTPUT_HANDLE, text, form, error);
+}
+void WriteErr(const std::string& text) {
+  std::string ignored;
+  Write(STD_ERROR_HANDLE, text, TextForm::kOwn, ignored);
+}
+
+std::string TextToUtf8(const std::string& text) {
+  const std::wstring wide = Widen(kGbk, text);
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0],
+                                         int(utf8.size()), nullptr, nullptr)));
+  return utf8;
+}
 
 bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out) {
   wchar_t wide[2];

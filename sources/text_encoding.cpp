@@ -33,9 +33,8 @@ const std::vector<uint16_t>& GbkTable() {
   return table;
 }
 
-// The length of the UTF-8 sequence at `p` when it is well-formed, 0 when
-// the `avail` bytes are a valid but incomplete start, -1 when malformed
-// (overlong forms, surrogates and values above U+10FFFF included).
+}  // namespace
+
 int Utf8SequenceLength(const unsigned char* p, size_t avail) {
   const unsigned char b = p[0];
   if (b < 0x80) return 1;
@@ -61,6 +60,8 @@ int Utf8SequenceLength(const unsigned char* p, size_t avail) {
   }
   return len;
 }
+
+namespace {
 
 unsigned Utf16Unit(const unsigned char* p, bool bigEndian) {
   return bigEndian ? (p[0] << 8 | p[1]) : (p[1] << 8 | p[0]);

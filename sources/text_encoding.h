@@ -22,6 +22,11 @@ const char* EncodingName(Encoding encoding);
 // there is none) and the mark's length in bytes.
 Encoding EncodingOfMark(const unsigned char* head, size_t size, size_t& markSize);
 
+// The length of the UTF-8 sequence at `p` when it is well-formed, 0 when
+// the `avail` bytes are a valid but incomplete start, -1 when malformed
+// (overlong forms, surrogates and values above U+10FFFF included).
+int Utf8SequenceLength(const unsigned char* p, size_t avail);
+
 // The first byte >= 0x80 in [data, data + size), or size when there is none.
 size_t FirstHighByte(const unsigned char* data, size_t size);
 

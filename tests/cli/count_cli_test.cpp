@@ -4,6 +4,9 @@
 #include <iconv.h>
 #include <unistd.h>
 
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -12,7 +15,6 @@
 
 #include "engine/format_count.h"
 #include "sources/text_stream.h"
-#include "tests/cli/json_value.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/gbk_corpus.h"
 
@@ -99,6 +101,18 @@ std::string Convert(const char* to, const char* from, const std::string& text) {
   return out;
 }
 
+// The output parsed, or a discarded value with `why` saying where it is not
+// JSON. The parser refuses anything else, invalid UTF-8 in a string too, so
+// a parse is the validity check.
+nlohmann::json ParseJson(const std::string& text, std::string* why = nullptr) {
+  try {
+    return nlohmann::json::parse(text);
+  } catch (const nlohmann::json::parse_error& e) {
+    if (why) *why = e.what();
+    return nlohmann::json(nlohmann::json::value_t::discarded);
+  }
+}
+
 TEST(CliCounts, FilesAndPipesGiveTheTrueCountsAndTheirSums) {
   const GbkCorpus a = MakeGbkProse(100000, 1), b = MakeGbkProse(50000, 2);
   const std::string pa = WriteFile("a.txt", a.text), pb = WriteFile("b.txt", b.text);
@@ -165,20 +179,20 @@ TEST(CliFormats, JsonIsValidAndHoldsEachFileAndTheTotals) {
   const std::string plain = WriteFile("plain.txt", "ab");
   const CliRun run = RunCli({"--format", "json", "--count", "all", odd, plain});
   ASSERT_EQ(0, run.status);
-  JsonValue doc;
-  size_t where = 0;
-  ASSERT_TRUE(ParseJson(run.out, doc, &where)) << "not JSON at " << where << ":\n" << run.out;
-  ASSERT_EQ(2u, doc["files"].items.size());
-  const JsonValue& first = doc["files"][0];
-  EXPECT_EQ(odd, first["file"].text);
-  EXPECT_EQ(2u, first["cn_chars"].Count());
-  EXPECT_EQ(2u, first["cn_punct"].Count());
-  EXPECT_EQ(6u, first["en_chars"].Count());
-  EXPECT_EQ(2u, first["en_punct"].Count());
-  EXPECT_EQ(12u, first["total"].Count());
-  EXPECT_EQ(8u, doc["totals"]["en_chars"].Count());
-  EXPECT_EQ(14u, doc["totals"]["total"].Count());
-  EXPECT_EQ(4u, doc["count"].items.size());
+  std::string why;
+  const nlohmann::json doc = ParseJson(run.out, &why);
+  ASSERT_FALSE(doc.is_discarded()) << why << ":\n" << run.out;
+  ASSERT_EQ(2u, doc["files"].size());
+  const nlohmann::json& first = doc["files"][0];
+  EXPECT_EQ(odd, first["file"]);
+  EXPECT_EQ(2u, first["cn_chars"]);
+  EXPECT_EQ(2u, first["cn_punct"]);
+  EXPECT_EQ(6u, first["en_chars"]);
+  EXPECT_EQ(2u, first["en_punct"]);
+  EXPECT_EQ(12u, first["total"]);
+  EXPECT_EQ(8u, doc["totals"]["en_chars"]);
+  EXPECT_EQ(14u, doc["totals"]["total"]);
+  EXPECT_EQ(4u, doc["count"].size());
 }
 
 TEST(CliFormats, CsvQuotesNamesThatNeedIt) {
@@ -187,6 +201,62 @@ TEST(CliFormats, CsvQuotesNamesThatNeedIt) {
   const std::string quoted = "\"" + TempPath("a,b\"\"c.txt") + "\"";
   EXPECT_EQ(0u, run.out.find("file,")) << run.out;
   EXPECT_NE(std::string::npos, run.out.find("\r\n" + quoted + ",0,0,1,0,1\r\n")) << run.out;
+}
+
+// The bytes spelt by upper-case hex digits.
+std::string FromHex(const std::string& hex) {
+  std::string out;
+  for (size_t i = 0; i + 1 < hex.size(); i += 2)
+    out += char(std::stoi(hex.substr(i, 2), nullptr, 16));
+  return out;
+}
+
+TEST(CliFormats, JsonGivesEveryNameAsUtf8WithNoByteLost) {
+  const struct {
+    const char* why;
+    std::string name;
+    std::string shown;  // "file" after the path's directory
+    bool exact;         // no "file_hex" needed
+  } cases[] = {
+      {"GBK bytes: each shown as U+FFFD", "gbk\xD6\xD0.txt", "gbk\uFFFD\uFFFD.txt", false},
+      {"a UTF-8 start cut short at the end", "cut\xE4\xB8", "cut\uFFFD\uFFFD", false},
+      {"UTF-8 as it is", "中文.txt", "中文.txt", true},
+      {"control characters escaped", "a\nb\x01.txt", "a\nb\x01.txt", true},
+  };
+  for (const auto& c : cases) {
+    const std::string path = WriteFile(c.name, "x");
+    const CliRun run = RunCli({"--format", "json", path});
+    std::string why;
+    const nlohmann::json doc = ParseJson(run.out, &why);
+    ASSERT_FALSE(doc.is_discarded()) << c.why << ": " << why;
+    const nlohmann::json& file = doc["files"][0];
+    EXPECT_EQ(TempPath(c.shown), file["file"]) << c.why;
+    EXPECT_EQ(c.exact, !file.contains("file_hex")) << c.why;
+    if (!c.exact) {
+      EXPECT_EQ(path, FromHex(file["file_hex"])) << c.why;
+    }
+  }
+}
+
+TEST(CliFormats, TheTableQuotesANameWithControlCharactersAsWcDoes) {
+  const struct {
+    std::string name, quoted;  // the quoted form after the path's directory
+  } cases[] = {
+      {"a\nb", "a'$'\\n''b'"},
+      {"tab\tand'quote", "tab'$'\\t''and'\\''quote'"},
+      {"esc\x1b\x7f", "esc'$'\\033\\177'"},  // a run of them in one $'...'
+  };
+  for (const auto& c : cases) {
+    const std::string path = WriteFile(c.name, "x");
+    const std::string quoted = "'" + TempPath(c.quoted);
+    const CliRun run = RunCli({"--explain", path});
+    std::istringstream lines(run.out);
+    std::string heading, row;
+    std::getline(lines, heading);
+    std::getline(lines, row);  // the whole name on the file's one line
+    EXPECT_EQ("  " + quoted, row.substr(row.size() - std::min(row.size(), quoted.size() + 2)));
+    EXPECT_NE(std::string::npos, run.out.find("\n" + quoted + ":\n")) << "--explain's heading";
+  }
 }
 
 TEST(CliEncodings, EveryEncodingOfATextCountsAsItsGbkFile) {
@@ -274,6 +344,28 @@ TEST(CliErrors, AMissingFileIsReportedAndTheOthersCounted) {
   EXPECT_NE(std::string::npos, run.out.find("total"));
 }
 
+TEST(CliErrors, AFailedWriteIsReportedAndFailsTheRun) {
+  const std::string path = WriteFile("written.txt", kSample);
+  const struct {
+    const char* why;
+    std::vector<std::string> args;
+    CliStdout to;
+    std::string words;
+  } cases[] = {
+      {"the table onto a full disk", {path}, CliStdout::kFullDisk, "No space left on device"},
+      {"the help onto a full disk", {"--help"}, CliStdout::kFullDisk, "No space left on device"},
+      // The file is opened on the free descriptor 1 and closed before the output.
+      {"the table with no standard output", {path}, CliStdout::kClosed, "Bad file descriptor"},
+      {"the version with no standard output", {"--version"}, CliStdout::kClosed,
+       "Bad file descriptor"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = RunCli(c.args, "", c.to);
+    EXPECT_EQ(1, run.status) << c.why;
+    EXPECT_EQ("vantorix-count: write error: " + c.words + "\n", run.err) << c.why;
+  }
+}
+
 TEST(CliErrors, AGbkFileBeginningWithFFIsRefusedWithTheWindowsMessage) {
   const std::string path = WriteFile("ff.txt", std::string("\xFF\xFE" "a\0b\0", 6));
   const CliRun run = RunCli({"--encoding", "gbk", path});
@@ -285,9 +377,10 @@ TEST(CliErrors, AGbkFileBeginningWithFFIsRefusedWithTheWindowsMessage) {
 }
 
 // The explain lists of one category, as "count char" pairs.
-std::vector<std::pair<uint64_t, std::string>> ExplainOf(const JsonValue& file, const char* key) {
+std::vector<std::pair<uint64_t, std::string>> ExplainOf(const nlohmann::json& file,
+                                                        const char* key) {
   std::vector<std::pair<uint64_t, std::string>> out;
-  for (const JsonValue& e : file["explain"][key].items) out.push_back({e["count"].Count(), e["char"].text});
+  for (const nlohmann::json& e : file["explain"][key]) out.push_back({e["count"], e["char"]});
   return out;
 }
 
@@ -296,9 +389,9 @@ TEST(CliExplain, ListsEachCategorysCharactersMostFrequentFirst) {
   const std::string text = "\xD6\xD0\xD6\xD0\xCE\xC4\xA3\xAC\xA1\xA3" "a a\t\r\n\r!\n";
   const CliRun run = RunCli({"--format", "json", "--explain", "--encoding", "gbk"}, text);
   ASSERT_EQ(0, run.status);
-  JsonValue doc;
-  ASSERT_TRUE(ParseJson(run.out, doc)) << run.out;
-  const JsonValue& file = doc["files"][0];
+  const nlohmann::json doc = ParseJson(run.out);
+  ASSERT_FALSE(doc.is_discarded()) << run.out;
+  const nlohmann::json& file = doc["files"][0];
   using List = std::vector<std::pair<uint64_t, std::string>>;
   EXPECT_EQ((List{{2, "中"}, {1, "文"}}), ExplainOf(file, "cn_chars"));
   // Ties in the order of their codes.
@@ -315,15 +408,15 @@ TEST(CliExplain, ListsEachCategorysCharactersMostFrequentFirst) {
 TEST(CliExplain, CategoryTotalsEqualTheCounts) {
   const GbkCorpus corpus = MakeGbkProse(200000, 4);
   const CliRun run = RunCli({"--format", "json", "--explain"}, corpus.text);
-  JsonValue doc;
-  ASSERT_TRUE(ParseJson(run.out, doc));
-  const JsonValue& file = doc["files"][0];
+  const nlohmann::json doc = ParseJson(run.out);
+  ASSERT_FALSE(doc.is_discarded());
+  const nlohmann::json& file = doc["files"][0];
   for (const char* key : {"cn_chars", "cn_punct", "en_chars", "en_punct"}) {
     uint64_t sum = 0;
-    for (const JsonValue& e : file["explain"][key].items) sum += e["count"].Count();
-    EXPECT_EQ(file[key].Count(), sum) << key;
+    for (const nlohmann::json& e : file["explain"][key]) sum += e["count"].get<uint64_t>();
+    EXPECT_EQ(file[key], sum) << key;
   }
-  EXPECT_EQ(corpus.counts.cnPunct, file["cn_punct"].Count());
+  EXPECT_EQ(corpus.counts.cnPunct, file["cn_punct"]);
 }
 
 TEST(CliLarge, CharactersAcrossReadBordersCountOnce) {

@@ -11,4 +11,9 @@ struct CliRun {
   int status = -1;  // the exit status; -1 when it did not exit normally
 };
 
-CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "");
+// Where the program's standard output goes: captured into CliRun::out, a
+// disk that is always full (/dev/full), or nowhere (the handle closed).
+enum class CliStdout { kCaptured, kFullDisk, kClosed };
+
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "",
+              CliStdout stdoutTo = CliStdout::kCaptured);

@@ -6,7 +6,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-CliRun RunCli(const std::vector<std::string>& args, const std::string& input) {
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
+              CliStdout stdoutTo) {
   int in[2], out[2], err[2];
   if (pipe(in) || pipe(out) || pipe(err)) return {};
   signal(SIGPIPE, SIG_IGN);  // the program may exit before reading all input
@@ -16,6 +17,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input) {
     dup2(out[1], 1);
     dup2(err[1], 2);
     for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) close(fd);
+    if (stdoutTo == CliStdout::kFullDisk) dup2(open("/dev/full", O_WRONLY), 1);
+    if (stdoutTo == CliStdout::kClosed) close(1);
     std::vector<char*> argv{const_cast<char*>(VX_COUNT_PATH)};
     for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);

@@ -1,0 +1,69 @@
+#include "tests/cli/run_cli.h"
+
+#include <windows.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+std::string TempPath(const char* what) {
+  char folder[MAX_PATH];
+  GetTempPathA(MAX_PATH, folder);
+  return std::string(folder) + "vx-cli-run-" + std::to_string(GetCurrentProcessId()) + "-" + what;
+}
+
+std::string ReadAll(const std::string& path) {
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+// A handle the program inherits: an existing file to read, or a new one.
+HANDLE Inherited(const std::string& path, bool write) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  return CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+                     FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                     write && path.compare(0, 3, "Z:\\") != 0 ? CREATE_ALWAYS : OPEN_EXISTING,
+                     FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+// The program's input and outputs go through files, so nothing needs
+// draining while it runs. Wine shows Linux's /dev/full as Z:\dev\full.
+CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
+              CliStdout stdoutTo) {
+  const std::string in = TempPath("in"), out = TempPath("out"), err = TempPath("err");
+  std::ofstream(in, std::ios::binary) << input;
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = Inherited(in, false);
+  startup.hStdOutput = stdoutTo == CliStdout::kClosed    ? nullptr
+                       : stdoutTo == CliStdout::kFullDisk ? Inherited("Z:\\dev\\full", true)
+                                                          : Inherited(out, true);
+  startup.hStdError = Inherited(err, true);
+  std::string command = std::string("\"") + VX_COUNT_PATH + "\"";
+  for (const std::string& a : args) command += " \"" + a + "\"";
+
+  CliRun run;
+  PROCESS_INFORMATION info = {};
+  // No console: with one of its own (CREATE_NO_WINDOW), the program under
+  // Wine wrote there when given no standard output.
+  if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
+                     nullptr, &startup, &info)) {
+    DWORD code = DWORD(-1);
+    if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
+      GetExitCodeProcess(info.hProcess, &code);
+    run.status = int(code);
+    CloseHandle(info.hProcess);
+    CloseHandle(info.hThread);
+  }
+  for (HANDLE h : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
+    if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+  run.out = ReadAll(out);
+  run.err = ReadAll(err);
+  for (const std::string& path : {in, out, err}) DeleteFileA(path.c_str());
+  return run;
+}
