@@ -1,4 +1,8 @@
 // vantorix-count: the window's character counts for files and pipes.
+#include <cerrno>
+#include <cstring>
+#include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -58,9 +62,7 @@ bool Output(const std::string& text, TextForm form = TextForm::kOwn) {
   return false;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   InitConsole();
   Options options;
   const std::string wrong = ParseOptions(argc, argv, options);
@@ -74,24 +76,52 @@ int main(int argc, char** argv) {
 
   const bool withSums = options.files.size() >= 2;
   if (options.files.empty()) options.files.push_back("-");
-  std::vector<InputCount> counts(options.files.size());
-  std::vector<ReportRow> rows;
+  std::vector<ReportRow> rows;  // small: a name and four counts a file
+  std::unique_ptr<ExplainSpool> spool;  // only with --explain
+  if (options.explain) spool = std::make_unique<ExplainSpool>();
   int status = 0;
-  for (size_t i = 0; i < options.files.size(); ++i) {
-    const std::string& name = options.files[i];
+  for (const std::string& name : options.files) {
     std::string error;
-    if (!CountInput(name, options.encoding, options.explain, counts[i], error)) {
+    InputCount count;
+    if (!CountInput(name, options.encoding, options.explain, count, error)) {
       Complain(name + ": " + error);
       status = 1;
       continue;
     }
-    rows.push_back({name, counts[i].counts, counts[i].chars.get()});
+    ReportRow row{name, count.counts};
+    if (count.chars) {
+      const std::string explain = ExplainText(options, name, *count.chars);
+      if (!spool->Add(explain, row.explainAt)) {
+        Complain(name + ": cannot keep the --explain text: " + std::strerror(errno));
+        status = 1;
+        continue;
+      }
+      row.explainSize = explain.size();
+    }
+    rows.push_back(row);
   }
   // Like wc, no table at all when the only file failed; the machine formats
   // always give their header or object.
-  if ((!rows.empty() || withSums || options.format != Format::kTable) &&
-      !Output(FormatReport(options, rows, withSums),
-              options.format == Format::kJson ? TextForm::kUtf8 : TextForm::kOwn))
+  if (rows.empty() && !withSums && options.format == Format::kTable) return status;
+  const TextForm form = options.format == Format::kJson ? TextForm::kUtf8 : TextForm::kOwn;
+  bool written = true;  // after a failed write, nothing more is tried
+  if (!WriteReport(options, rows, withSums, spool.get(), [&](const std::string& text) {
+        return written = Output(text, form);
+      })) {
+    if (written) Complain("cannot read back the --explain text");
     status = 1;
+  }
   return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // Out of memory anywhere ends with a message, never an abort.
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    Complain("memory exhausted");
+    return 1;
+  }
 }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,10 @@ class InputSource : public ChunkSource {
 // Opens the file `name` as given, or standard input for "-" (binary on
 // Windows). On failure returns null and sets `error` to the system's words.
 std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& error);
+
+// A temporary file, deleted when closed; never on standard input, output or
+// error, even when one of them is closed. Null when none can be made.
+std::FILE* OpenTempFile();
 
 // Sets standard output and error up for writing bytes as they are.
 void InitConsole();

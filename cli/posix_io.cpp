@@ -4,6 +4,7 @@
 #include <iconv.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -66,6 +67,18 @@ std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& err
     return nullptr;
   }
   return std::make_unique<FdSource>(fd, true);
+}
+
+std::FILE* OpenTempFile() {
+  std::FILE* file = std::tmpfile();
+  if (!file || fileno(file) > 2) return file;
+  // It took the place of a closed standard stream: move it up, and leave
+  // that stream closed, so writing to it still fails as it should.
+  const int fd = fcntl(fileno(file), F_DUPFD_CLOEXEC, 3);
+  std::FILE* moved = fd >= 0 ? fdopen(fd, "w+b") : nullptr;
+  if (fd >= 0 && !moved) close(fd);
+  std::fclose(file);
+  return moved;
 }
 
 void InitConsole() {}

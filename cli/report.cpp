@@ -186,6 +186,7 @@ std::string Padded(const std::string& s, size_t width) {
   return std::string(width > s.size() ? width - s.size() : 0, ' ') + s;
 }
 
+// The counts table, without the --explain sections.
 std::string Table(const Options& options, const std::vector<ReportRow>& rows,
                   bool withSums) {
   std::vector<std::pair<std::string, std::vector<std::string>>> lines;
@@ -209,23 +210,23 @@ std::string Table(const Options& options, const std::vector<ReportRow>& rows,
     out += line.first + kNewline;
   }
 
-  if (!options.explain) return out;
-  for (const ReportRow& row : rows) {
-    if (!row.chars) continue;
-    out += kNewline;
-    out += TableName(row.name) + ":" + kNewline;
-    for (int c = 0; c < kCategories; ++c) {
-      const std::vector<CharTally::Entry> entries = row.chars->Of(Category(c));
-      out += std::string("  ") + kCategoryNames[c] + " (" + Grouped(entries.size()) +
-             " distinct)" + kNewline;
-      size_t countWidth = 0;
-      for (const auto& e : entries) countWidth = std::max(countWidth, Grouped(e.count).size());
-      for (const auto& e : entries) {
-        unsigned char bytes[2];
-        const size_t size = KeyBytes(e.key, bytes);
-        out += "    " + Padded(Grouped(e.count), countWidth) + "  " + Shown(e.key) + "  " +
-               Hex(bytes, size, "") + kNewline;
-      }
+  return out;
+}
+
+std::string TableExplain(const std::string& name, const CharTally& chars) {
+  std::string out = kNewline;
+  out += TableName(name) + ":" + kNewline;
+  for (int c = 0; c < kCategories; ++c) {
+    const std::vector<CharTally::Entry> entries = chars.Of(Category(c));
+    out += std::string("  ") + kCategoryNames[c] + " (" + Grouped(entries.size()) +
+           " distinct)" + kNewline;
+    size_t countWidth = 0;
+    for (const auto& e : entries) countWidth = std::max(countWidth, Grouped(e.count).size());
+    for (const auto& e : entries) {
+      unsigned char bytes[2];
+      const size_t size = KeyBytes(e.key, bytes);
+      out += "    " + Padded(Grouped(e.count), countWidth) + "  " + Shown(e.key) + "  " +
+             Hex(bytes, size, "") + kNewline;
     }
   }
   return out;
@@ -261,7 +262,7 @@ std::string JsonExplain(const CharTally& chars) {
   return out + "}";
 }
 
-std::string Json(const Options& options, const std::vector<ReportRow>& rows) {
+std::string JsonHead(const Options& options) {
   std::string out = "{\"count\": [";
   bool first = true;
   for (int i = 0; i < 4; ++i)
@@ -269,16 +270,20 @@ std::string Json(const Options& options, const std::vector<ReportRow>& rows) {
       out += std::string(first ? "" : ", ") + "\"" + kCategoryNames[i] + "\"";
       first = false;
     }
-  out += std::string("],") + kNewline + " \"files\": [";
-  for (size_t r = 0; r < rows.size(); ++r) {
-    out += std::string(r ? "," : "") + kNewline + "  {" + JsonFile(rows[r].name) +
-           ", " + JsonCounts(options, rows[r].counts);
-    if (rows[r].chars) out += ", " + JsonExplain(*rows[r].chars);
-    out += "}";
-  }
-  out += std::string("],") + kNewline + " \"totals\": {" + JsonCounts(options, Sum(rows)) +
+  return out + "]," + kNewline + " \"files\": [";
+}
+
+std::string JsonFileObject(const Options& options, const ReportRow& row, bool first,
+                           const std::string& explain) {
+  std::string out = std::string(first ? "" : ",") + kNewline + "  {" + JsonFile(row.name) +
+                    ", " + JsonCounts(options, row.counts);
+  if (!explain.empty()) out += ", " + explain;
+  return out + "}";
+}
+
+std::string JsonTail(const Options& options, const std::vector<ReportRow>& rows) {
+  return std::string("],") + kNewline + " \"totals\": {" + JsonCounts(options, Sum(rows)) +
          "}}" + kNewline;
-  return out;
 }
 
 std::string Csv(const Options& options, const std::vector<ReportRow>& rows, bool withSums) {
@@ -298,12 +303,81 @@ std::string Csv(const Options& options, const std::vector<ReportRow>& rows, bool
 
 }  // namespace
 
-std::string FormatReport(const Options& options, const std::vector<ReportRow>& rows,
-                         bool withSums) {
-  switch (options.format) {
-    case Format::kCsv: return Csv(options, rows, withSums);
-    case Format::kJson: return Json(options, rows);
-    case Format::kTable: break;
+namespace {
+
+// Offsets past 2 GiB on every system.
+bool SeekTo(std::FILE* file, uint64_t at, int whence) {
+#ifdef _WIN32
+  return _fseeki64(file, int64_t(at), whence) == 0;
+#else
+  return fseeko(file, off_t(at), whence) == 0;
+#endif
+}
+
+int64_t Position(std::FILE* file) {
+#ifdef _WIN32
+  return _ftelli64(file);
+#else
+  return ftello(file);
+#endif
+}
+
+}  // namespace
+
+ExplainSpool::ExplainSpool() : file_(OpenTempFile()) {}
+
+ExplainSpool::~ExplainSpool() {
+  if (file_) std::fclose(file_);
+}
+
+bool ExplainSpool::Add(const std::string& text, uint64_t& at) {
+  if (!file_) {  // no temporary file to be had: memory it is
+    at = memory_.size();
+    memory_ += text;
+    return true;
   }
-  return Table(options, rows, withSums);
+  if (!SeekTo(file_, 0, SEEK_END)) return false;
+  const int64_t end = Position(file_);
+  if (end < 0) return false;
+  at = uint64_t(end);
+  return std::fwrite(text.data(), 1, text.size(), file_) == text.size();
+}
+
+bool ExplainSpool::Read(uint64_t at, size_t size, std::string& text) const {
+  if (!file_) {
+    text = memory_.substr(size_t(at), size);
+    return true;
+  }
+  text.assign(size, '\0');
+  if (size == 0) return true;
+  return SeekTo(file_, at, SEEK_SET) && std::fread(&text[0], 1, size, file_) == size;
+}
+
+std::string ExplainText(const Options& options, const std::string& name, const CharTally& chars) {
+  return options.format == Format::kJson ? JsonExplain(chars) : TableExplain(name, chars);
+}
+
+bool WriteReport(const Options& options, const std::vector<ReportRow>& rows, bool withSums,
+                 const ExplainSpool* spool,
+                 const std::function<bool(const std::string&)>& write) {
+  std::string explain;
+  switch (options.format) {
+    case Format::kCsv:
+      return write(Csv(options, rows, withSums));
+    case Format::kJson:
+      if (!write(JsonHead(options))) return false;
+      for (size_t r = 0; r < rows.size(); ++r) {
+        if (spool && !spool->Read(rows[r].explainAt, rows[r].explainSize, explain))
+          return false;
+        if (!write(JsonFileObject(options, rows[r], r == 0, explain))) return false;
+      }
+      return write(JsonTail(options, rows));
+    case Format::kTable:
+      break;
+  }
+  if (!write(Table(options, rows, withSums))) return false;
+  if (!spool) return true;
+  for (const ReportRow& row : rows)
+    if (!spool->Read(row.explainAt, row.explainSize, explain) || !write(explain)) return false;
+  return true;
 }

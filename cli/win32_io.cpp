@@ -116,6 +116,8 @@ std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& err
   return std::make_unique<HandleSource>(file, true);
 }
 
+std::FILE* OpenTempFile() { return std::tmpfile(); }
+
 void InitConsole() {
   // Bytes as they are: no CR added before LF, no end at a 0x1A byte.
   _setmode(_fileno(stdin), _O_BINARY);

@@ -333,6 +333,28 @@ TEST(CliErrors, MalformedInputFailsThatFileOnly) {
   }
 }
 
+TEST(CliEncodings, NothingAfterTheFirstZeroIsJudgedInAnyEncoding) {
+  const std::string far(2 << 20, 'x');  // the bad bytes a whole chunk later
+  const struct {
+    const char* encoding;
+    std::string content;
+  } cases[] = {
+      {"utf-8", std::string("a\0\xFF", 3)},
+      {"utf-8", std::string("a\0", 2) + far + "\xFF"},
+      {"auto", std::string("\xEF\xBB\xBF" "a\0\xFF", 6)},
+      {"utf-16le", std::string("a\0\0\0\0\xDC", 6)},
+      {"auto", std::string("\xFF\xFE" "a\0\0\0\0\xDC", 8)},
+      {"utf-16be", std::string("\0a\0\0\xDC", 5)},  // and an odd length
+  };
+  for (const auto& c : cases) {
+    const CliRun run = RunCli({"--format", "csv", "--encoding", c.encoding}, c.content);
+    EXPECT_EQ(0, run.status) << c.encoding << ": " << run.err;
+    const std::vector<CsvRecord> records = ReadCsv(run.out);
+    ASSERT_EQ(1u, records.size());
+    EXPECT_EQ((std::vector<uint64_t>{0, 0, 1, 0}), FourOf(records[0])) << c.encoding;
+  }
+}
+
 TEST(CliErrors, AMissingFileIsReportedAndTheOthersCounted) {
   const std::string a = WriteFile("m1.txt", kSample), b = WriteFile("m2.txt", "xy");
   const std::string missing = TempPath("missing.txt");
@@ -403,6 +425,23 @@ TEST(CliExplain, ListsEachCategorysCharactersMostFrequentFirst) {
   EXPECT_NE(std::string::npos, table.out.find("    2  中  D6D0\n")) << table.out;
   EXPECT_NE(std::string::npos, table.out.find("    1  CR LF  0D0A\n"));
   EXPECT_NE(std::string::npos, table.out.find("    1  TAB  09\n"));
+}
+
+TEST(CliExplain, MemoryDoesNotGrowWithTheNumberOfFiles) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer keeps freed memory aside; the plain build measures";
+#endif
+  // Each file's tally takes over half a megabyte while it is counted.
+  std::vector<std::string> args = {"--explain", "--format", "json"};
+  for (int i = 0; i < 3000; ++i)
+    args.push_back(WriteFile("many" + std::to_string(i) + ".txt", "\xD6\xD0" + std::to_string(i)));
+  const CliRun run = RunCli(args);
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_LT(run.peakKib, 64 * 1024) << "KiB at the peak";
+  const nlohmann::json doc = ParseJson(run.out);
+  EXPECT_EQ(3000u, doc["files"].size());
+  EXPECT_EQ(3000u, doc["totals"]["cn_chars"].get<uint64_t>());
+  EXPECT_EQ(1u, doc["files"][2999]["explain"]["cn_chars"].size());
 }
 
 TEST(CliExplain, CategoryTotalsEqualTheCounts) {

@@ -9,6 +9,7 @@ struct CliRun {
   std::string out;
   std::string err;
   int status = -1;  // the exit status; -1 when it did not exit normally
+  long peakKib = 0;  // the program's peak resident memory
 };
 
 // Where the program's standard output goes: captured into CliRun::out, a

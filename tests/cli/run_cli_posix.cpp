@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -66,7 +67,9 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
   }
   if (toChild >= 0) close(toChild);
   int status = 0;
-  waitpid(pid, &status, 0);
+  rusage usage = {};
+  wait4(pid, &status, 0, &usage);
+  run.peakKib = usage.ru_maxrss;
   run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   return run;
 }
