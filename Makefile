@@ -69,19 +69,19 @@ bench: native
 	  $(BUILD)/native/bench/memchr.txt
 	@scripts/setup.sh bench
 	bench/count_bench.sh $(BUILD)/native
+	@arch=$$(scripts/wine-arch); \
+	$(WINENV) --own-display bench/file_count_bench.sh $(BUILD)/native $(BUILD)/$$arch
 
 # Not part of test: runs for FUZZ_SECONDS, keeping its corpus between runs.
 # Inputs stay short (-max_len); the target itself stretches some of them
 # across the 1 MiB read chunk.
-FUZZ_SOURCES = fuzz/gbk_scan_fuzz.cpp engine/gbk_scan.cpp engine/gbk_scan_x86.cpp \
-  engine/gbk_scan_avx512.cpp engine/app_state.cpp engine/format_count.cpp engine/recount.cpp engine/text_tally.cpp \
-  sources/text_stream.cpp
 fuzz:
 	@scripts/setup.sh fuzz
+	@CC=clang CXX=clang++ $(CONFIG) -B $(BUILD)/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DVX_FUZZ=ON -DVX_TESTS=OFF >/dev/null
+	@cmake --build $(BUILD)/fuzz -j$(JOBS) --target gbk_scan_fuzz
 	@mkdir -p $(BUILD)/fuzz/corpus
-	clang++ -std=c++17 -O2 -g -I. -fsanitize=fuzzer,address,undefined \
-	  -fno-sanitize-recover=all $(FUZZ_SOURCES) -o $(BUILD)/fuzz/gbk_scan_fuzz
-	$(BUILD)/fuzz/gbk_scan_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	$(BUILD)/fuzz/fuzz/gbk_scan_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	  -print_final_stats=1 $(BUILD)/fuzz/corpus
 
 screenshot: win32

@@ -164,9 +164,9 @@ void CheckAcrossTheChunkEdge(const unsigned char* text, size_t size,
   GbkCounts want = textCounts;
   want.enPunct += spaces;
   SpacesThenText source(spaces, text, size);
-  TextTally tally;
-  Check(CountTextStream(source, tally) == StreamCount::kCounted);
-  CheckSame(want, tally.Counts(), "CountTextStream across its chunk edge");
+  const StreamCount result = CountTextStream(source, EncodingChoice::kGbk, TextSink());
+  Check(result.status == StreamStatus::kCounted);
+  CheckSame(want, result.counts->Tally().Counts(), "CountTextStream across its chunk edge");
 }
 
 }  // namespace

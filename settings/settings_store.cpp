@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -61,4 +62,46 @@ int AccessSetting(const char* operation, const char* subkey,
   if (std::strcmp(operation, "Write") == 0)
     return WriteSetting(subkey, valueName, buffer, bufferSize);
   return Report(buffer, bufferSize, "输入的参数错误", 0);
+}
+
+namespace {
+
+// Room for any value (the longest readable is 259 bytes) or status text.
+using SettingBuffer = char[kScratchSize];
+
+}  // namespace
+
+std::string ReadSettingText(const char* subkey) {
+  SettingBuffer text;
+  AccessSetting("Read", subkey, subkey, text);
+  return text;
+}
+
+void WriteSettingText(const char* subkey, const std::string& text) {
+  SettingBuffer buffer;
+  lstrcpynA(buffer, text.c_str(), sizeof buffer);
+  AccessSetting("Write", subkey, subkey, buffer);
+}
+
+int ReadNumberSetting(const char* subkey, int fallback) {
+  SettingBuffer text;
+  return AccessSetting("Read", subkey, subkey, text) ? std::atoi(text) : fallback;
+}
+
+void WriteNumberSetting(const char* subkey, int value) {
+  WriteSettingText(subkey, std::to_string(value));
+}
+
+StoredFlag ReadFlagSetting(const char* subkey) {
+  SettingBuffer text;
+  AccessSetting("Read", subkey, kSettingEnabled, text);
+  if (std::strcmp(text, "Yes") == 0) return StoredFlag::kYes;
+  if (std::strcmp(text, "No") == 0) return StoredFlag::kNo;
+  return StoredFlag::kNeither;
+}
+
+void WriteFlagSetting(const char* subkey, bool yes) {
+  SettingBuffer text;
+  lstrcpynA(text, yes ? "Yes" : "No", sizeof text);
+  AccessSetting("Write", subkey, kSettingEnabled, text);
 }

@@ -4,6 +4,7 @@
 // decimal text, ticks as "Yes" or "No".
 
 #include <cstddef>
+#include <string>
 
 // `operation` is "Read" or "Write". Write stores the text in `buffer`; Read
 // fills `buffer` with the stored value. Either way `buffer` ends up holding
@@ -32,3 +33,20 @@ inline constexpr char kSettingEnChars[] = "英文字数";
 inline constexpr char kSettingEnPunct[] = "英文标点";
 inline constexpr char kSettingTopmost[] = "窗口置顶";
 inline constexpr char kSettingEnabled[] = "是否启用";
+
+// Typed settings on top of AccessSetting. A setting named by `subkey` alone
+// keeps its value under a value of the same name.
+
+// The text stored, or, when it cannot be read, the read's status text (the
+// frequency box takes either, and judges it itself).
+std::string ReadSettingText(const char* subkey);
+void WriteSettingText(const char* subkey, const std::string& text);
+
+// The stored number as atoi reads it; `fallback` when it cannot be read.
+int ReadNumberSetting(const char* subkey, int fallback);
+void WriteNumberSetting(const char* subkey, int value);
+
+// A Yes/No flag, stored under the value "是否启用" of `subkey`.
+enum class StoredFlag { kYes, kNo, kNeither };  // kNeither: absent or anything else
+StoredFlag ReadFlagSetting(const char* subkey);
+void WriteFlagSetting(const char* subkey, bool yes);

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/app_state.h"
 #include "framework/dialog.h"
 #include "framework/message_box.h"
 #include "res/resource.h"
@@ -16,7 +15,6 @@
 
 namespace {
 
-constexpr int kSkinnedCompactHeight = 55;
 constexpr int kGroupBoxElement = 1018;
 
 struct Resource {
@@ -146,23 +144,23 @@ SkinFiles ExtractSkinFiles(const char* libraryPath, const char* skinPath,
   return kSkinFilesReady;
 }
 
-void ApplySkin(CDialog& dialog) {
+bool ApplySkin(CDialog& dialog) {
   std::string libraryPath, skinPath;
   if (!SkinFilePaths(libraryPath, skinPath)) {
     AfxMessageBox("加载皮肤 dll 失败 ~");
-    return;
+    return false;
   }
   HeldFile heldLibrary, heldSkin;  // unchanged by others until attached
   switch (ExtractSkinFiles(libraryPath.c_str(), skinPath.c_str(), heldLibrary, heldSkin)) {
     case kSkinResourceMissing:
       AfxMessageBox(" 读取自身资源文件失败 ~");
-      return;
+      return false;
     case kSkinLibraryUnsafe:
       AfxMessageBox("加载皮肤 dll 失败 ~");
-      return;
+      return false;
     case kSkinFileUnsafe:
       AfxMessageBox("加载皮肤失败 ~");
-      return;
+      return false;
     case kSkinFilesReady:
       break;
   }
@@ -171,12 +169,12 @@ void ApplySkin(CDialog& dialog) {
   if (!module || !ResolveAll(module, skin)) {
     if (module) FreeLibrary(module);
     AfxMessageBox("加载皮肤 dll 失败 ~");
-    return;
+    return false;
   }
   if (skin.attach(skinPath.c_str(), nullptr) != 0) {
     FreeLibrary(module);
     AfxMessageBox("加载皮肤失败 ~");
-    return;
+    return false;
   }
   // The library stays loaded for the life of the process.
   skin.adjustAero(180, 0, 15, 0, 0, 0, 0, 0, 0);
@@ -185,5 +183,5 @@ void ApplySkin(CDialog& dialog) {
     skin.map(dialog.GetDlgItem(group), kGroupBoxElement);
   for (int radio : {IDC_TOPMOST_OFF, IDC_TOPMOST_ON})
     skin.setForeColor(dialog.GetDlgItem(radio), 0, 0, 255);
-  g_compactHeight = kSkinnedCompactHeight;
+  return true;
 }

@@ -35,4 +35,6 @@ class HeldFile {
 SkinFiles ExtractSkinFiles(const char* libraryPath, const char* skinPath,
                            HeldFile& library, HeldFile& skin);
 
-void ApplySkin(CDialog& dialog);
+// Writes the skin's files, loads the library and attaches the skin to
+// `dialog`; each failure is told in a message box. True when attached.
+bool ApplySkin(CDialog& dialog);

@@ -9,9 +9,6 @@
 #include <string>
 
 #include "engine/recount.h"
-#include "framework/dialog.h"
-#include "framework/win_app.h"
-#include "framework/file_dialog.h"
 #include "res/resource.h"
 #include "sources/background_count.h"
 #include "sources/text_stream.h"
@@ -42,19 +39,6 @@ const char* LastCharacter(const char* text, char wanted) {
   return found;
 }
 
-// The question has no owner, so the main window would go on taking input
-// while it waits (a mode change, another drop) and could be re-entered: keep
-// it disabled for the question's time.
-bool UserWantsToCount() {
-  CWinApp* app = AfxGetApp();
-  HWND main = app && app->m_pMainWnd ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
-  const bool wasEnabled = main && !EnableWindow(main, FALSE);
-  const int answer = MessageBoxA(nullptr, "该文件可能不是纯文本格式，是否继续分析？", "提示",
-                                 MB_SYSTEMMODAL | MB_ICONQUESTION | MB_YESNO);
-  if (wasEnabled) EnableWindow(main, TRUE);
-  return answer == IDYES;
-}
-
 void ShowStatus(const char* text) { SetSlotText(IDC_STATUS, text); }
 
 // Shown after the file name when the file was converted, so the user sees
@@ -81,6 +65,7 @@ bool HasTextExtension(const char* path) {
 namespace {
 
 std::vector<std::string> g_waitingFiles;  // dropped files still to count
+OtherTypeQuestion g_ask = nullptr;         // asked for each file of another type
 void StartNextFile();
 
 // One file's count.
@@ -136,7 +121,7 @@ class FileJob : public CountJob {
 // Starts counting `path` unless the user declines or it cannot be opened;
 // true when a count is under way.
 bool StartFileCount(const std::string& path) {
-  if (!HasTextExtension(path.c_str()) && !UserWantsToCount()) return false;
+  if (!HasTextExtension(path.c_str()) && !(g_ask && g_ask())) return false;
   const char* name = FileNamePart(path.c_str());
   ShowStatus(name);
 
@@ -174,21 +159,10 @@ void StartNextFile() {
 
 }  // namespace
 
-void AnalyzeFiles(std::vector<std::string> paths) {
+void AnalyzeFiles(std::vector<std::string> paths, OtherTypeQuestion ask) {
   CancelCount();
   g_waitingFiles = std::move(paths);
+  g_ask = ask;
   StartNextFile();
 }
 
-void AnalyzeFile(const char* path) { AnalyzeFiles({path}); }
-
-void ChooseAndAnalyzeFile() {
-  CFileDialog dialog(TRUE, "DEM Files (*DEM)", nullptr,
-                     OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT |
-                         OFN_ALLOWMULTISELECT | OFN_ENABLESIZING,
-                     "纯文本文件 (*.txt、*.cpp、*.c、*.h、*.asm)|*.txt; *.cpp; *.c; *.h; *.asm||");
-  dialog.SetTitle("请选择文件");
-  if (dialog.DoModal() != IDOK) return;
-  const std::string path = dialog.GetPathName();
-  if (!path.empty()) AnalyzeFile(path.c_str());
-}

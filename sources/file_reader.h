@@ -1,7 +1,7 @@
 #pragma once
-// The file source: counts whole plain-text files chosen in the open-file
-// dialog or dropped on the window. Every outcome shows in the status line,
-// the result slots or a message box.
+// The file source: counts whole plain-text files chosen or dropped on the
+// window. Every outcome shows in the status line or the result slots; the
+// window asks the questions.
 //
 // A file is counted off the user-interface thread (background_count.h); a
 // count that takes a while shows its progress after the file name.
@@ -14,13 +14,10 @@
 // Counts the files at `paths` (full paths holding at least one '\') one
 // after the other, each as a user would see it alone: the question for an
 // unknown extension, its name, then its counts. Cancels any count in
-// progress and forgets files still waiting from an earlier call.
-void AnalyzeFiles(std::vector<std::string> paths);
-void AnalyzeFile(const char* path);
-
-// Shows the open-file dialog and counts the chosen file (the first one, when
-// several are chosen).
-void ChooseAndAnalyzeFile();
+// progress and forgets files still waiting from an earlier call. `ask` is
+// the question for a file of another type: true to count it anyway.
+using OtherTypeQuestion = bool (*)();
+void AnalyzeFiles(std::vector<std::string> paths, OtherTypeQuestion ask);
 
 // The part of `path` after its last '\', found by characters of code page
 // 936 (a double-byte character may end in the byte 0x5C).

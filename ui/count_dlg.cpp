@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "app/integrity.h"
 #include "engine/recount.h"
 #include "framework/message_box.h"
 #include "framework/win_app.h"
@@ -16,6 +15,7 @@
 #include "sources/clipboard_reader.h"
 #include "sources/editor_sampler.h"
 #include "sources/file_reader.h"
+#include "ui/file_choice.h"
 #include "ui/main_window.h"
 
 const MessageEntry CCountDlg::kMessageMap[] = {
@@ -50,7 +50,8 @@ void WriteToMainDialog(int id, const char* text) {
 
 }  // namespace
 
-CCountDlg::CCountDlg() : CDialog(IDD_MAIN) {
+CCountDlg::CCountDlg(bool (*programIsIntact)())
+    : CDialog(IDD_MAIN), m_programIsIntact(programIsIntact) {
   m_hIcon = LoadIconA(AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleA(nullptr),
                       MAKEINTRESOURCEA(IDR_MAINFRAME));
   g_mainDlg = this;
@@ -67,8 +68,9 @@ BOOL CCountDlg::OnInitDialog() {
   SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_hIcon));
   SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_hIcon));
   SetCountWindow(m_hWnd);
-  ApplySkin(*this);
-  SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, 0);
+  g_skinned = ApplySkin(*this);
+  g_compactHeight = g_skinned ? kSkinnedCompactHeight : kPlainCompactHeight;
+  SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, kModeEditor);
   ShowZeroResults();
   CheckDlgButton(IDC_TOPMOST_ON, BST_CHECKED);
   CheckDlgButton(IDC_CN_CHARS_CHECK, BST_CHECKED);
@@ -81,9 +83,8 @@ BOOL CCountDlg::OnInitDialog() {
   g_normalHeight = window.bottom - window.top;
   RestoreWindowPosition();
   RestoreMode();
-  char frequency[MAX_PATH];  // room for any stored frequency text
-  AccessSetting("Read", kSettingFrequency, kSettingFrequency, frequency);
-  SetDlgItemText(IDC_FREQ_EDIT, frequency);  // OnFrequencyChange checks it
+  // OnFrequencyChange judges it, a failed read's status text included.
+  SetDlgItemText(IDC_FREQ_EDIT, ReadSettingText(kSettingFrequency).c_str());
   // Sampling starts at the default pace whatever was restored; the stored
   // interval takes over once the mode or frequency controls are used.
   StopSampling();
@@ -92,7 +93,7 @@ BOOL CCountDlg::OnInitDialog() {
   Recount(nullptr, 0);
   RestoreTopmost();
   SetDlgItemText(IDC_STATUS, kHintText);
-  if (!ProgramFileIsIntact()) {
+  if (!m_programIsIntact()) {
     AfxMessageBox(kAlteredProgramWarning, MB_OK | MB_ICONSTOP);
     EndDialog(IDCANCEL);
   }
@@ -100,10 +101,8 @@ BOOL CCountDlg::OnInitDialog() {
 }
 
 void CCountDlg::RestoreWindowPosition() {
-  char x[100], y[100];
-  AccessSetting("Read", kSettingWindowX, kSettingWindowX, x);
-  AccessSetting("Read", kSettingWindowY, kSettingWindowY, y);
-  const POINT stored = {std::atoi(x), std::atoi(y)};
+  const POINT stored = {ReadNumberSetting(kSettingWindowX, 0),
+                        ReadNumberSetting(kSettingWindowY, 0)};
   if (stored.x > 0 && stored.y > 0 && IsOnSomeMonitor(stored, g_normalWidth, g_normalHeight)) {
     SetWindowPos(m_hWnd, nullptr, stored.x, stored.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -115,26 +114,24 @@ void CCountDlg::RestoreWindowPosition() {
 }
 
 void CCountDlg::RestoreMode() {
-  char text[100];
-  AccessSetting("Read", kSettingMode, kSettingMode, text);
-  int mode = std::atoi(text);
-  if (mode < 0) mode = 0;
+  int mode = ReadNumberSetting(kSettingMode, kModeEditor);
+  if (mode < 0) mode = kModeEditor;
   // An index past the list leaves it without a selection (not every
   // system clears it by itself).
   if (SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, WPARAM(mode)) == CB_ERR)
-    SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, WPARAM(-1));
+    SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, WPARAM(kModeNone));
   SendMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE),
                LPARAM(GetDlgItem(IDC_MODE_COMBO)));
 }
 
 void CCountDlg::RestoreCategoryTicks() {
   for (const CategoryBox& box : kCategoryBoxes) {
-    const std::string stored = StoredTick(box.subkey);
-    if (stored == "Yes") {
+    const StoredFlag stored = ReadFlagSetting(box.subkey);
+    if (stored == StoredFlag::kYes) {
       *box.flag = 1;
       CheckDlgButton(box.id, BST_CHECKED);
     } else if (box.tickedByDefault) {
-      if (stored == "No") {
+      if (stored == StoredFlag::kNo) {
         *box.flag = 0;
         CheckDlgButton(box.id, BST_UNCHECKED);
       }
@@ -145,14 +142,14 @@ void CCountDlg::RestoreCategoryTicks() {
 }
 
 void CCountDlg::RestoreTopmost() {
-  const std::string stored = StoredTick(kSettingTopmost);
-  if (stored == "No") {
+  const StoredFlag stored = ReadFlagSetting(kSettingTopmost);
+  if (stored == StoredFlag::kNo) {
     SetTopmost(false);
     CheckDlgButton(IDC_TOPMOST_ON, BST_UNCHECKED);
     CheckDlgButton(IDC_TOPMOST_OFF, BST_CHECKED);
   } else {
     SetTopmost(true);
-    if (stored == "Yes") CheckDlgButton(IDC_TOPMOST_ON, BST_CHECKED);
+    if (stored == StoredFlag::kYes) CheckDlgButton(IDC_TOPMOST_ON, BST_CHECKED);
   }
 }
 
@@ -212,8 +209,8 @@ void CCountDlg::OnDropFiles(HDROP drop) {
     path.resize(DragQueryFileA(drop, i, &path[0], UINT(path.size())));
     paths.push_back(path);
   }
-  SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, 2);  // no notification
-  AnalyzeFiles(std::move(paths));
+  SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, kModeFile);  // no notification
+  AnalyzeFiles(std::move(paths), UserWantsToCountOtherType);
   DragFinish(drop);
   Default();
 }

@@ -7,7 +7,9 @@
 
 class CCountDlg : public CDialog {
  public:
-  CCountDlg();
+  // `programIsIntact` is the self-check start-up runs last: false ends the
+  // program with a warning.
+  explicit CCountDlg(bool (*programIsIntact)());
   ~CCountDlg() override;
 
   // Compact mode: a 129-pixel strip showing only the total.
@@ -47,6 +49,7 @@ class CCountDlg : public CDialog {
   int SelectedMode();
   void SetTopmost(bool topmost);
 
+  bool (*m_programIsIntact)();
   HICON m_hIcon;
   HWND m_nextClipboardViewer = nullptr;
 };

@@ -6,8 +6,17 @@
 #include <string>
 
 #include "engine/app_state.h"
+#include "ui/window_state.h"
 #include "res/resource.h"
 #include "settings/settings_store.h"
+
+// The mode list's entries, in their order.
+enum CalcMode : int {
+  kModeEditor = 0,     // the Notepad window in the foreground, on the sampling timer
+  kModeClipboard = 1,  // the clipboard, on every change
+  kModeFile = 2,       // a file, chosen or dropped
+  kModeNone = -1,      // no entry selected
+};
 
 // The sampling timer of the foreground editor.
 constexpr UINT_PTR kSamplingTimer = 0;
@@ -30,15 +39,13 @@ struct CategoryBox {
 };
 extern const CategoryBox kCategoryBoxes[4];
 
-// Ticks are stored as "Yes" or "No" under the value "是否启用" of `subkey`.
-void StoreTick(const char* subkey, bool ticked);
-// The stored tick text: "Yes", "No", or anything else (a failed read).
-std::string StoredTick(const char* subkey);
-
-// Compact strip geometry, in pixels.
+// Compact strip geometry, in pixels: a strip this wide, moved right by the
+// offset, the total box across it. The skin's frame is taller.
 constexpr int kCompactWidth = 129;
 constexpr int kCompactTotalHeight = 20;
-int CompactOffset();
+constexpr int kPlainCompactHeight = 42, kPlainCompactOffset = 105;
+constexpr int kSkinnedCompactHeight = 55, kSkinnedCompactOffset = 115;
+inline int CompactOffset() { return g_skinned ? kSkinnedCompactOffset : kPlainCompactOffset; }
 
 // True when a window of that size at `topLeft` would show on some monitor.
 bool IsOnSomeMonitor(POINT topLeft, int width, int height);

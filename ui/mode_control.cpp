@@ -8,6 +8,7 @@
 #include "sources/clipboard_reader.h"
 #include "sources/file_reader.h"
 #include "ui/count_dlg.h"
+#include "ui/file_choice.h"
 #include "ui/main_window.h"
 
 const CategoryBox kCategoryBoxes[4] = {
@@ -17,18 +18,6 @@ const CategoryBox kCategoryBoxes[4] = {
     {IDC_EN_PUNCT_CHECK, &g_enPunctOn, kSettingEnPunct, false},
 };
 
-void StoreTick(const char* subkey, bool ticked) {
-  char text[32];  // Write leaves its status text here
-  lstrcpynA(text, ticked ? "Yes" : "No", sizeof text);
-  AccessSetting("Write", subkey, kSettingEnabled, text);
-}
-
-std::string StoredTick(const char* subkey) {
-  char text[100];
-  AccessSetting("Read", subkey, kSettingEnabled, text);
-  return text;
-}
-
 void CCountDlg::OnModeChange() {
   const int mode = SelectedMode();
   CancelCount();
@@ -37,18 +26,18 @@ void CCountDlg::OnModeChange() {
   StopSampling();
   g_clipboardWatch = 0;
   switch (mode) {
-    case 0:
+    case kModeEditor:
       if (IsDlgButtonChecked(IDC_FREQ_CHECK)) EnableDlgItem(IDC_FREQ_EDIT, true);
       EnableDlgItem(IDC_FREQ_CHECK, true);
       StartSampling(g_intervalMs);
       break;
-    case 1:
+    case kModeClipboard:
       EnableDlgItem(IDC_FREQ_EDIT, false);
       EnableDlgItem(IDC_FREQ_CHECK, false);
       g_clipboardWatch = 1;
       CountClipboardText();
       break;
-    case 2:
+    case kModeFile:
       EnableDlgItem(IDC_FREQ_EDIT, false);
       EnableDlgItem(IDC_FREQ_CHECK, false);
       ChooseAndAnalyzeFile();
@@ -62,17 +51,16 @@ void CCountDlg::OnFrequencyCheck() {
   StopSampling();
   g_clipboardWatch = 0;
   if (IsDlgButtonChecked(IDC_FREQ_CHECK)) {
-    char stored[MAX_PATH];  // room for any stored frequency text
-    AccessSetting("Read", kSettingFrequency, kSettingFrequency, stored);
-    SetDlgItemText(IDC_FREQ_EDIT, stored);  // OnFrequencyChange checks it
+    // OnFrequencyChange judges it, a failed read's status text included.
+    SetDlgItemText(IDC_FREQ_EDIT, ReadSettingText(kSettingFrequency).c_str());
     EnableDlgItem(IDC_FREQ_EDIT, true);
   } else {
     g_intervalMs = kDefaultIntervalMs;
     EnableDlgItem(IDC_FREQ_EDIT, false);
   }
   const int mode = SelectedMode();
-  if (mode == 0) StartSampling(g_intervalMs);
-  if (mode == 1) g_clipboardWatch = 1;
+  if (mode == kModeEditor) StartSampling(g_intervalMs);
+  if (mode == kModeClipboard) g_clipboardWatch = 1;
 }
 
 // Any change of the frequency text, typed or set by the program. Setting
@@ -98,12 +86,10 @@ void CCountDlg::OnFrequencyChange() {
     return;
   }
   g_intervalMs = int(ms);
-  char stored[MAX_PATH];
-  lstrcpynA(stored, text.c_str(), sizeof stored);
-  AccessSetting("Write", kSettingFrequency, kSettingFrequency, stored);
+  WriteSettingText(kSettingFrequency, text);
   const int mode = SelectedMode();
-  if (mode == 0) StartSampling(g_intervalMs);
-  if (mode == 1) g_clipboardWatch = 1;
+  if (mode == kModeEditor) StartSampling(g_intervalMs);
+  if (mode == kModeClipboard) g_clipboardWatch = 1;
   SetDlgItemText(IDC_STATUS, "更改计算频率生效");
 }
 
@@ -111,7 +97,7 @@ void CCountDlg::OnCategoryCheck(UINT id) {
   for (const CategoryBox& box : kCategoryBoxes) {
     if (box.id != int(id)) continue;
     *box.flag = IsDlgButtonChecked(box.id) ? 1 : 0;
-    StoreTick(box.subkey, *box.flag != 0);
+    WriteFlagSetting(box.subkey, *box.flag != 0);
     Recount(nullptr, 0);
   }
 }

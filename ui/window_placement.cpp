@@ -1,14 +1,9 @@
 // Compact mode, the topmost choice, the remembered position, the minimised
 // icon, the About box and the blue totals.
-#include <cstdio>
-#include <cstdlib>
-
 #include "framework/paint_dc.h"
 #include "ui/about_dlg.h"
 #include "ui/count_dlg.h"
 #include "ui/main_window.h"
-
-int CompactOffset() { return g_compactHeight == 42 ? 105 : 115; }
 
 bool IsOnSomeMonitor(POINT topLeft, int width, int height) {
   const RECT window = {topLeft.x, topLeft.y, topLeft.x + width, topLeft.y + height};
@@ -16,10 +11,8 @@ bool IsOnSomeMonitor(POINT topLeft, int width, int height) {
 }
 
 void CCountDlg::SetCompactMode(int enable) {
-  char x[20], y[20];
-  AccessSetting("Read", kSettingWindowX, kSettingWindowX, x);
-  AccessSetting("Read", kSettingWindowY, kSettingWindowY, y);
-  const int left = std::atoi(x), top = std::atoi(y);
+  const int left = ReadNumberSetting(kSettingWindowX, 0);
+  const int top = ReadNumberSetting(kSettingWindowY, 0);
   if (enable) {
     MoveWindow(m_hWnd, left + CompactOffset(), top, kCompactWidth, g_compactHeight, TRUE);
     SetTopmost(true);
@@ -65,12 +58,12 @@ void CCountDlg::OnCompactButton() { ToggleCompactMode(); }
 
 void CCountDlg::OnTopmostOn() {
   SetTopmost(true);
-  StoreTick(kSettingTopmost, true);
+  WriteFlagSetting(kSettingTopmost, true);
 }
 
 void CCountDlg::OnTopmostOff() {
   SetTopmost(false);
-  StoreTick(kSettingTopmost, false);
+  WriteFlagSetting(kSettingTopmost, false);
 }
 
 // Stores the full window's left edge, also while the compact strip moves.
@@ -78,17 +71,14 @@ void CCountDlg::OnMove(int, int) {
   Default();
   RECT window;
   GetWindowRect(m_hWnd, &window);
-  char text[100];
   if (window.left != g_lastX) {
     g_lastX = window.left;
     if (g_normalMode == 0) g_lastX = window.left - CompactOffset();
-    std::snprintf(text, sizeof text, "%d", g_lastX);
-    AccessSetting("Write", kSettingWindowX, kSettingWindowX, text);
+    WriteNumberSetting(kSettingWindowX, g_lastX);
   }
   if (window.top != g_lastY) {
     g_lastY = window.top;
-    std::snprintf(text, sizeof text, "%d", g_lastY);
-    AccessSetting("Write", kSettingWindowY, kSettingWindowY, text);
+    WriteNumberSetting(kSettingWindowY, g_lastY);
   }
 }
 

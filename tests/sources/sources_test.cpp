@@ -60,7 +60,7 @@ class FileReader : public ::testing::Test {
   }
   // Counts as the window does, and waits for the results on this thread.
   void Analyze(const std::string& path) {
-    AnalyzeFile(path.c_str());
+    AnalyzeFiles({path}, nullptr);
     MSG msg;
     while (CountRunning() && GetMessageA(&msg, nullptr, 0, 0)) DispatchMessageA(&msg);
   }
@@ -135,7 +135,7 @@ TEST_F(FileReader, AFileLargerThanAChunkCountsAsAWhole) {
 TEST_F(FileReader, ANewFileCancelsTheCountInProgressAndOnlyItsCountsShow) {
   const std::string big = Make("big.txt", std::string(256 << 20, 'a'));
   const std::string small = Make("small.txt", "\xD6\xD0");
-  AnalyzeFile(big.c_str());
+  AnalyzeFiles({big}, nullptr);
   ASSERT_TRUE(CountRunning());
   Analyze(small);
   EXPECT_EQ((std::vector<std::string>{"big.txt", "small.txt", "small.txt"}), g_statusLines);

@@ -1,0 +1,10 @@
+#pragma once
+// The window's side of counting files: the open-file dialog and the
+// question before a file of another type is counted.
+
+// Shows the open-file dialog and counts the chosen file (the first one, when
+// several are chosen).
+void ChooseAndAnalyzeFile();
+
+// Asks whether a file that may not be plain text is to be counted anyway.
+bool UserWantsToCountOtherType();
