@@ -1,5 +1,7 @@
 #include "sources/background_count.h"
 
+#include <vector>
+
 namespace {
 
 // A count shows its progress once it has taken this long, and then at
@@ -13,14 +15,24 @@ enum CountEvent : LPARAM { kProgress, kDone };
 // Only the window's thread touches these.
 HWND g_window = nullptr;
 std::shared_ptr<CountJob> g_job;
-HANDLE g_thread = nullptr;
 WPARAM g_lastSerial = 0;
+// Every count's thread not yet seen to end, cancelled ones included: the
+// process must not end under any of them.
+std::vector<HANDLE> g_threads;
 
-void ForgetThread(DWORD waitMs) {
-  if (!g_thread) return;
-  WaitForSingleObject(g_thread, waitMs);
-  CloseHandle(g_thread);
-  g_thread = nullptr;
+// Closes the threads that have ended, waiting at most `waitMs` in all.
+void ReapThreads(DWORD waitMs) {
+  const DWORD start = GetTickCount();
+  for (auto it = g_threads.begin(); it != g_threads.end();) {
+    const DWORD spent = GetTickCount() - start;
+    const DWORD wait = waitMs == INFINITE ? INFINITE : spent < waitMs ? waitMs - spent : 0;
+    if (WaitForSingleObject(*it, wait) != WAIT_OBJECT_0) {
+      ++it;
+      continue;
+    }
+    CloseHandle(*it);
+    it = g_threads.erase(it);
+  }
 }
 
 }  // namespace
@@ -61,11 +73,12 @@ bool StartCount(std::shared_ptr<CountJob> job) {
   CancelCount();
   BackgroundCounter::Prepare(*job);
   auto* threadShare = new std::shared_ptr<CountJob>(job);
-  g_thread = CreateThread(nullptr, 0, BackgroundCounter::Run, threadShare, 0, nullptr);
-  if (!g_thread) {
+  const HANDLE thread = CreateThread(nullptr, 0, BackgroundCounter::Run, threadShare, 0, nullptr);
+  if (!thread) {
     delete threadShare;
     return false;
   }
+  g_threads.push_back(thread);
   g_job = std::move(job);
   return true;
 }
@@ -73,7 +86,7 @@ bool StartCount(std::shared_ptr<CountJob> job) {
 void CancelCount(DWORD waitMs) {
   if (g_job) BackgroundCounter::Cancel(*g_job);
   g_job.reset();
-  ForgetThread(waitMs);
+  ReapThreads(waitMs);
 }
 
 bool CountRunning() { return g_job != nullptr; }
@@ -85,6 +98,6 @@ void OnCountMessage(WPARAM serial, LPARAM event) {
     return;
   }
   const std::shared_ptr<CountJob> job = std::move(g_job);
-  ForgetThread(INFINITE);  // it has posted its last message: ending now
+  ReapThreads(0);
   job->Show();
 }

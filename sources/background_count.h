@@ -46,8 +46,9 @@ void SetCountWindow(HWND window);
 // False when no thread could be started.
 bool StartCount(std::shared_ptr<CountJob> job);
 
-// Cancels the count in progress; waits at most `waitMs` for its thread to
-// end (a cancelled count stops within one piece).
+// Cancels the count in progress; waits at most `waitMs` for its thread, and
+// those of counts cancelled before, to end (a cancelled count stops within
+// one piece).
 void CancelCount(DWORD waitMs = 0);
 
 // True while a count is under way.
