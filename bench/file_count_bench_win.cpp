@@ -63,7 +63,12 @@ bool TimeWindow(const std::string& file, double& seconds, double& worstAnswer) {
     if (!SendMessageTimeoutA(program.Window(), WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result))
       return false;
     worstAnswer = std::max(worstAnswer, Seconds(asked));
-    if (program.Text(1011) != "0" && program.Text(1016) == name) break;
+    // Done: the counts are in and the status line shows the name (and how
+    // the file was read) without a progress figure.
+    const std::string status = program.Text(1016);
+    if (program.Text(1011) != "0" && status.compare(0, name.size(), name) == 0 &&
+        status.find('%') == std::string::npos)
+      break;
     if (Seconds(start) > 600) return false;
     Sleep(2);
   }
