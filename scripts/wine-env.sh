@@ -4,8 +4,11 @@
 #     first use with the Chinese font substitutes;
 #   - the zh_CN.UTF-8 locale, so the ANSI code page is 936;
 #   - one persistent Wine server for the whole command;
-#   - with --own-display, a private Xvfb on a free display; otherwise the
-#     caller's display, and a clear message when there is none.
+#   - with --own-display, a private Xvfb on a free display whose work area
+#     leaves a 40-pixel strip at the top, as a desktop with a top panel has
+#     it, so that window placement is never tried only from the screen's
+#     corner; otherwise the caller's display, and a clear message when there
+#     is none.
 # Usage: scripts/wine-env.sh [--own-display] COMMAND [ARG...]
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
@@ -34,7 +37,9 @@ trap cleanup EXIT INT TERM
 if [ "$own_display" = 1 ]; then
   n=90
   while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: the server would otherwise reset, dropping the work area,
+  # when its last client (xprop) leaves.
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$n"
   tries=0
@@ -43,6 +48,8 @@ if [ "$own_display" = 1 ]; then
     if [ "$tries" -gt 100 ]; then echo "wine-env: Xvfb did not start" >&2; exit 1; fi
     sleep 0.1
   done
+  # Wine reads the work area when it starts.
+  xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA 0,40,1280,984
 elif [ -z "${DISPLAY:-}" ]; then
   echo "No display: Vantorix needs an X display to show its window." >&2
   echo "Run it from a desktop session, or start one first, for example:" >&2
