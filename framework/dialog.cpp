@@ -69,6 +69,12 @@ void CDialog::CenterIfNotPlaced(const RECT& before) {
   RECT now;
   GetWindowRect(m_hWnd, &now);
   if (!EqualRect(&before, &now) || before.left != 0 || before.top != 0) return;
+  CenterOnWorkArea();
+}
+
+void CDialog::CenterOnWorkArea() {
+  RECT now;
+  GetWindowRect(m_hWnd, &now);
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
   GetMonitorInfoA(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);

@@ -23,6 +23,9 @@ class CDialog {
   void EndDialog(int result);
 
   HWND GetSafeHwnd() const { return m_hWnd; }
+  // Centres the dialog on the work area of its monitor (the screen less
+  // any taskbar or panel).
+  void CenterOnWorkArea();
   UINT CurrentMessage() const { return m_current.message; }
 
   // Controls by identifier.

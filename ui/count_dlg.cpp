@@ -100,9 +100,14 @@ void CCountDlg::RestoreWindowPosition() {
   AccessSetting("Read", kSettingWindowX, kSettingWindowX, x);
   AccessSetting("Read", kSettingWindowY, kSettingWindowY, y);
   const POINT stored = {std::atoi(x), std::atoi(y)};
-  if (stored.x > 0 && stored.y > 0 && IsOnSomeMonitor(stored, g_normalWidth, g_normalHeight))
+  if (stored.x > 0 && stored.y > 0 && IsOnSomeMonitor(stored, g_normalWidth, g_normalHeight)) {
     SetWindowPos(m_hWnd, nullptr, stored.x, stored.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    return;
+  }
+  // Centred here, not left to the framework: below a top panel the dialog
+  // manager has already moved the new window off 0,0, which reads as placed.
+  CenterOnWorkArea();
 }
 
 void CCountDlg::RestoreMode() {
