@@ -2,9 +2,7 @@
 # all is there). The Windows tests run the build this host can execute under
 # Wine: the 32-bit product, or its 64-bit twin on kernels without 32-bit
 # support (scripts/wine-arch). They get a Wine prefix of their own, so they
-# never touch the settings of the program `make run` starts. A Windows test
-# that fails is run once more (its failure is still printed): the black-box
-# tests wait on a real desktop, and one run in several was seen to miss.
+# never touch the settings of the program `make run` starts.
 BUILD  := build
 JOBS   ?= $(shell nproc)
 CONFIG  = cmake -S . -G "Unix Makefiles" -DCMAKE_BUILD_TYPE=Release
@@ -50,8 +48,7 @@ test-windows: win32
 	  $(MAKE) --no-print-directory win64 || exit 1; \
 	fi; \
 	VX_WINEPREFIX=$(CURDIR)/$(BUILD)/wine-test-prefix \
-	  $(WINENV) --own-display ctest --test-dir $(BUILD)/$$arch --output-on-failure \
-	  --repeat until-pass:2
+	  $(WINENV) --own-display ctest --test-dir $(BUILD)/$$arch --output-on-failure
 
 run: win32
 	@arch=$$(scripts/wine-arch); [ "$$arch" = win32 ] || $(MAKE) --no-print-directory win64; \
