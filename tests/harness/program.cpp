@@ -8,16 +8,21 @@
 
 namespace {
 
-HWND FindWindowOf(DWORD pid, const char* caption, HWND except) {
+// A start-up message box bears the main window's caption; only the main
+// window has the mode list.
+constexpr int kModeList = 1002;
+
+// A visible dialog of the process other than `except`: with a caption, the
+// one with that caption; with a control, one that has it.
+HWND FindWindowOf(DWORD pid, const char* caption, HWND except, int control = 0) {
   HWND found = nullptr;
-  // Walk every dialog of the process and pick by caption.
   for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
     char cls[64] = "";
     GetClassNameA(w, cls, sizeof cls);
     if (owner != pid || std::strcmp(cls, "#32770") != 0 || w == except ||
-        !IsWindowVisible(w))
+        !IsWindowVisible(w) || (control && !GetDlgItem(w, control)))
       continue;
     const std::string title = Program::WindowCaption(w);
     if (!caption || title == caption) {
@@ -90,7 +95,7 @@ Program::~Program() {
 bool Program::WaitForMainWindow(DWORD timeoutMs) {
   if (!info_.hProcess) return false;
   WaitFor([&] {
-    window_ = FindWindowOf(info_.dwProcessId, "Vantorix", nullptr);
+    window_ = FindWindowOf(info_.dwProcessId, "Vantorix", nullptr, kModeList);
     return window_ != nullptr || WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
   }, timeoutMs);
   return window_ != nullptr;
@@ -117,13 +122,13 @@ bool Program::Enabled(int id) const { return IsWindowEnabled(Control(id)) != FAL
 void Program::Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
 
 void Program::SelectMode(int index) {
-  HWND combo = Control(1002);
+  HWND combo = Control(kModeList);
   SendMessageA(combo, CB_SETCURSEL, WPARAM(index), 0);
-  PostMessageA(window_, WM_COMMAND, MAKEWPARAM(1002, CBN_SELCHANGE), LPARAM(combo));
+  PostMessageA(window_, WM_COMMAND, MAKEWPARAM(kModeList, CBN_SELCHANGE), LPARAM(combo));
 }
 
 int Program::SelectedMode() const {
-  return int(SendMessageA(Control(1002), CB_GETCURSEL, 0, 0));
+  return int(SendMessageA(Control(kModeList), CB_GETCURSEL, 0, 0));
 }
 
 void Program::PressKey(UINT key) {
