@@ -277,11 +277,12 @@ std::string MakeTempFile(const std::string& name, const std::string& content) {
   return path;
 }
 
-Notepad::Notepad() {
+Notepad::Notepad(const std::string& file) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  char commandLine[] = "notepad.exe";
-  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  std::string commandLine = "notepad.exe";
+  if (!file.empty()) commandLine += " \"" + file + "\"";
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &info_))
     return;
   WaitFor([&] {
@@ -295,7 +296,7 @@ Notepad::Notepad() {
       }
     }
     return false;
-  }, 15000);
+  }, 60000);  // Wine's Notepad reads a few MB slowly before it shows
 }
 
 Notepad::~Notepad() {
@@ -309,6 +310,13 @@ Notepad::~Notepad() {
 void Notepad::SetText(const std::string& text) {
   SendMessageA(FindWindowExA(window_, nullptr, "Edit", nullptr), WM_SETTEXT, 0,
                LPARAM(text.c_str()));
+}
+
+void Notepad::TypeAtEnd(char c) {
+  HWND edit = FindWindowExA(window_, nullptr, "Edit", nullptr);
+  const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);  // in characters
+  SendMessageA(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
+  PostMessageA(edit, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
 }
 
 void Notepad::BringToFront() { SetForegroundWindow(window_); }
