@@ -152,7 +152,13 @@ DWORD_PTR FakeEditor::claimed_;
 DWORD FakeEditor::copyMs_;
 WNDPROC FakeEditor::original_;
 
-using EditorSampler = FileReader;  // the same results sink
+class EditorSampler : public FileReader {  // the same results sink
+ protected:
+  void SetUp() override {
+    FileReader::SetUp();
+    ResetEditorSampler();  // as each start of sampling does
+  }
+};
 
 TEST_F(EditorSampler, AnEditorClaimingAnImpossibleLengthIsNotBelieved) {
   FakeEditor liar(~DWORD_PTR(1));  // the length + 2 would wrap to 0
@@ -170,7 +176,7 @@ TEST_F(EditorSampler, AnEditorAnsweringLessThanItsLengthIsCountedAsItAnswered) {
 }
 
 // A copy of a tenth of a second stands for a big document's: the next
-// tick, well within ten times that, has no reason to copy again.
+// tick, long before a refresh is due, has no reason to copy again.
 TEST_F(EditorSampler, AnUnchangedEditorIsNotCopiedOnTheNextTickButShowsItsCaption) {
   FakeEditor editor(3, 100);
   ASSERT_EQ(editor.Frame(), GetForegroundWindow());
@@ -181,6 +187,13 @@ TEST_F(EditorSampler, AnUnchangedEditorIsNotCopiedOnTheNextTickButShowsItsCaptio
   EXPECT_EQ(1, FakeEditor::copies);
   EXPECT_EQ("x.txt - 记事本", g_slots[1016]);
   EXPECT_EQ(0u, g_slots.count(1013));
+
+  // Sampling stopped and started again (another mode and back): the
+  // results were cleared meanwhile, so the text is copied again.
+  ResetEditorSampler();
+  SampleForegroundEditor(nullptr, 0, 0, 0);
+  EXPECT_EQ(2, FakeEditor::copies);
+  EXPECT_EQ("3", g_slots[1013]);
 }
 
 TEST(Clipboard, TextWithoutATerminatorInItsBlockIsCopiedSafely) {
