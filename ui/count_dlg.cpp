@@ -154,6 +154,7 @@ void CCountDlg::RestoreTopmost() {
 }
 
 void CCountDlg::StartSampling(int intervalMs) {
+  ResetEditorSampler();
   if (!SetTimer(m_hWnd, kSamplingTimer, UINT(intervalMs), SampleForegroundEditor))
     SetDlgItemText(IDC_STATUS, "无法启动计算定时器");
 }

@@ -8,16 +8,21 @@
 
 namespace {
 
-HWND FindWindowOf(DWORD pid, const char* caption, HWND except) {
+// A start-up message box bears the main window's caption; only the main
+// window has the mode list.
+constexpr int kModeList = 1002;
+
+// A visible dialog of the process other than `except`: with a caption, the
+// one with that caption; with a control, one that has it.
+HWND FindWindowOf(DWORD pid, const char* caption, HWND except, int control = 0) {
   HWND found = nullptr;
-  // Walk every dialog of the process and pick by caption.
   for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
     char cls[64] = "";
     GetClassNameA(w, cls, sizeof cls);
     if (owner != pid || std::strcmp(cls, "#32770") != 0 || w == except ||
-        !IsWindowVisible(w))
+        !IsWindowVisible(w) || (control && !GetDlgItem(w, control)))
       continue;
     const std::string title = Program::WindowCaption(w);
     if (!caption || title == caption) {
@@ -90,7 +95,7 @@ Program::~Program() {
 bool Program::WaitForMainWindow(DWORD timeoutMs) {
   if (!info_.hProcess) return false;
   WaitFor([&] {
-    window_ = FindWindowOf(info_.dwProcessId, "Vantorix", nullptr);
+    window_ = FindWindowOf(info_.dwProcessId, "Vantorix", nullptr, kModeList);
     return window_ != nullptr || WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
   }, timeoutMs);
   return window_ != nullptr;
@@ -117,13 +122,13 @@ bool Program::Enabled(int id) const { return IsWindowEnabled(Control(id)) != FAL
 void Program::Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
 
 void Program::SelectMode(int index) {
-  HWND combo = Control(1002);
+  HWND combo = Control(kModeList);
   SendMessageA(combo, CB_SETCURSEL, WPARAM(index), 0);
-  PostMessageA(window_, WM_COMMAND, MAKEWPARAM(1002, CBN_SELCHANGE), LPARAM(combo));
+  PostMessageA(window_, WM_COMMAND, MAKEWPARAM(kModeList, CBN_SELCHANGE), LPARAM(combo));
 }
 
 int Program::SelectedMode() const {
-  return int(SendMessageA(Control(1002), CB_GETCURSEL, 0, 0));
+  return int(SendMessageA(Control(kModeList), CB_GETCURSEL, 0, 0));
 }
 
 void Program::PressKey(UINT key) {
@@ -276,11 +281,12 @@ std::string MakeTempFile(const std::string& name, const std::string& content) {
   return path;
 }
 
-Notepad::Notepad() {
+Notepad::Notepad(const std::string& file) {
   STARTUPINFOA startup = {};
   startup.cb = sizeof startup;
-  char commandLine[] = "notepad.exe";
-  if (!CreateProcessA(nullptr, commandLine, nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+  std::string commandLine = "notepad.exe";
+  if (!file.empty()) commandLine += " \"" + file + "\"";
+  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                       &startup, &info_))
     return;
   WaitFor([&] {
@@ -294,7 +300,7 @@ Notepad::Notepad() {
       }
     }
     return false;
-  }, 15000);
+  }, 60000);  // Wine's Notepad reads a few MB slowly before it shows
 }
 
 Notepad::~Notepad() {
@@ -308,6 +314,13 @@ Notepad::~Notepad() {
 void Notepad::SetText(const std::string& text) {
   SendMessageA(FindWindowExA(window_, nullptr, "Edit", nullptr), WM_SETTEXT, 0,
                LPARAM(text.c_str()));
+}
+
+void Notepad::TypeAtEnd(char c) {
+  HWND edit = FindWindowExA(window_, nullptr, "Edit", nullptr);
+  const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);  // in characters
+  SendMessageA(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
+  PostMessageA(edit, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
 }
 
 void Notepad::BringToFront() { SetForegroundWindow(window_); }

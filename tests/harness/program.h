@@ -99,13 +99,17 @@ bool DropFiles(const Program& program, const std::vector<std::string>& paths);
 // Writes a file in the temporary folder; returns its full path.
 std::string MakeTempFile(const std::string& name, const std::string& content);
 
-// Wine's Notepad, started by the test and ended with it.
+// Wine's Notepad, started by the test and ended with it: empty, or with
+// `file` open (a text of a few MB must come this way: Wine's Notepad is
+// left empty by such a WM_SETTEXT).
 class Notepad {
  public:
-  Notepad();
+  explicit Notepad(const std::string& file = "");
   ~Notepad();
   bool Started() const { return window_ != nullptr; }
   void SetText(const std::string& text);
+  // Types `c` at the end of the text, as the keyboard would.
+  void TypeAtEnd(char c);
   void BringToFront();
   std::string Caption() const;
 

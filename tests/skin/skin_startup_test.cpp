@@ -119,6 +119,8 @@ TEST_F(SkinStartup, ALibraryThatCannotBeWrittenIsNotLoaded) {
   ASSERT_TRUE(box);
   EXPECT_EQ("加载皮肤 dll 失败 ~", Program::MessageBoxText(box));
   ExpectPlainOkBox(box, "Vantorix");
+  // The box bears the main window's caption, but it is not the main window.
+  EXPECT_FALSE(program.WaitForMainWindow(300));
   Program::Answer(box, IDOK);
   ASSERT_TRUE(program.WaitForMainWindow());  // start-up goes on, unskinned
   ExpectCompactStrip(program, 42, 105);

@@ -174,11 +174,14 @@ TEST(FileNames, KnownExtensionsIgnoreCase) {
   EXPECT_FALSE(HasTextExtension("C:\\x.txt.bak"));
 }
 
-// A window that calls itself Notepad and answers with a length of its own.
+// A window that calls itself Notepad and answers with a length of its own;
+// each copy of its text takes `copyMs` and is counted in `copies`.
 class FakeEditor {
  public:
-  explicit FakeEditor(DWORD_PTR claimedLength) {
+  explicit FakeEditor(DWORD_PTR claimedLength, DWORD copyMs = 0) {
     claimed_ = claimedLength;
+    copyMs_ = copyMs;
+    copies = 0;
     frame_ = CreateWindowExA(0, "Static", "x.txt - 记事本", WS_POPUP | WS_VISIBLE, 0, 0, 200,
                              100, nullptr, nullptr, nullptr, nullptr);
     edit_ = CreateWindowExA(0, "Edit", "abc", WS_CHILD, 0, 0, 100, 20, frame_, nullptr,
@@ -188,31 +191,68 @@ class FakeEditor {
   }
   ~FakeEditor() { DestroyWindow(frame_); }
   HWND Frame() const { return frame_; }
+  static int copies;
 
  private:
   static LRESULT CALLBACK Lie(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     if (m == WM_GETTEXTLENGTH) return LRESULT(claimed_);
+    if (m == WM_GETTEXT) {
+      ++copies;
+      Sleep(copyMs_);
+    }
     return CallWindowProcA(original_, w, m, wp, lp);
   }
   static DWORD_PTR claimed_;
+  static DWORD copyMs_;
   static WNDPROC original_;
   HWND frame_, edit_;
 };
+int FakeEditor::copies;
 DWORD_PTR FakeEditor::claimed_;
+DWORD FakeEditor::copyMs_;
 WNDPROC FakeEditor::original_;
 
-TEST_F(FileReader, AnEditorClaimingAnImpossibleLengthIsNotBelieved) {
+class EditorSampler : public FileReader {  // the same results sink
+ protected:
+  void SetUp() override {
+    FileReader::SetUp();
+    ResetEditorSampler();  // as each start of sampling does
+  }
+};
+
+TEST_F(EditorSampler, AnEditorClaimingAnImpossibleLengthIsNotBelieved) {
   FakeEditor liar(~DWORD_PTR(1));  // the length + 2 would wrap to 0
   ASSERT_EQ(liar.Frame(), GetForegroundWindow());
   SampleForegroundEditor(nullptr, 0, 0, 0);
   EXPECT_TRUE(g_slots.empty());  // the tick changed nothing
 }
 
-TEST_F(FileReader, AnEditorAnsweringLessThanItsLengthIsCountedAsItAnswered) {
+TEST_F(EditorSampler, AnEditorAnsweringLessThanItsLengthIsCountedAsItAnswered) {
   FakeEditor editor(10);  // says 10, gives "abc"
   ASSERT_EQ(editor.Frame(), GetForegroundWindow());
   SampleForegroundEditor(nullptr, 0, 0, 0);
   EXPECT_EQ("x.txt - 记事本", g_slots[1016]);
+  EXPECT_EQ("3", g_slots[1013]);
+}
+
+// A copy of a tenth of a second stands for a big document's: the next
+// tick, long before a refresh is due, has no reason to copy again.
+TEST_F(EditorSampler, AnUnchangedEditorIsNotCopiedOnTheNextTickButShowsItsCaption) {
+  FakeEditor editor(3, 100);
+  ASSERT_EQ(editor.Frame(), GetForegroundWindow());
+  SampleForegroundEditor(nullptr, 0, 0, 0);
+  EXPECT_EQ("3", g_slots[1013]);
+  g_slots.clear();
+  SampleForegroundEditor(nullptr, 0, 0, 0);
+  EXPECT_EQ(1, FakeEditor::copies);
+  EXPECT_EQ("x.txt - 记事本", g_slots[1016]);
+  EXPECT_EQ(0u, g_slots.count(1013));
+
+  // Sampling stopped and started again (another mode and back): the
+  // results were cleared meanwhile, so the text is copied again.
+  ResetEditorSampler();
+  SampleForegroundEditor(nullptr, 0, 0, 0);
+  EXPECT_EQ(2, FakeEditor::copies);
   EXPECT_EQ("3", g_slots[1013]);
 }
 

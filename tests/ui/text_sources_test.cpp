@@ -5,7 +5,9 @@
 #include <string>
 #include <vector>
 
+#include "engine/format_count.h"
 #include "tests/harness/program.h"
+#include "tests/support/gbk_corpus.h"
 
 namespace {
 
@@ -212,6 +214,48 @@ TEST_F(TextSources, NotepadInTheForegroundIsCounted) {
   notepad.SetText("abcdef");
   Sleep(500);
   EXPECT_EQ("2", program.Text(1013));
+}
+
+TEST_F(TextSources, ALetterTypedInNotepadShows) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(0);
+  Notepad notepad;
+  ASSERT_TRUE(notepad.Started());
+  notepad.SetText(kSample);
+  notepad.BringToFront();
+  ASSERT_TRUE(WaitFor([&] { return program.Slots() == kSampleSlots; }));
+  notepad.TypeAtEnd('x');
+  EXPECT_TRUE(WaitFor([&] { return program.Text(1013) == "7"; }));
+}
+
+std::string Formatted(uint64_t count) {
+  char text[kCountTextSize];
+  FormatCount(Count(count), text, sizeof text);
+  return text;
+}
+
+// Big enough that copying it costs the sampler real time, so copies are
+// spaced; its English characters are counted whole, letters at the very
+// end included.
+TEST_F(TextSources, ABigNotepadDocumentIsCountedWholeAndFollowsTyping) {
+  const GbkCorpus corpus = MakeGbkProse(size_t(3) << 20, 11);
+  const std::string path = MakeTempFile("big document.txt", corpus.text);
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(0);
+  Notepad notepad(path);
+  ASSERT_TRUE(notepad.Started());
+  notepad.BringToFront();
+  const std::string whole = Formatted(corpus.counts.enChars);
+  ASSERT_TRUE(WaitFor([&] { return program.Text(1013) == whole; }, 60000))
+      << program.Text(1013) << " for " << whole;
+  EXPECT_EQ(notepad.Caption(), program.Text(1016));
+  for (uint64_t typed = 1; typed <= 2; ++typed) {
+    notepad.TypeAtEnd('x');
+    const std::string more = Formatted(corpus.counts.enChars + typed);
+    EXPECT_TRUE(WaitFor([&] { return program.Text(1013) == more; })) << program.Text(1013);
+  }
 }
 
 }  // namespace

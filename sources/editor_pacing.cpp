@@ -1,0 +1,30 @@
+#include "sources/editor_pacing.h"
+
+bool operator==(const EditorProbes& a, const EditorProbes& b) {
+  return a.edit == b.edit && a.length == b.length && a.lines == b.lines &&
+         a.selection == b.selection && a.modified == b.modified;
+}
+
+bool operator!=(const EditorProbes& a, const EditorProbes& b) { return !(a == b); }
+
+bool FullCopyDue(const EditorSamplerState& state, const EditorProbes& now,
+                 std::uint32_t nowMs) {
+  const bool changed = !state.counted || now != state.probes;
+  const std::uint64_t wait =
+      std::uint64_t(changed ? kChangedSpacing : kUnchangedSpacing) * state.copyCostMs;
+  return std::uint32_t(nowMs - state.copyEndMs) >= wait;
+}
+
+void NoteCopy(EditorSamplerState& state, const EditorProbes* taken, std::uint32_t startMs,
+              std::uint32_t endMs) {
+  state.counted = taken != nullptr;
+  if (taken) state.probes = *taken;
+  state.copyEndMs = endMs;
+  state.copyCostMs = endMs - startMs;
+}
+
+std::uint32_t CopyTimeLimitMs(std::uint64_t length) {
+  const std::uint64_t limit = kProbeTimeLimitMs + length / 100000 * 4;
+  constexpr std::uint32_t kLongest = 0xFFFFFFFEu;  // one short of INFINITE
+  return limit > kLongest ? kLongest : std::uint32_t(limit);
+}

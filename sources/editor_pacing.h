@@ -1,0 +1,56 @@
+#pragma once
+// When the foreground editor sampler copies the editor's whole text. The
+// copy crosses processes and costs both sides in proportion to the text
+// (a tenth to a fifth of a second for 10 MB under Wine), while the probes
+// before it (length, line count, selection, modified flag) cost next
+// to nothing whatever the size. So a tick probes, and copies only when the
+// probes moved or a refresh is due, spaced by what the last copy cost.
+// Portable: no window code, tested natively.
+
+#include <cstdint>
+
+// The editor's cheap answers. Equal probes mean the text most likely did
+// not change; they miss an edit that keeps them all, such as another
+// program replacing a text by one as long, hence the refresh.
+struct EditorProbes {
+  std::uintptr_t edit = 0;      // the edit control, 0 for an editor without one
+  std::uint64_t length = 0;     // in UTF-16 units
+  std::uint64_t lines = 0;
+  std::uint64_t selection = 0;  // EM_GETSEL's answer, start and end packed
+  bool modified = false;
+};
+bool operator==(const EditorProbes& a, const EditorProbes& b);
+bool operator!=(const EditorProbes& a, const EditorProbes& b);
+
+// What the sampler remembers between ticks. A default one copies at once.
+struct EditorSamplerState {
+  bool counted = false;         // the results show a copy taken with `probes`
+  EditorProbes probes;
+  std::uint32_t copyEndMs = 0;  // when the last copy ended, on a wrapping clock
+  std::uint32_t copyCostMs = 0; // how long it took, counting included
+};
+
+// A change is copied once the last copy's cost has passed since it ended
+// (copying at most half the time while the user types); an unchanged editor
+// once 25 times that cost has passed, so the refresh takes at most 4 % of a
+// core on either side, whatever the machine. A small text costs under a
+// millisecond and is copied on every tick, as the user expects.
+constexpr std::uint32_t kChangedSpacing = 1;
+constexpr std::uint32_t kUnchangedSpacing = 25;
+
+// True when a tick at `nowMs` (milliseconds on a clock that wraps at 2^32)
+// should copy the editor whose probes are `now`.
+bool FullCopyDue(const EditorSamplerState& state, const EditorProbes& now,
+                 std::uint32_t nowMs);
+
+// Notes a copy from `startMs` to `endMs`: `taken` holds the probes taken
+// before it, or is null when the copy failed.
+void NoteCopy(EditorSamplerState& state, const EditorProbes* taken, std::uint32_t startMs,
+              std::uint32_t endMs);
+
+// Each probe's time limit, and the copy's for a text of `length` UTF-16
+// units: the probe's limit and 4 ms more per 100,000 units (a 10 MB text
+// gets 330 to 450 ms). Windows holds the whole copy to the limit: a fixed
+// one would leave every document of a few MB uncounted.
+constexpr std::uint32_t kProbeTimeLimitMs = 50;
+std::uint32_t CopyTimeLimitMs(std::uint64_t length);
