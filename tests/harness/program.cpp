@@ -3,8 +3,8 @@
 #include <shellapi.h>
 #include <shlobj.h>
 
-#include <algorithm>
 #include <cstring>
+#include <fstream>
 
 namespace {
 
@@ -30,7 +30,7 @@ HWND FindWindowOf(DWORD pid, const char* caption, HWND except, int control = 0) 
       break;
     }
   }
-  return found;
+  return nullptr;
 }
 
 }  // namespace
@@ -46,27 +46,15 @@ std::string TempFolder() {
 void DeleteAllSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Vantorix"); }
 
 void StoreSetting(const char* subkey, const char* valueName, const char* text) {
-  HKEY key;
-  const std::string path = std::string("Vantorix\\") + subkey;
-  if (RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return;
-  RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text),
-                 DWORD(std::strlen(text)));
-  RegCloseKey(key);
+  RegSetKeyValueA(HKEY_CURRENT_USER, (std::string("Vantorix\\") + subkey).c_str(), valueName,
+                  REG_SZ, text, DWORD(std::strlen(text)));
 }
 
 std::string StoredSetting(const char* subkey, const char* valueName) {
-  HKEY key;
-  const std::string path = std::string("Vantorix\\") + subkey;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
-    return "<none>";
-  char data[1024] = {};
-  DWORD size = sizeof data - 1;
-  const LONG status = RegQueryValueExA(key, valueName, nullptr, nullptr,
-                                       reinterpret_cast<BYTE*>(data), &size);
-  RegCloseKey(key);
-  return status == ERROR_SUCCESS ? std::string(data) : "<none>";
+  char data[1024];
+  DWORD size = sizeof data;
+  return RegGetValueA(HKEY_CURRENT_USER, (std::string("Vantorix\\") + subkey).c_str(), valueName,
+                      RRF_RT_REG_SZ, nullptr, data, &size) == ERROR_SUCCESS ? data : "<none>";
 }
 
 Program::Program(const std::string& path, bool waitForWindow) {
@@ -101,34 +89,10 @@ bool Program::WaitForMainWindow(DWORD timeoutMs) {
   return window_ != nullptr;
 }
 
-HWND Program::Control(int id) const { return GetDlgItem(window_, id); }
-
-std::string Program::Text(int id) const { return WindowCaption(Control(id)); }
-
-void Program::SetText(int id, const char* text) {
-  SendMessageA(Control(id), WM_SETTEXT, 0, LPARAM(text));
-}
-
-bool Program::Checked(int id) const {
-  return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED;
-}
-
-bool Program::Visible(int id) const {
-  return (GetWindowLongA(Control(id), GWL_STYLE) & WS_VISIBLE) != 0;
-}
-
-bool Program::Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
-
-void Program::Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
-
 void Program::SelectMode(int index) {
   HWND combo = Control(kModeList);
   SendMessageA(combo, CB_SETCURSEL, WPARAM(index), 0);
   PostMessageA(window_, WM_COMMAND, MAKEWPARAM(kModeList, CBN_SELCHANGE), LPARAM(combo));
-}
-
-int Program::SelectedMode() const {
-  return int(SendMessageA(Control(kModeList), CB_GETCURSEL, 0, 0));
 }
 
 void Program::PressKey(UINT key) {
@@ -136,18 +100,10 @@ void Program::PressKey(UINT key) {
   PostMessageA(window_, WM_KEYUP, key, 0xC0000001);
 }
 
-void Program::SysCommand(UINT command) {
-  PostMessageA(window_, WM_SYSCOMMAND, command, 0);
-}
-
 RECT Program::WindowRect() const {
   RECT r = {};
   GetWindowRect(window_, &r);
   return r;
-}
-
-bool Program::Topmost() const {
-  return (GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
 std::vector<std::string> Program::Slots() const {
@@ -171,10 +127,6 @@ HWND Program::WaitForDialog(const char* caption, DWORD timeoutMs) const {
     return dialog != nullptr;
   }, timeoutMs);
   return dialog;
-}
-
-HWND Program::WaitForMessageBox(DWORD timeoutMs) const {
-  return WaitForDialog(nullptr, timeoutMs);
 }
 
 std::string Program::MessageBoxText(HWND box) {
@@ -212,34 +164,15 @@ bool Program::WaitForExit(DWORD timeoutMs) {
   return info_.hProcess && WaitForSingleObject(info_.hProcess, timeoutMs) == WAIT_OBJECT_0;
 }
 
-DWORD Program::ExitCode() const {
-  DWORD code = STILL_ACTIVE;
-  GetExitCodeProcess(info_.hProcess, &code);
-  return code;
-}
-
 bool PutClipboardText(const std::string& text) {
   for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
   EmptyClipboard();
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-  if (!block) {
-    CloseClipboard();
-    return false;
+  if (block) {
+    std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    GlobalUnlock(block);
   }
-  std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
-  GlobalUnlock(block);
-  const bool ok = SetClipboardData(CF_TEXT, block) != nullptr;
-  CloseClipboard();
-  return ok;
-}
-
-bool PutClipboardImage() {
-  for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
-  EmptyClipboard();
-  HDC screen = GetDC(nullptr);
-  HBITMAP bitmap = CreateCompatibleBitmap(screen, 8, 8);
-  ReleaseDC(nullptr, screen);
-  const bool ok = SetClipboardData(CF_BITMAP, bitmap) != nullptr;
+  const bool ok = block && SetClipboardData(CF_TEXT, block) != nullptr;
   CloseClipboard();
   return ok;
 }
@@ -273,11 +206,7 @@ bool DropFiles(const Program& program, const std::vector<std::string>& paths) {
 
 std::string MakeTempFile(const std::string& name, const std::string& content) {
   const std::string path = TempFolder() + name;
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD written = 0;
-  WriteFile(file, content.data(), DWORD(content.size()), &written, nullptr);
-  CloseHandle(file);
+  std::ofstream(path, std::ios::binary) << content;
   return path;
 }
 

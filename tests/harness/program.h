@@ -43,20 +43,19 @@ class Program {
   DWORD ProcessId() const { return info_.dwProcessId; }
   bool WaitForMainWindow(DWORD timeoutMs = 15000);
 
-  HWND Control(int id) const;
-  std::string Text(int id) const;
-  void SetText(int id, const char* text);
-  bool Checked(int id) const;
-  bool Visible(int id) const;
-  bool Enabled(int id) const;
-  void Click(int id);
+  HWND Control(int id) const { return GetDlgItem(window_, id); }
+  std::string Text(int id) const { return WindowCaption(Control(id)); }
+  bool Checked(int id) const { return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  bool Visible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
+  bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
+  void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
   // Picks a mode-list entry the way a user does: the list notifies.
   void SelectMode(int index);
-  int SelectedMode() const;
+  int SelectedMode() const { return int(SendMessageA(Control(1002), CB_GETCURSEL, 0, 0)); }
   void PressKey(UINT virtualKey);
-  void SysCommand(UINT command);
+  void SysCommand(UINT command) { PostMessageA(window_, WM_SYSCOMMAND, command, 0); }
   RECT WindowRect() const;
-  bool Topmost() const;
+  bool Topmost() const { return (GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
 
   // The six result slots, 1011 to 1015 and 1020, in that order.
   std::vector<std::string> Slots() const;
@@ -70,7 +69,7 @@ class Program {
   // with a caption, the one with that caption.
   HWND WaitForDialog(const char* caption, DWORD timeoutMs = 10000) const;
   // A message box of this program, its text and answering it.
-  HWND WaitForMessageBox(DWORD timeoutMs = 10000) const;
+  HWND WaitForMessageBox(DWORD timeoutMs = 10000) const { return WaitForDialog(nullptr, timeoutMs); }
   static std::string MessageBoxText(HWND box);
   static std::string WindowCaption(HWND window);
   static void Answer(HWND box, int button);
@@ -78,7 +77,6 @@ class Program {
   // Closes the main window (the close box) and waits for the process to end.
   bool Close(DWORD timeoutMs = 10000);
   bool WaitForExit(DWORD timeoutMs = 10000);
-  DWORD ExitCode() const;
 
  private:
   PROCESS_INFORMATION info_ = {};
@@ -87,8 +85,6 @@ class Program {
 
 // Puts a text on the clipboard as CF_TEXT, from this process.
 bool PutClipboardText(const std::string& text);
-// Puts a small bitmap, and no text, on the clipboard.
-bool PutClipboardImage();
 
 // Answers the program's open-file dialog with `path`.
 bool ChooseInFileDialog(const Program& program, const std::string& path);

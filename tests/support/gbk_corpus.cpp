@@ -2,79 +2,42 @@
 
 #include <random>
 
-namespace {
-
-class ProseWriter {
- public:
-  explicit ProseWriter(uint32_t seed) : rng_(seed) {}
-
-  GbkCorpus Write(size_t minBytes) {
-    while (out_.text.size() < minBytes) Sentence();
-    return out_;
-  }
-
- private:
-  int Pick(int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng_); }
-
-  void Pair(int lead, int trail) {
-    out_.text += char(lead);
-    out_.text += char(trail);
-  }
-  void Hanzi() {
-    Pair(Pick(0xB0, 0xF7), Pick(0xA1, 0xFE));
-    ++out_.counts.cnChars;
-  }
-  void FullWidthPunct() {
-    static const char* const kMarks[] = {"\xA3\xAC", "\xA1\xA3", "\xA1\xA2",
-                                         "\xA3\xBA", "\xA1\xB0", "\xA1\xB1"};
-    out_.text += kMarks[Pick(0, 5)];
-    ++out_.counts.cnPunct;
-  }
-  void ExtensionChar() {  // GBK/3 or GBK/4: lead 0x81..0xA0 or 0xAA..0xFE
-    const int lead = Pick(0, 1) ? Pick(0x81, 0xA0) : Pick(0xAA, 0xAF);
-    int trail = Pick(0x40, 0xFE);
-    if (trail == 0x7F) trail = 0x80;
-    Pair(lead, trail);
-    ++out_.counts.cnPunct;
-  }
-  void Word() {
-    for (int n = Pick(1, 8); n > 0; --n) out_.text += char(Pick(0, 1) ? Pick('a', 'z') : Pick('A', 'Z'));
-  }
-  void Sentence() {
-    for (int n = Pick(3, 30); n > 0; --n) {
-      const int kind = Pick(0, 99);
-      const size_t before = out_.text.size();
+// Sentences of 3 to 30 pieces, each ended by a full stop and CR LF: 70%
+// hanzi, 8% full-width marks, 2% extension characters, 10% words, 5%
+// numbers, 5% ASCII punctuation.
+GbkCorpus MakeGbkProse(size_t minBytes, uint32_t seed) {
+  std::mt19937 rng(seed);
+  auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+  GbkCorpus out;
+  std::string& t = out.text;
+  GbkCounts& k = out.counts;
+  while (t.size() < minBytes) {
+    for (int n = pick(3, 30); n > 0; --n) {
+      const int kind = pick(0, 99);
       if (kind < 70) {
-        Hanzi();
+        t += {char(pick(0xB0, 0xF7)), char(pick(0xA1, 0xFE))};
+        ++k.cnChars;
       } else if (kind < 78) {
-        FullWidthPunct();
-      } else if (kind < 80) {
-        ExtensionChar();
-      } else if (kind < 90) {
-        Word();
-        out_.counts.enChars += out_.text.size() - before;
-      } else if (kind < 95) {
-        for (int d = Pick(1, 4); d > 0; --d) out_.text += char(Pick('0', '9'));
-        out_.counts.enChars += out_.text.size() - before;
+        static const char* const kMarks[] = {"\xA3\xAC", "\xA1\xA3", "\xA1\xA2",
+                                             "\xA3\xBA", "\xA1\xB0", "\xA1\xB1"};
+        t += kMarks[pick(0, 5)];
+        ++k.cnPunct;
+      } else if (kind < 80) {  // GBK/3 or GBK/4, some with a trail byte below 0x80
+        const int lead = pick(0, 1) ? pick(0x81, 0xA0) : pick(0xAA, 0xAF), trail = pick(0x40, 0xFE);
+        t += {char(lead), char(trail == 0x7F ? 0x80 : trail)};
+        ++k.cnPunct;
+      } else if (kind < 95) {  // a word or a number
+        for (int m = pick(1, 8); m > 0; --m, ++k.enChars)
+          t += char(kind >= 90 ? pick('0', '9') : pick(0, 1) ? pick('a', 'z') : pick('A', 'Z'));
       } else {
-        static const char kPunct[] = " ,.;:!?()-\"'";
-        out_.text += kPunct[Pick(0, int(sizeof kPunct) - 2)];
-        ++out_.counts.enPunct;
+        t += " ,.;:!?()-\"'"[pick(0, 11)];
+        ++k.enPunct;
       }
     }
-    out_.text += "\xA1\xA3\r\n";  // full stop, CR LF
-    ++out_.counts.cnPunct;
-    ++out_.counts.enPunct;
+    t += "\xA1\xA3\r\n";  // full stop, CR LF
+    ++k.cnPunct, ++k.enPunct;
   }
-
-  std::mt19937 rng_;
-  GbkCorpus out_;
-};
-
-}  // namespace
-
-GbkCorpus MakeGbkProse(size_t minBytes, uint32_t seed) {
-  return ProseWriter(seed).Write(minBytes);
+  return out;
 }
 
 std::string MakeRandomBytes(size_t size, uint32_t seed) {
@@ -83,4 +46,15 @@ std::string MakeRandomBytes(size_t size, uint32_t seed) {
   std::string s(size, '\0');
   for (char& c : s) c = char(byte(rng));
   return s;
+}
+
+Four FourOf(const GbkCounts& c) { return {c.cnChars, c.cnPunct, c.enChars, c.enPunct}; }
+
+std::string Utf16(const std::u16string& text, bool bigEndian) {
+  std::string out;
+  for (char16_t u : text) {
+    const char hi = char(u >> 8), lo = char(u & 0xFF);
+    out += bigEndian ? std::string{hi, lo} : std::string{lo, hi};
+  }
+  return out;
 }

@@ -1,12 +1,18 @@
 #pragma once
 // Generated GBK text whose true counts come from the generator itself, not
-// from the code under test.
+// from the code under test, and the four counts as one comparable value.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "engine/gbk_scan.h"
+
+// Chinese characters, Chinese punctuation, English characters, English
+// punctuation: compared and printed whole by the test framework.
+using Four = std::vector<uint64_t>;
+Four FourOf(const GbkCounts& counts);
 
 struct GbkCorpus {
   std::string text;  // no 0 byte inside
@@ -20,3 +26,6 @@ GbkCorpus MakeGbkProse(size_t minBytes, uint32_t seed);
 
 // Uniformly random bytes 1..255 (no terminator inside).
 std::string MakeRandomBytes(size_t size, uint32_t seed);
+
+// `text` in UTF-16 of either byte order, without a byte-order mark.
+std::string Utf16(const std::u16string& text, bool bigEndian);

@@ -2,9 +2,6 @@
 // totals, on the real window.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <string>
-
 #include "tests/harness/program.h"
 
 namespace {
@@ -19,7 +16,18 @@ class Placement : public ::testing::Test {
 };
 
 int Width(const RECT& r) { return r.right - r.left; }
-int Height(const RECT& r) { return r.bottom - r.top; }
+
+// The 129-pixel strip shows only the total, the full window all but it.
+bool Shows(const Program& program, bool strip) {
+  return (Width(program.WindowRect()) == 129) == strip && program.Visible(1020) == strip &&
+         program.Visible(1006) != strip;
+}
+
+// Enter toggles the strip; true once the window has become it (or left it).
+bool ToggleStrip(Program& program, bool toStrip) {
+  program.PressKey(VK_RETURN);
+  return WaitFor([&] { return Shows(program, toStrip); });
+}
 
 void MoveTo(const Program& program, int x, int y) {
   SetWindowPos(program.Window(), nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -32,97 +40,22 @@ RECT WorkArea() {
   return monitor.rcWork;
 }
 
-RECT CentredOnPrimary(const RECT& window) {
+// Where a window of this size sits centred on the primary monitor's work area.
+POINT CentreFor(const RECT& window) {
   const RECT area = WorkArea();
-  RECT centred;
-  centred.left = area.left + (area.right - area.left - Width(window)) / 2;
-  centred.top = area.top + (area.bottom - area.top - Height(window)) / 2;
-  centred.right = centred.left + Width(window);
-  centred.bottom = centred.top + Height(window);
-  return centred;
+  return {area.left + (area.right - area.left - Width(window)) / 2,
+          area.top + (area.bottom - area.top - (window.bottom - window.top)) / 2};
 }
 
-TEST_F(Placement, EnterTheButtonAndMaximizeEachToggleTheCompactStrip) {
-  Program program;
-  ASSERT_TRUE(program.Started());
-  const RECT full = program.WindowRect();
-  ASSERT_EQ(200, full.left);
-  ASSERT_EQ(150, full.top);
-
-  // The window moves first, then its controls change: wait for all of it.
-  auto compact = [&] {
-    return Width(program.WindowRect()) == 129 && program.Visible(1020) && !program.Visible(1006);
-  };
-  auto restored = [&] {
-    const RECT r = program.WindowRect();
-    return r.left == full.left && r.top == full.top && Width(r) == Width(full) &&
-           Height(r) == Height(full) && !program.Visible(1020) && program.Visible(1006);
-  };
-  program.PressKey(VK_RETURN);
-  ASSERT_TRUE(WaitFor(compact));
-  // Skinned: the strip is 55 pixels high and moves right by 115.
-  const RECT strip = program.WindowRect();
-  EXPECT_EQ(55, Height(strip));
-  EXPECT_EQ(full.left + 115, strip.left);
-  EXPECT_EQ(full.top, strip.top);
-  RECT total;
-  GetWindowRect(program.Control(1020), &total);
-  EXPECT_EQ(129, Width(total));
-  EXPECT_EQ(20, Height(total));
-  program.PressKey(VK_RETURN);
-  EXPECT_TRUE(WaitFor(restored));
-
-  program.Click(1021);
-  EXPECT_TRUE(WaitFor(compact));
-  program.Click(1021);
-  EXPECT_TRUE(WaitFor(restored));
-
-  program.SysCommand(SC_MAXIMIZE);
-  EXPECT_TRUE(WaitFor(compact));
-  program.SysCommand(SC_MAXIMIZE);
-  EXPECT_TRUE(WaitFor(restored));
-}
-
-TEST_F(Placement, DraggingTheStripMovesTheFullWindowToo) {
-  Program program;
-  ASSERT_TRUE(program.Started());
-  program.PressKey(VK_RETURN);
-  ASSERT_TRUE(WaitFor([&] { return Width(program.WindowRect()) == 129; }));
-  const RECT strip = program.WindowRect();
-  MoveTo(program, strip.left + 50, strip.top);
-  EXPECT_TRUE(WaitFor([&] { return StoredSetting("窗口X位置", "窗口X位置") == "250"; }));
-  program.PressKey(VK_RETURN);
-  EXPECT_TRUE(WaitFor([&] { return program.WindowRect().left == 250; }));
-}
-
-TEST_F(Placement, TheStripIsAlwaysTopmostTheFullWindowAsChosen) {
-  Program program;
-  ASSERT_TRUE(program.Started());
-  program.Click(1019);
-  EXPECT_FALSE(program.Topmost());
-  EXPECT_EQ("No", StoredSetting("窗口置顶", "是否启用"));
-  program.PressKey(VK_RETURN);
-  EXPECT_TRUE(WaitFor([&] { return Width(program.WindowRect()) == 129 && program.Topmost(); }));
-  program.PressKey(VK_RETURN);
-  EXPECT_TRUE(WaitFor([&] { return Width(program.WindowRect()) != 129 && !program.Topmost(); }));
-  program.Click(1018);
-  EXPECT_TRUE(program.Topmost());
-  EXPECT_EQ("Yes", StoredSetting("窗口置顶", "是否启用"));
-}
-
-TEST_F(Placement, TheNotTopmostChoiceHoldsAcrossRuns) {
-  StoreSetting("窗口置顶", "是否启用", "No");
-  Program program;
-  ASSERT_TRUE(program.Started());
-  EXPECT_FALSE(program.Topmost());
-  EXPECT_FALSE(program.Checked(1018));
-  EXPECT_TRUE(program.Checked(1019));
-}
-
-TEST_F(Placement, AMovedWindowStartsThereNextTime) {
+TEST_F(Placement, TheFullWindowsPlaceIsStoredAlsoFromTheStripAndUsedNextTime) {
   {
     Program program;
     ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(ToggleStrip(program, true));
+    MoveTo(program, program.WindowRect().left + 50, program.WindowRect().top);
+    EXPECT_TRUE(WaitFor([&] { return StoredSetting("窗口X位置", "窗口X位置") == "250"; }));
+    ASSERT_TRUE(ToggleStrip(program, false));
+    EXPECT_EQ(250, program.WindowRect().left);
     MoveTo(program, 321, 123);
     EXPECT_TRUE(WaitFor([] { return StoredSetting("窗口X位置", "窗口X位置") == "321" &&
                                     StoredSetting("窗口Y位置", "窗口Y位置") == "123"; }));
@@ -133,13 +66,36 @@ TEST_F(Placement, AMovedWindowStartsThereNextTime) {
   EXPECT_EQ(123, again.WindowRect().top);
 }
 
+TEST_F(Placement, TheStripIsAlwaysTopmostTheFullWindowAsChosenAndKept) {
+  {
+    Program program;
+    ASSERT_TRUE(program.Started());
+    program.Click(1019);
+    EXPECT_FALSE(program.Topmost());
+    EXPECT_EQ("No", StoredSetting("窗口置顶", "是否启用"));
+    program.Click(1021);  // the compact button, then the maximize command, toggle too
+    EXPECT_TRUE(WaitFor([&] { return Shows(program, true) && program.Topmost(); }));
+    program.SysCommand(SC_MAXIMIZE);
+    EXPECT_TRUE(WaitFor([&] { return Shows(program, false) && !program.Topmost(); }));
+  }
+  Program again;
+  ASSERT_TRUE(again.Started());
+  EXPECT_FALSE(again.Topmost());
+  EXPECT_FALSE(again.Checked(1018));
+  EXPECT_TRUE(again.Checked(1019));
+  again.Click(1018);
+  EXPECT_TRUE(again.Topmost());
+  EXPECT_EQ("Yes", StoredSetting("窗口置顶", "是否启用"));
+}
+
 // A window the system first puts at the work area's corner is told from a
 // centred one only where that corner is not the screen's: scripts/wine-env.sh
 // --own-display leaves a strip at the top.
-TEST_F(Placement, AnUnusablePositionIsReplacedByTheCentre) {
+TEST_F(Placement, AnUnusablePositionIsReplacedByTheCentreWhichIsKept) {
   ASSERT_GT(WorkArea().top, 0) << "no strip reserved at the top of the screen";
   const char* const positions[][2] = {
-      {"0", "150"}, {"200", "-5"}, {nullptr, nullptr}, {"5000", "5000"}, {"-32000", "-32000"}};
+      {"0", "150"}, {"200", "-5"}, {"5000", "5000"}, {"-32000", "-32000"}, {nullptr, nullptr}};
+  POINT centre = {};
   for (const auto& p : positions) {
     DeleteAllSettings();
     if (p[0]) {
@@ -148,35 +104,24 @@ TEST_F(Placement, AnUnusablePositionIsReplacedByTheCentre) {
     }
     Program program;
     ASSERT_TRUE(program.Started());
-    const RECT r = program.WindowRect();
-    const RECT centred = CentredOnPrimary(r);
-    EXPECT_EQ(centred.left, r.left) << (p[0] ? p[0] : "none");
-    EXPECT_EQ(centred.top, r.top) << (p[0] ? p[0] : "none");
-  }
-}
-
-TEST_F(Placement, ACentredWindowGoesBackToTheCentreFromTheStripAndStartsThere) {
-  DeleteAllSettings();
-  RECT centred;
-  {
-    Program program;
-    ASSERT_TRUE(program.Started());
-    centred = CentredOnPrimary(program.WindowRect());
-    ASSERT_EQ(centred.left, program.WindowRect().left);
-    program.PressKey(VK_RETURN);
-    ASSERT_TRUE(WaitFor([&] { return Width(program.WindowRect()) == 129; }));
-    program.PressKey(VK_RETURN);
+    centre = CentreFor(program.WindowRect());
+    EXPECT_EQ(centre.x, program.WindowRect().left) << (p[0] ? p[0] : "none");
+    EXPECT_EQ(centre.y, program.WindowRect().top) << (p[0] ? p[0] : "none");
+    // Back from the strip it is centred again.
+    ASSERT_TRUE(ToggleStrip(program, true));
+    ASSERT_TRUE(ToggleStrip(program, false));
     EXPECT_TRUE(WaitFor([&] {
       const RECT r = program.WindowRect();
-      return r.left == centred.left && r.top == centred.top && program.Visible(1006);
-    }));
-    EXPECT_EQ(std::to_string(centred.left), StoredSetting("窗口X位置", "窗口X位置"));
-    EXPECT_EQ(std::to_string(centred.top), StoredSetting("窗口Y位置", "窗口Y位置"));
+      return r.left == centre.x && r.top == centre.y && program.Visible(1006);
+    })) << (p[0] ? p[0] : "none");
   }
+  // The centre was stored, and the next run starts there.
+  EXPECT_EQ(std::to_string(centre.x), StoredSetting("窗口X位置", "窗口X位置"));
+  EXPECT_EQ(std::to_string(centre.y), StoredSetting("窗口Y位置", "窗口Y位置"));
   Program again;
   ASSERT_TRUE(again.Started());
-  EXPECT_EQ(centred.left, again.WindowRect().left);
-  EXPECT_EQ(centred.top, again.WindowRect().top);
+  EXPECT_EQ(centre.x, again.WindowRect().left);
+  EXPECT_EQ(centre.y, again.WindowRect().top);
 }
 
 TEST_F(Placement, TheTotalsAreDrawnInBlue) {

@@ -1,5 +1,5 @@
-// vantorix-count.exe's output under Wine: a failed write is reported, and
-// JSON is UTF-8 though the program's own text is code page 936.
+// vantorix-count.exe under Wine: its output reaches a file or says why not,
+// and its JSON is UTF-8 though its own text is code page 936.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(CliOutput, AFailedWriteIsReportedAndFailsTheRun) {
+TEST(CliExe, AFailedWriteIsReportedAndFailsTheRun) {
   const std::string path = MakeTempFile("cli-written.txt", "abc");
   const struct {
     const char* why;
@@ -17,8 +17,7 @@ TEST(CliOutput, AFailedWriteIsReportedAndFailsTheRun) {
     CliStdout to;
   } cases[] = {
       {"the table onto a full disk", {path}, CliStdout::kFullDisk},
-      {"the help onto a full disk", {"--help"}, CliStdout::kFullDisk},
-      {"the table with no standard output", {path}, CliStdout::kClosed},
+      {"the help with no standard output", {"--help"}, CliStdout::kClosed},
   };
   const std::string prefix = "vantorix-count: write error: ";
   for (const auto& c : cases) {
@@ -29,7 +28,7 @@ TEST(CliOutput, AFailedWriteIsReportedAndFailsTheRun) {
   }
 }
 
-TEST(CliOutput, JsonGivesAGbkNameInUtf8) {
+TEST(CliExe, JsonGivesAGbkNameInUtf8) {
   const char kName[] = "cli-名字.txt";  // GBK in this build
   const std::string path = MakeTempFile(kName, "ab");
   const CliRun run = RunCli({"--format", "json", path});
