@@ -15,20 +15,14 @@ constexpr int kModeList = 1002;
 // A visible dialog of the process other than `except`: with a caption, the
 // one with that caption; with a control, one that has it.
 HWND FindWindowOf(DWORD pid, const char* caption, HWND except, int control = 0) {
-  HWND found = nullptr;
   for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
     char cls[64] = "";
     GetClassNameA(w, cls, sizeof cls);
-    if (owner != pid || std::strcmp(cls, "#32770") != 0 || w == except ||
-        !IsWindowVisible(w) || (control && !GetDlgItem(w, control)))
-      continue;
-    const std::string title = Program::WindowCaption(w);
-    if (!caption || title == caption) {
-      found = w;
-      break;
-    }
+    if (owner == pid && std::strcmp(cls, "#32770") == 0 && w != except && IsWindowVisible(w) &&
+        (!control || GetDlgItem(w, control)) && (!caption || Program::WindowCaption(w) == caption))
+      return w;
   }
   return nullptr;
 }
