@@ -233,7 +233,6 @@ TEST_F(SkinDll, PopupMenusOpenAtTheSetOpacity) {
     DestroyWindow(menu);
     return int(alpha);
   };
-  EXPECT_EQ(255, menuAlpha());
   const int cases[][2] = {{190, 190}, {-40, 32} /* never invisible */, {1000, 255}};
   for (const auto& c : cases) {
     ASSERT_EQ(SKIN_OK, menuAlpha_(c[0]));

@@ -91,8 +91,6 @@ TEST(TextEncodings, EachFormOfATextCountsAsItsGbkForm) {
        Encoding::kGbk, {0, 0, 2, 0}},
       {"invalid bytes after the first 0 are not judged",
        kUtf8Sample + std::string("\0\xFF", 2), Encoding::kUtf8, kSampleCounts},
-      {"nor read, a chunk later", kUtf8Sample + std::string(1, '\0') + std::string(2 << 20, 'x') + "\xFF",
-       Encoding::kUtf8, kSampleCounts},
       {"forced GBK takes UTF-8 bytes as they are, a mark too", kUtf8Mark + kUtf8Sample,
        Encoding::kGbk, GbkCountsOf(kUtf8Mark + kUtf8Sample), EncodingChoice::kGbk},
       {"forced UTF-16 without a mark is little-endian", kUtf16Sample, Encoding::kUtf16Le,

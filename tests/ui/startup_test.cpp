@@ -14,18 +14,6 @@ class Startup : public ::testing::Test {
   void SetUp() override { DeleteAllSettings(); }
 };
 
-TEST_F(Startup, AFirstRunStartsWithTheDefaults) {
-  Program program;
-  ASSERT_TRUE(program.Started());
-  // Notepad's mode, the window topmost, the frequency box unticked.
-  EXPECT_EQ(0, program.SelectedMode());
-  EXPECT_TRUE(program.Topmost() && program.Checked(1018) && !program.Checked(1004));
-  EXPECT_EQ("0.1", program.Text(1003));
-  EXPECT_EQ("0.1", StoredSetting("控制计算频率", "控制计算频率"));
-  EXPECT_EQ(Slots(6, "0"), program.Slots());
-  EXPECT_EQ(kHint, program.Text(1016));
-}
-
 TEST_F(Startup, TheFrequencyBoxAcceptsCorrectsAndCaps) {
   const struct {
     const char* typed;
