@@ -159,7 +159,7 @@ bool Program::WaitForExit(DWORD timeoutMs) {
 }
 
 bool PutClipboardText(const std::string& text) {
-  for (int attempt = 0; attempt < 50 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
+  for (int attempt = 0; attempt < 250 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
   EmptyClipboard();
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
   if (block) {
