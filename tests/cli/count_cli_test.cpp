@@ -175,6 +175,35 @@ TEST(CliEncodings, EachEncodingNameReadsItsForm) {
   }
 }
 
+TEST(CliEncodings, NothingAfterTheFirstZeroIsJudgedInAnyEncoding) {
+  const struct {
+    const char* encoding;
+    std::string content;
+  } cases[] = {
+      {"utf-8", std::string("a\0\xFF", 3)},
+      {"utf-8", std::string("a\0", 2) + std::string(2 << 20, 'x') + "\xFF"},  // a chunk later
+      {"auto", std::string("\xEF\xBB\xBF" "a\0\xFF", 6)},
+      {"utf-16le", std::string("a\0\0\0\0\xDC", 6)},
+      {"utf-16be", std::string("\0a\0\0\xDC", 5)},  // and an odd length
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ((Four{0, 0, 1, 0}), CountsOf({"--encoding", c.encoding}, c.content)) << c.encoding;
+}
+
+TEST(CliExplain, MemoryDoesNotGrowWithTheNumberOfFiles) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "AddressSanitizer keeps freed memory aside; the plain build measures";
+#endif
+  // Each file's tally takes over half a megabyte while it is counted.
+  std::vector<std::string> args = {"--explain", "--format", "json"};
+  for (int i = 0; i < 3000; ++i)
+    args.push_back(WriteFile("many" + std::to_string(i) + ".txt", "\xD6\xD0" + std::to_string(i)));
+  const CliRun run = RunCli(args);
+  ASSERT_EQ(0, run.status) << run.err;
+  EXPECT_LT(run.peakKib, 64 * 1024) << "KiB at the peak";
+  EXPECT_EQ(3000u, ParseJson(run)["totals"]["cn_chars"].get<uint64_t>());
+}
+
 TEST(CliErrors, AMissingFileIsReportedAndTheOthersShownInTheTable) {
   const std::string a = WriteFile("m1.txt", std::string(123456, 'a') + "\xD6\xD0");
   const std::string missing = TempPath("missing.txt");
