@@ -89,8 +89,6 @@ void CancelCount(DWORD waitMs) {
   ReapThreads(waitMs);
 }
 
-bool CountRunning() { return g_job != nullptr; }
-
 void OnCountMessage(WPARAM serial, LPARAM event) {
   if (!g_job || serial != BackgroundCounter::Serial(*g_job)) return;  // a cancelled count's last word
   if (event == kProgress) {

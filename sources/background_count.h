@@ -51,8 +51,5 @@ bool StartCount(std::shared_ptr<CountJob> job);
 // one piece).
 void CancelCount(DWORD waitMs = 0);
 
-// True while a count is under way.
-bool CountRunning();
-
 // The window's handler for kCountMessage.
 void OnCountMessage(WPARAM wParam, LPARAM lParam);

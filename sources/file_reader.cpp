@@ -88,7 +88,10 @@ class FileJob : public CountJob {
   }
 
   void Show() override {
-    ShowStatus(name_.c_str());  // without its progress
+    // The name without its progress, and how the file was read if converted.
+    const bool converted =
+        result_.status == StreamStatus::kCounted && result_.encoding != Encoding::kGbk;
+    ShowStatus((converted ? name_ + ReadingSuffix(result_.encoding) : name_).c_str());
     switch (result_.status) {
       case StreamStatus::kEmpty:
         ShowZeroResults();  // the status line keeps the file name
@@ -103,8 +106,6 @@ class FileJob : public CountJob {
         ShowStatus("读取文件失败~");
         break;
       case StreamStatus::kCounted:
-        if (result_.encoding != Encoding::kGbk)
-          ShowStatus((name_ + ReadingSuffix(result_.encoding)).c_str());
         result_.counts->Tally().Publish();
         break;
     }
