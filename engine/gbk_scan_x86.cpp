@@ -221,7 +221,9 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
   BlockMask trailNext = s.trailNext ? 1 : 0;
   const BlockMask trailIn = trailNext;
   BlockMask prevNonTrail = s.afterCr ? 1 : 0;  // with a CR there: counted
-  uint64_t leads = 0, hanzi = 0, puncts = 0, crLfs = 0;
+  // size_t: no count exceeds the call's size, and a 32-bit build keeps each
+  // in one register instead of a pair.
+  size_t leads = 0, hanzi = 0, puncts = 0, crLfs = 0;
   const size_t fastFrom = done;
   bool zero = false;
   for (; done + kGbkBlockSize <= size; done += kGbkBlockSize) {
@@ -270,8 +272,8 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
   }
 
   // Every lead has its trail, in this stretch or just after it.
-  const uint64_t trails = leads + trailIn - trailNext;
-  const uint64_t singles = (done - fastFrom) - trails - leads;
+  const size_t trails = leads + trailIn - trailNext;
+  const size_t singles = (done - fastFrom) - trails - leads;
   c.cnChars += hanzi;
   c.cnPunct += leads - hanzi;
   c.enPunct += puncts;
