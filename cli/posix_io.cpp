@@ -1,6 +1,7 @@
 // Linux side: read(2) on file descriptors, iconv(3) to show GBK characters.
 #include <errno.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <iconv.h>
 #include <unistd.h>
 
@@ -20,6 +21,8 @@ class FdSource : public InputSource {
   FdSource(int fd, bool owned) : fd_(fd), owned_(owned) {
     // Tells the kernel to read ahead generously; a pipe just refuses.
     posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+    struct stat info;
+    file_ = fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
   }
   ~FdSource() override {
     if (owned_) close(fd_);
@@ -33,10 +36,12 @@ class FdSource : public InputSource {
       return -1;
     }
   }
+  bool IsFile() const override { return file_; }
 
  private:
   int fd_;
   bool owned_;
+  bool file_;
 };
 
 // False with the system's words in `error` when a write fails.

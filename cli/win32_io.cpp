@@ -38,7 +38,8 @@ std::string SystemMessage(DWORD code) {
 
 class HandleSource : public InputSource {
  public:
-  HandleSource(HANDLE handle, bool owned) : handle_(handle), owned_(owned) {}
+  HandleSource(HANDLE handle, bool owned)
+      : handle_(handle), owned_(owned), file_(GetFileType(handle) == FILE_TYPE_DISK) {}
   ~HandleSource() override {
     if (owned_) CloseHandle(handle_);
   }
@@ -51,9 +52,12 @@ class HandleSource : public InputSource {
     return -1;
   }
 
+  bool IsFile() const override { return file_; }
+
  private:
   HANDLE handle_;
   bool owned_;
+  bool file_;
 };
 
 std::wstring Widen(UINT codePage, const std::string& text) {

@@ -23,6 +23,7 @@ class Win32File : public ChunkSource {
     if (!ReadFile(file_, buffer, DWORD(capacity), &got, nullptr)) return -1;
     return got;
   }
+  bool IsFile() const override { return true; }  // only files on disk are counted
 
  private:
   HANDLE file_;

@@ -1,42 +1,10 @@
 #include "sources/text_stream.h"
 
-#include <cstdlib>
 #include <new>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "sources/read_ahead.h"
 
 namespace {
-
-// A read buffer that starts on a page: a read into a buffer at another
-// offset within its page than the file position is copied several times
-// slower on some processors.
-class PageAlignedBuffer {
- public:
-  explicit PageAlignedBuffer(size_t size) {
-#ifdef _WIN32
-    data_ = static_cast<char*>(VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE,
-                                            PAGE_READWRITE));
-#else
-    void* p = nullptr;
-    data_ = posix_memalign(&p, 4096, size) == 0 ? static_cast<char*>(p) : nullptr;
-#endif
-  }
-  ~PageAlignedBuffer() {
-#ifdef _WIN32
-    if (data_) VirtualFree(data_, 0, MEM_RELEASE);
-#else
-    std::free(data_);
-#endif
-  }
-  PageAlignedBuffer(const PageAlignedBuffer&) = delete;
-  PageAlignedBuffer& operator=(const PageAlignedBuffer&) = delete;
-  char* Data() const { return data_; }
-
- private:
-  char* data_;
-};
 
 // The longest byte-order mark: the first read must hold it when the input
 // has that much (a pipe may hand out less per read).
@@ -155,7 +123,7 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
     result.status = got < 0 ? StreamStatus::kReadFailed : StreamStatus::kEmpty;
     return result;
   }
-  const auto* bytes = reinterpret_cast<const unsigned char*>(chunk.Data());
+  auto* bytes = reinterpret_cast<const unsigned char*>(chunk.Data());
   size_t markSize = 0;
   const Encoding marked = EncodingOfMark(bytes, size_t(got), markSize);
   result.encoding = ForcedEncoding(choice, marked);
@@ -171,6 +139,12 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
   const bool mayBeUtf8 = choice == EncodingChoice::kAuto && marked == Encoding::kGbk;
   Readings readings(blank, result.encoding, mayBeUtf8, markSize);
 
+  // Reading ahead pays when a file filled the first chunk: more is likely
+  // to come. A pipe is read in turn, since a reader left waiting on one
+  // could not be stopped.
+  std::unique_ptr<ReadAhead> ahead;
+  if (source.IsFile() && size_t(got) == kTextChunkSize)
+    ahead = std::make_unique<ReadAhead>(source, kTextChunkSize);
   uint64_t offset = 0;
   for (;;) {
     readings.Add(bytes + markSize, size_t(got) - markSize, offset + markSize);
@@ -181,7 +155,9 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
       return result;
     }
     if (readings.Ended()) break;
-    got = source.Read(chunk.Data(), kTextChunkSize);
+    char* data = chunk.Data();
+    got = ahead ? ahead->Next(data, chunk.Data()) : source.Read(data, kTextChunkSize);
+    bytes = reinterpret_cast<const unsigned char*>(data);
     if (got < 0) {
       result.status = StreamStatus::kReadFailed;
       return result;

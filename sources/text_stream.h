@@ -28,6 +28,9 @@ class ChunkSource {
   // Reads up to `capacity` bytes into `buffer`: the number read, 0 at the
   // end, or -1 when the read fails.
   virtual int64_t Read(char* buffer, size_t capacity) = 0;
+  // True for a file on disk, whose reads always end: it is then read on a
+  // thread of its own while the chunk before is counted.
+  virtual bool IsFile() const { return false; }
 };
 
 enum class StreamStatus {

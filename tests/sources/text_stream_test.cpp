@@ -6,17 +6,21 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "tests/support/gbk_corpus.h"
 
 namespace {
 
-// Serves a text in reads of at most `step` bytes, failing at `failAt`.
+// Serves a text in reads of at most `step` bytes, failing at `failAt`; as
+// a file, it is read ahead on a thread of its own.
 class FakeSource : public ChunkSource {
  public:
-  FakeSource(std::string text, size_t step, size_t failAt = SIZE_MAX)
-      : text_(std::move(text)), step_(step), failAt_(failAt) {}
+  FakeSource(std::string text, size_t step, size_t failAt = SIZE_MAX, bool file = false)
+      : text_(std::move(text)), step_(step), failAt_(failAt), file_(file) {}
+  bool IsFile() const override { return file_; }
   int64_t Read(char* buffer, size_t capacity) override {
     if (at_ >= failAt_) return -1;
     const size_t n = std::min({capacity, step_, text_.size() - at_});
@@ -30,6 +34,7 @@ class FakeSource : public ChunkSource {
  private:
   std::string text_;
   size_t step_, failAt_, at_ = 0;
+  bool file_;
 };
 
 // The counts of `text` as plain GBK bytes, by the engine alone.
@@ -98,16 +103,19 @@ TEST(TextEncodings, EachFormOfATextCountsAsItsGbkForm) {
       {"forced UTF-16 follows a big-endian mark", kBeMark + kUtf16BeSample, Encoding::kUtf16Be,
        kSampleCounts, EncodingChoice::kUtf16},
   };
-  // Whole, in odd reads, and short texts in reads that split every character.
+  // Whole, read ahead as a file, in odd reads, and short texts in reads
+  // that split every character.
   for (const auto& c : cases)
-    for (size_t step : {kTextChunkSize, size_t(4099), size_t(1), size_t(2), size_t(5)}) {
-      if (step < 10 && c.text.size() > 100000) continue;
-      FakeSource source(c.text, step);
-      const StreamCount result = CountTextStream(source, c.choice, TextSink());
-      ASSERT_EQ(StreamStatus::kCounted, result.status) << c.what << ", step " << step;
-      EXPECT_EQ(c.read, result.encoding) << c.what;
-      EXPECT_EQ(c.counts, FourOf(result.counts->Tally().Counts())) << c.what << ", step " << step;
-    }
+    for (size_t step : {kTextChunkSize, size_t(4099), size_t(1), size_t(2), size_t(5)})
+      for (bool file : {false, true}) {
+        if ((step < 10 && c.text.size() > 100000) || (file && step != kTextChunkSize)) continue;
+        FakeSource source(c.text, step, SIZE_MAX, file);
+        const StreamCount result = CountTextStream(source, c.choice, TextSink());
+        ASSERT_EQ(StreamStatus::kCounted, result.status) << c.what << ", step " << step;
+        EXPECT_EQ(c.read, result.encoding) << c.what;
+        EXPECT_EQ(c.counts, FourOf(result.counts->Tally().Counts()))
+            << c.what << ", step " << step << (file ? ", read ahead" : "");
+      }
 }
 
 TEST(TextEncodings, MalformedMarkedOrForcedTextIsRefusedWithItsOffset) {
@@ -137,24 +145,52 @@ TEST(TextStream, EmptyRefusedFailedAndCancelledStreamsCountNothing) {
   // GBK beginning with 0xFF is refused, as it always was, forced or not.
   EXPECT_EQ(StreamStatus::kNotAnsi, Count("\xFF\xA1" "ab").status);
   EXPECT_EQ(StreamStatus::kNotAnsi, Count(kLeMark + kUtf16Sample, 9, EncodingChoice::kGbk).status);
-  const std::string text(3 * kTextChunkSize, 'a');
-  for (size_t failAt : {size_t(0), kTextChunkSize, 2 * kTextChunkSize}) {
-    FakeSource source(text, kTextChunkSize, failAt);
-    const StreamCount result = CountTextStream(source, EncodingChoice::kAuto, TextSink());
-    EXPECT_EQ(StreamStatus::kReadFailed, result.status) << failAt;
-    EXPECT_FALSE(result.counts);
+  const std::string text(8 * kTextChunkSize, 'a');
+  for (bool file : {false, true})
+    for (size_t failAt : {size_t(0), kTextChunkSize, 6 * kTextChunkSize}) {
+      FakeSource source(text, kTextChunkSize, failAt, file);
+      const StreamCount result = CountTextStream(source, EncodingChoice::kAuto, TextSink());
+      EXPECT_EQ(StreamStatus::kReadFailed, result.status) << failAt << (file ? ", read ahead" : "");
+      EXPECT_FALSE(result.counts);
+    }
+  // Progress goes by whole chunks; the count stops when told, also with the
+  // reader chunks ahead.
+  for (bool file : {false, true}) {
+    FakeSource source(text, kTextChunkSize, SIZE_MAX, file);
+    std::vector<uint64_t> seen;
+    const StreamCount cancelled =
+        CountTextStream(source, EncodingChoice::kAuto, TextSink(), [&](uint64_t done) {
+          seen.push_back(done);
+          return seen.size() < 2;
+        });
+    EXPECT_EQ(StreamStatus::kCancelled, cancelled.status);
+    EXPECT_EQ((std::vector<uint64_t>{kTextChunkSize, 2 * kTextChunkSize}), seen);
+    if (!file) {
+      EXPECT_EQ(2u, source.reads_);
+    }
   }
-  // Progress goes by whole chunks; the count stops when told.
-  FakeSource source(text, kTextChunkSize);
-  std::vector<uint64_t> seen;
-  const StreamCount cancelled =
-      CountTextStream(source, EncodingChoice::kAuto, TextSink(), [&](uint64_t done) {
-        seen.push_back(done);
-        return seen.size() < 2;
+}
+
+// A slow count keeps the reader waiting on a full ring; each chunk is still
+// counted whole before its buffer is read into again. A 0 ends the reading.
+TEST(TextStream, AFileReadAheadHandsOutEachChunkWholeAndStopsAtTheFirstZero) {
+  const GbkCorpus prose = MakeGbkProse(kTextChunkSize * 9 + 12345, 3);
+  FakeSource slowly(prose.text, kTextChunkSize, SIZE_MAX, true);
+  const StreamCount counted =
+      CountTextStream(slowly, EncodingChoice::kAuto, TextSink(), [](uint64_t) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(3));
+        return true;
       });
-  EXPECT_EQ(StreamStatus::kCancelled, cancelled.status);
-  EXPECT_EQ((std::vector<uint64_t>{kTextChunkSize, 2 * kTextChunkSize}), seen);
-  EXPECT_EQ(2u, source.reads_);
+  ASSERT_EQ(StreamStatus::kCounted, counted.status);
+  EXPECT_EQ(FourOf(prose.counts), FourOf(counted.counts->Tally().Counts()));
+
+  std::string text(9 * kTextChunkSize + 5, 'a');
+  text[kTextChunkSize + 7] = '\0';
+  FakeSource source(text, kTextChunkSize, SIZE_MAX, true);
+  const StreamCount result = CountTextStream(source, EncodingChoice::kAuto, TextSink());
+  ASSERT_EQ(StreamStatus::kCounted, result.status);
+  EXPECT_EQ((Four{0, 0, kTextChunkSize + 7, 0}), FourOf(result.counts->Tally().Counts()));
+  EXPECT_LT(source.reads_, 9u);  // the reader stopped when the count ended
 }
 
 }  // namespace

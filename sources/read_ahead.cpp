@@ -1,0 +1,123 @@
+#include "sources/read_ahead.h"
+
+#include "sources/text_stream.h"
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <condition_variable>
+#include <cstdlib>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#endif
+
+#ifdef _WIN32
+// The system's own lock and thread: under Wine the C++ runtime's go through
+// winpthreads, whose every wait costs a trip to the Wine server.
+struct RingSignal::System {
+  SRWLOCK lock = SRWLOCK_INIT;
+  CONDITION_VARIABLE woken = CONDITION_VARIABLE_INIT;
+};
+void RingSignal::Lock() { AcquireSRWLockExclusive(&system_->lock); }
+void RingSignal::Unlock() { ReleaseSRWLockExclusive(&system_->lock); }
+void RingSignal::Sleep() { SleepConditionVariableSRW(&system_->woken, &system_->lock, INFINITE, 0); }
+void RingSignal::WakeSleeper() { WakeConditionVariable(&system_->woken); }
+
+PageAlignedBuffer::PageAlignedBuffer(size_t size)
+    : data_(static_cast<char*>(
+          VirtualAlloc(nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE))) {}
+PageAlignedBuffer::~PageAlignedBuffer() {
+  if (data_) VirtualFree(data_, 0, MEM_RELEASE);
+}
+
+struct ReadAhead::Thread {
+  HANDLE handle;
+
+  static DWORD WINAPI Run(void* ahead) {
+    static_cast<ReadAhead*>(ahead)->ReadLoop();
+    return 0;
+  }
+  static std::unique_ptr<Thread> Start(ReadAhead* ahead) {
+    const HANDLE handle = CreateThread(nullptr, 0, Run, ahead, 0, nullptr);
+    return handle ? std::unique_ptr<Thread>(new Thread{handle}) : nullptr;
+  }
+  void Join() {
+    WaitForSingleObject(handle, INFINITE);
+    CloseHandle(handle);
+  }
+};
+#else
+struct RingSignal::System {
+  std::mutex lock;
+  std::condition_variable woken;
+};
+void RingSignal::Lock() { system_->lock.lock(); }
+void RingSignal::Unlock() { system_->lock.unlock(); }
+void RingSignal::Sleep() {
+  std::unique_lock<std::mutex> held(system_->lock, std::adopt_lock);
+  system_->woken.wait(held);
+  held.release();
+}
+void RingSignal::WakeSleeper() { system_->woken.notify_one(); }
+
+PageAlignedBuffer::PageAlignedBuffer(size_t size) {
+  void* p = nullptr;
+  data_ = posix_memalign(&p, 4096, size) == 0 ? static_cast<char*>(p) : nullptr;
+}
+PageAlignedBuffer::~PageAlignedBuffer() { std::free(data_); }
+
+struct ReadAhead::Thread {
+  std::thread thread;
+
+  static std::unique_ptr<Thread> Start(ReadAhead* ahead) {
+    try {
+      return std::unique_ptr<Thread>(new Thread{std::thread([ahead] { ahead->ReadLoop(); })});
+    } catch (const std::system_error&) {
+      return nullptr;
+    }
+  }
+  void Join() { thread.join(); }
+};
+#endif
+
+RingSignal::RingSignal() : system_(new System) {}
+RingSignal::~RingSignal() = default;
+
+ReadAhead::ReadAhead(ChunkSource& source, size_t chunkSize)
+    : source_(source), chunkSize_(chunkSize), ring_(kSlots * chunkSize) {
+  if (ring_.Data()) thread_ = Thread::Start(this);
+}
+
+ReadAhead::~ReadAhead() {
+  if (!thread_) return;
+  stop_.store(true);
+  readerSignal_.Wake();
+  thread_->Join();
+}
+
+int64_t ReadAhead::Next(char*& data, char* fallback) {
+  if (!thread_) {
+    data = fallback;
+    return source_.Read(fallback, chunkSize_);
+  }
+  if (taken_.load() < handedOut_) {
+    taken_.store(handedOut_);
+    readerSignal_.Wake();
+  }
+  callerSignal_.WaitUntil([this] { return filled_.load() > handedOut_; });
+  data = Slot(handedOut_);
+  return got_[handedOut_++ % kSlots];
+}
+
+void ReadAhead::ReadLoop() {
+  for (uint64_t chunk = 0;; ++chunk) {
+    readerSignal_.WaitUntil([&] { return stop_.load() || chunk - taken_.load() < kSlots; });
+    if (stop_.load()) return;
+    const int64_t got = source_.Read(Slot(chunk), chunkSize_);
+    got_[chunk % kSlots] = got;
+    filled_.store(chunk + 1);
+    callerSignal_.Wake();
+    if (got <= 0) return;
+  }
+}
