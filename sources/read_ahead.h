@@ -83,7 +83,7 @@ class ReadAhead {
   int64_t Next(char*& data, char* fallback);
 
  private:
-  static constexpr unsigned kSlots = 8;
+  static constexpr unsigned kSlots = 4;
 
   void ReadLoop();
   char* Slot(uint64_t chunk) const { return ring_.Data() + chunk % kSlots * chunkSize_; }
