@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -18,22 +18,18 @@ namespace {
 // 中文，abc 123。 CR LF (as in the window's tests): 2, 2, 6, 2.
 const char kSample[] = "\xD6\xD0\xCE\xC4\xA3\xAC" "abc 123\xA1\xA3\r\n";
 
-std::string TempPath(const std::string& name) {
-  return "/tmp/vx-cli-test-" + std::to_string(getpid()) + "-" + name;
-}
+// The files a test writes, in a folder of this run's own, removed at the end.
+struct TempFolder {
+  const std::string path = "/tmp/vx-cli-test-" + std::to_string(getpid());
+  TempFolder() { std::filesystem::create_directory(path); }
+  ~TempFolder() { std::filesystem::remove_all(path); }
+} g_tempFolder;
 
-// The files a test wrote, removed when the test program ends.
-struct TempFiles {
-  std::vector<std::string> paths;
-  ~TempFiles() {
-    for (const std::string& path : paths) std::remove(path.c_str());
-  }
-} g_tempFiles;
+std::string TempPath(const std::string& name) { return g_tempFolder.path + "/" + name; }
 
 std::string WriteFile(const std::string& name, const std::string& content) {
   const std::string path = TempPath(name);
   std::ofstream(path, std::ios::binary) << content;
-  g_tempFiles.paths.push_back(path);
   return path;
 }
 
@@ -147,47 +143,39 @@ TEST(CliFormats, TheTableQuotesANameWithControlCharactersAsWcDoes) {
   }
 }
 
-TEST(CliEncodings, EachEncodingNameReadsItsForm) {
-  // Larger than the converter's buffer; the emoji and the euro sign have no
-  // GBK form and count as Chinese punctuation.
+// Each encoding name, on a file and piped. The texts are longer than the
+// converter's buffer; the emoji and the euro sign have no GBK form and count
+// as Chinese punctuation. Nothing after a text's first 0 is judged.
+TEST(CliEncodings, EachEncodingNameReadsItsFormUpToTheFirstZero) {
   std::string utf8;
   std::u16string utf16;
   for (int i = 0; i < 6250; ++i) {
     utf8 += "中文，abc 123。\r\n😀€";
     utf16 += u"中文，abc 123。\r\n😀€";
   }
-  const Four counts = {2 * 6250, 4 * 6250, 6 * 6250, 2 * 6250};
+  const Four counts = {2 * 6250, 4 * 6250, 6 * 6250, 2 * 6250}, justA = {0, 0, 1, 0};
   const struct {
     const char* encoding;
     std::string content;
+    Four counts;
   } cases[] = {
-      {"utf-8", utf8},
-      {"auto", "\xEF\xBB\xBF" + utf8},
-      {"utf-16", Utf16(utf16, false)},
-      {"utf-16", "\xFE\xFF" + Utf16(utf16, true)},
-      {"utf-16le", Utf16(utf16, false)},
-      {"utf-16be", Utf16(utf16, true)},
+      {"utf-8", utf8, counts},
+      {"auto", "\xEF\xBB\xBF" + utf8, counts},
+      {"utf-16", Utf16(utf16, false), counts},
+      {"utf-16", "\xFE\xFF" + Utf16(utf16, true), counts},
+      {"utf-16le", Utf16(utf16, false), counts},
+      {"utf-16be", Utf16(utf16, true), counts},
+      {"utf-8", std::string("a\0\xFF", 3), justA},
+      {"utf-8", std::string("a\0", 2) + std::string(2 << 20, 'x') + "\xFF", justA},  // a chunk later
+      {"auto", std::string("\xEF\xBB\xBF" "a\0\xFF", 6), justA},
+      {"utf-16le", std::string("a\0\0\0\0\xDC", 6), justA},
+      {"utf-16be", std::string("\0a\0\0\xDC", 5), justA},  // and an odd length
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(counts, CountsOf({"--encoding", c.encoding, WriteFile("enc.txt", c.content)}))
+    EXPECT_EQ(c.counts, CountsOf({"--encoding", c.encoding, WriteFile("enc.txt", c.content)}))
         << c.encoding << ", starting " << std::hex << int((unsigned char)c.content[0]);
-    EXPECT_EQ(counts, CountsOf({"--encoding", c.encoding}, c.content)) << "piped";
+    EXPECT_EQ(c.counts, CountsOf({"--encoding", c.encoding}, c.content)) << "piped";
   }
-}
-
-TEST(CliEncodings, NothingAfterTheFirstZeroIsJudgedInAnyEncoding) {
-  const struct {
-    const char* encoding;
-    std::string content;
-  } cases[] = {
-      {"utf-8", std::string("a\0\xFF", 3)},
-      {"utf-8", std::string("a\0", 2) + std::string(2 << 20, 'x') + "\xFF"},  // a chunk later
-      {"auto", std::string("\xEF\xBB\xBF" "a\0\xFF", 6)},
-      {"utf-16le", std::string("a\0\0\0\0\xDC", 6)},
-      {"utf-16be", std::string("\0a\0\0\xDC", 5)},  // and an odd length
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ((Four{0, 0, 1, 0}), CountsOf({"--encoding", c.encoding}, c.content)) << c.encoding;
 }
 
 TEST(CliExplain, MemoryDoesNotGrowWithTheNumberOfFiles) {

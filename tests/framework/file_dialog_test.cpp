@@ -15,15 +15,9 @@ std::string Bytes(const char (&literal)[N]) {
 }
 
 TEST(FileDialogFilter, EveryBarEndsAPartAndTheListEndsWithAnEmptyOne) {
-  const std::string parts = SplitFilter("Text (*.txt)|*.txt; *.asm|All|*.*||");
-  EXPECT_EQ(Bytes("Text (*.txt)\0*.txt; *.asm\0All\0*.*\0\0\0\0"), parts);
-}
-
-TEST(FileDialogFilter, AFilterWithoutItsClosingBarsIsStillEnded) {
-  EXPECT_EQ(Bytes("a\0*.a\0\0"), SplitFilter("a|*.a"));
-}
-
-TEST(FileDialogFilter, ABarByteInsideADoubleByteCharacterIsNoSeparator) {
+  EXPECT_EQ(Bytes("Text (*.txt)\0*.txt; *.asm\0All\0*.*\0\0\0\0"),
+            SplitFilter("Text (*.txt)|*.txt; *.asm|All|*.*||"));
+  EXPECT_EQ(Bytes("a\0*.a\0\0"), SplitFilter("a|*.a"));  // without its closing bars
   // "\x81\x7C" is one character whose second byte is the value of '|'.
   EXPECT_EQ(Bytes("\x81\x7C\0*.x\0\0"), SplitFilter("\x81\x7C|*.x"));
 }

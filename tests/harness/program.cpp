@@ -12,19 +12,33 @@ namespace {
 // window has the mode list.
 constexpr int kModeList = 1002;
 
-// A visible dialog of the process other than `except`: with a caption, the
-// one with that caption; with a control, one that has it.
-HWND FindWindowOf(DWORD pid, const char* caption, HWND except, int control = 0) {
+// The first top-level window of the process that `wanted` takes.
+template <class Wanted>
+HWND FindWindowOf(DWORD pid, Wanted wanted) {
   for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
-    char cls[64] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    if (owner == pid && std::strcmp(cls, "#32770") == 0 && w != except && IsWindowVisible(w) &&
-        (!control || GetDlgItem(w, control)) && (!caption || Program::WindowCaption(w) == caption))
-      return w;
+    if (owner == pid && IsWindowVisible(w) && wanted(w)) return w;
   }
   return nullptr;
+}
+
+// A dialog of the process other than `except`: with a caption, the one with
+// that caption; with a control, one that has it.
+HWND FindDialogOf(DWORD pid, const char* caption, HWND except, int control = 0) {
+  return FindWindowOf(pid, [&](HWND w) {
+    char cls[64] = "";
+    GetClassNameA(w, cls, sizeof cls);
+    return std::strcmp(cls, "#32770") == 0 && w != except && (!control || GetDlgItem(w, control)) &&
+           (!caption || Program::WindowCaption(w) == caption);
+  });
+}
+
+bool StartProcess(const char* application, std::string commandLine, PROCESS_INFORMATION& info) {
+  STARTUPINFOA startup = {};
+  startup.cb = sizeof startup;
+  return CreateProcessA(application, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info) != FALSE;
 }
 
 }  // namespace
@@ -52,13 +66,7 @@ std::string StoredSetting(const char* subkey, const char* valueName) {
 }
 
 Program::Program(const std::string& path, bool waitForWindow) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  std::string commandLine = "\"" + path + "\"";
-  if (!CreateProcessA(path.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0,
-                      nullptr, nullptr, &startup, &info_))
-    return;
-  if (waitForWindow) WaitForMainWindow();
+  if (StartProcess(path.c_str(), "\"" + path + "\"", info_) && waitForWindow) WaitForMainWindow();
 }
 
 Program::~Program() {
@@ -77,7 +85,7 @@ Program::~Program() {
 bool Program::WaitForMainWindow(DWORD timeoutMs) {
   if (!info_.hProcess) return false;
   WaitFor([&] {
-    window_ = FindWindowOf(info_.dwProcessId, "Vantorix", nullptr, kModeList);
+    window_ = FindDialogOf(info_.dwProcessId, "Vantorix", nullptr, kModeList);
     return window_ != nullptr || WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0;
   }, timeoutMs);
   return window_ != nullptr;
@@ -117,7 +125,7 @@ bool Program::WaitForSlots(const std::vector<std::string>& slots, DWORD timeoutM
 HWND Program::WaitForDialog(const char* caption, DWORD timeoutMs) const {
   HWND dialog = nullptr;
   WaitFor([&] {
-    dialog = FindWindowOf(info_.dwProcessId, caption, window_);
+    dialog = FindDialogOf(info_.dwProcessId, caption, window_);
     return dialog != nullptr;
   }, timeoutMs);
   return dialog;
@@ -205,24 +213,13 @@ std::string MakeTempFile(const std::string& name, const std::string& content) {
 }
 
 Notepad::Notepad(const std::string& file) {
-  STARTUPINFOA startup = {};
-  startup.cb = sizeof startup;
-  std::string commandLine = "notepad.exe";
-  if (!file.empty()) commandLine += " \"" + file + "\"";
-  if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                      &startup, &info_))
+  if (!StartProcess(nullptr, file.empty() ? "notepad.exe" : "notepad.exe \"" + file + "\"", info_))
     return;
   WaitFor([&] {
-    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-      DWORD pid = 0;
-      GetWindowThreadProcessId(w, &pid);
-      if (pid == info_.dwProcessId && IsWindowVisible(w) &&
-          Program::WindowCaption(w).find(" - 记事本") != std::string::npos) {
-        window_ = w;
-        return true;
-      }
-    }
-    return false;
+    window_ = FindWindowOf(info_.dwProcessId, [](HWND w) {
+      return Program::WindowCaption(w).find(" - 记事本") != std::string::npos;
+    });
+    return window_ != nullptr;
   }, 60000);  // Wine's Notepad reads a few MB slowly before it shows
 }
 

@@ -23,16 +23,29 @@ EditorSamplerState CopiedAt(std::uint32_t endMs, std::uint32_t costMs) {
   return state;
 }
 
-TEST(EditorPacing, AFreshStateCopiesAtOnce) {
-  EXPECT_TRUE(FullCopyDue(EditorSamplerState(), Probes(), 0));
-  EXPECT_TRUE(FullCopyDue(EditorSamplerState(), Probes(), 123456));
-}
-
-TEST(EditorPacing, AnUnchangedEditorIsCopiedAgainAfter25TimesTheLastCost) {
-  const EditorSamplerState state = CopiedAt(1000, 200);
-  EXPECT_FALSE(FullCopyDue(state, Probes(), 1100));
-  EXPECT_FALSE(FullCopyDue(state, Probes(), 5999));
-  EXPECT_TRUE(FullCopyDue(state, Probes(), 6000));
+// The first tick and no tick after a copy whose cost has not passed: the
+// last moment that does not copy, and the first that does.
+TEST(EditorPacing, AnUnchangedEditorIsCopiedFirstAndThenAfter25TimesTheLastCost) {
+  EditorSamplerState failed = CopiedAt(1000, 200);
+  NoteCopy(failed, nullptr, 2000, 2300);  // retried as a change is
+  const std::uint32_t wrapped = 0xFFFFFF00u;
+  const struct {
+    const char* why;
+    EditorSamplerState state;
+    std::uint32_t lastWithout, first;
+  } cases[] = {
+      {"a fresh state", EditorSamplerState(), 0, 0},
+      {"a copy of 200 ms", CopiedAt(1000, 200), 5999, 6000},
+      {"a copy of no time: every tick", CopiedAt(1000, 0), 1000, 1000},
+      {"a failed copy", failed, 2599, 2600},
+      {"a clock that wraps", CopiedAt(wrapped, 100), wrapped + 2499, wrapped + 2500},
+  };
+  for (const auto& c : cases) {
+    if (c.lastWithout != c.first) {
+      EXPECT_FALSE(FullCopyDue(c.state, Probes(), c.lastWithout)) << c.why;
+    }
+    EXPECT_TRUE(FullCopyDue(c.state, Probes(), c.first)) << c.why;
+  }
 }
 
 TEST(EditorPacing, AnyMovedProbeIsCopiedOnceTheLastCostHasPassed) {
@@ -55,24 +68,6 @@ TEST(EditorPacing, AnyMovedProbeIsCopiedOnceTheLastCostHasPassed) {
     EXPECT_FALSE(FullCopyDue(state, now, 1199));
     EXPECT_TRUE(FullCopyDue(state, now, 1200));
   }
-}
-
-TEST(EditorPacing, ATextCopiedInNoTimeIsCopiedOnEveryTick) {
-  EXPECT_TRUE(FullCopyDue(CopiedAt(1000, 0), Probes(), 1000));
-}
-
-TEST(EditorPacing, AFailedCopyIsRetriedAsAChangeIs) {
-  EditorSamplerState state = CopiedAt(1000, 200);
-  NoteCopy(state, nullptr, 2000, 2300);
-  EXPECT_FALSE(FullCopyDue(state, Probes(), 2599));
-  EXPECT_TRUE(FullCopyDue(state, Probes(), 2600));
-}
-
-TEST(EditorPacing, TheTickCountMayWrapBetweenCopies) {
-  const std::uint32_t end = 0xFFFFFF00u, due = end + kUnchangedSpacing * 100;  // wraps
-  const EditorSamplerState state = CopiedAt(end, 100);
-  EXPECT_FALSE(FullCopyDue(state, Probes(), due - 1));
-  EXPECT_TRUE(FullCopyDue(state, Probes(), due));
 }
 
 TEST(EditorPacing, TheCopyTimeLimitStartsAtTheProbesAndGrowsWithTheText) {

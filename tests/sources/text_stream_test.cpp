@@ -98,10 +98,6 @@ TEST(TextEncodings, EachFormOfATextCountsAsItsGbkForm) {
        kUtf8Sample + std::string("\0\xFF", 2), Encoding::kUtf8, kSampleCounts},
       {"forced GBK takes UTF-8 bytes as they are, a mark too", kUtf8Mark + kUtf8Sample,
        Encoding::kGbk, GbkCountsOf(kUtf8Mark + kUtf8Sample), EncodingChoice::kGbk},
-      {"forced UTF-16 without a mark is little-endian", kUtf16Sample, Encoding::kUtf16Le,
-       kSampleCounts, EncodingChoice::kUtf16},
-      {"forced UTF-16 follows a big-endian mark", kBeMark + kUtf16BeSample, Encoding::kUtf16Be,
-       kSampleCounts, EncodingChoice::kUtf16},
   };
   // Whole, read ahead as a file, in odd reads, and short texts in reads
   // that split every character.
@@ -153,8 +149,8 @@ TEST(TextStream, EmptyRefusedFailedAndCancelledStreamsCountNothing) {
       EXPECT_EQ(StreamStatus::kReadFailed, result.status) << failAt << (file ? ", read ahead" : "");
       EXPECT_FALSE(result.counts);
     }
-  // Progress goes by whole chunks; the count stops when told, also with the
-  // reader chunks ahead.
+  // Progress goes by the chunks read; the count stops when told, also with
+  // the reader chunks ahead.
   for (bool file : {false, true}) {
     FakeSource source(text, kTextChunkSize, SIZE_MAX, file);
     std::vector<uint64_t> seen;
@@ -164,8 +160,10 @@ TEST(TextStream, EmptyRefusedFailedAndCancelledStreamsCountNothing) {
           return seen.size() < 2;
         });
     EXPECT_EQ(StreamStatus::kCancelled, cancelled.status);
-    EXPECT_EQ((std::vector<uint64_t>{kTextChunkSize, 2 * kTextChunkSize}), seen);
+    ASSERT_EQ(2u, seen.size());
+    EXPECT_EQ(kTextChunkSize, seen[0]);
     if (!file) {
+      EXPECT_EQ(2 * kTextChunkSize, seen[1]);
       EXPECT_EQ(2u, source.reads_);
     }
   }
