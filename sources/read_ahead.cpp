@@ -81,7 +81,7 @@ struct ReadAhead::Thread {
 };
 #endif
 
-RingSignal::RingSignal() : system_(new System) {}
+RingSignal::RingSignal() : system_(std::make_unique<System>()) {}
 RingSignal::~RingSignal() = default;
 
 ReadAhead::ReadAhead(ChunkSource& source, size_t chunkSize)

@@ -68,14 +68,12 @@ class RingSignal {
 class ReadAhead {
  public:
   // Reads `source` from where it stands, in chunks of `chunkSize`, on a
-  // thread of its own. Running() is false when the ring or the thread
-  // could not be had; Next() then reads in the caller's thread.
+  // thread of its own. When the ring or the thread cannot be had, Next()
+  // reads in the caller's thread instead.
   ReadAhead(ChunkSource& source, size_t chunkSize);
   ~ReadAhead();  // stops the reader after its current read
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
-
-  bool Running() const { return thread_ != nullptr; }
 
   // The next chunk, into `data`: the bytes read, 0 at the end, -1 when a
   // read failed. Gives back the chunk the last call handed out. `fallback`
