@@ -66,7 +66,8 @@ DWORD FakeEditor::copyMs_;
 WNDPROC FakeEditor::original_;
 
 TEST_F(EditorSampler, AnEditorClaimingAnImpossibleLengthIsNotBelieved) {
-  FakeEditor liar(~DWORD_PTR(1));  // the length + 2 would wrap to 0
+  // Twice this length, the room its text could take, wraps to 2.
+  FakeEditor liar(DWORD_PTR(1) << (8 * sizeof(DWORD_PTR) - 1) | 1);
   ASSERT_EQ(liar.Frame(), GetForegroundWindow());
   SampleForegroundEditor(nullptr, 0, 0, 0);
   EXPECT_TRUE(g_slots.empty());  // the tick changed nothing
