@@ -28,6 +28,7 @@ winpath() { echo "Z:$1" | tr / '\\'; }
 out=$(scripts/wine "$windows/bench/file_count_bench_win.exe" "$(winpath "$file")" \
   "$(winpath "$(cd "$windows/cli" && pwd)/vantorix-count.exe")")
 t_exe=$(echo "$out" | awk '$1 == "vantorix-count.exe" { print $2 }')
+t_start=$(echo "$out" | awk '$1 == "exe-start" { print $2 }')
 t_window=$(echo "$out" | awk '$1 == "window" { print $2 }')
 t_worst=$(echo "$out" | awk '$1 == "worst-answer" { print $2 }')
 # After Wine's part: the prefix's start-up services are idle by then.
@@ -37,7 +38,8 @@ t_native=$(best "$native/cli/vantorix-count" "$file")
 echo
 echo "$(($(wc -c <"$file") / 1048576)) MiB of GBK prose from the page cache ($(basename "$windows") build under Wine; best wall times, s):"
 printf '  %-40s %8s\n' "dd bs=1M" "$t_dd" "vantorix-count (native)" "$t_native" \
-  "vantorix-count.exe" "$t_exe" "the window, file dropped" "$t_window"
+  "vantorix-count.exe" "$t_exe" "  of which starting it (an empty file)" "$t_start" \
+  "the window, file dropped" "$t_window"
 echo "ratios (goal):"
 ratio() {
   echo "$2 $3 $4" | awk -v name="$1" '{ r = $1 / $2
