@@ -1,8 +1,8 @@
 // Linux side: read(2) on file descriptors, iconv(3) to show GBK characters.
 #include <errno.h>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <iconv.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
