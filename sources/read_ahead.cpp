@@ -85,8 +85,13 @@ RingSignal::RingSignal() : system_(std::make_unique<System>()) {}
 RingSignal::~RingSignal() = default;
 
 ReadAhead::ReadAhead(ChunkSource& source, size_t chunkSize)
-    : source_(source), chunkSize_(chunkSize), ring_(kSlots * chunkSize) {
-  if (ring_.Data()) thread_ = Thread::Start(this);
+    : source_(source), chunkSize_(chunkSize), ring_(kSlots * chunkSize) {}
+
+std::unique_ptr<ReadAhead> ReadAhead::Start(ChunkSource& source, size_t chunkSize) {
+  std::unique_ptr<ReadAhead> ahead(new ReadAhead(source, chunkSize));
+  if (ahead->ring_.Data()) ahead->thread_ = Thread::Start(ahead.get());
+  if (!ahead->thread_) return nullptr;
+  return ahead;
 }
 
 ReadAhead::~ReadAhead() {
@@ -96,12 +101,8 @@ ReadAhead::~ReadAhead() {
   thread_->Join();
 }
 
-int64_t ReadAhead::Next(char*& data, char* fallback) {
-  if (!thread_) {
-    data = fallback;
-    return source_.Read(fallback, chunkSize_);
-  }
-  if (taken_.load() < handedOut_) {
+int64_t ReadAhead::Next(const char*& data) {
+  if (handedOut_ > 0) {  // the chunk handed out last has been counted
     taken_.store(handedOut_);
     readerSignal_.Wake();
   }

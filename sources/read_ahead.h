@@ -67,21 +67,22 @@ class RingSignal {
 
 class ReadAhead {
  public:
-  // Reads `source` from where it stands, in chunks of `chunkSize`, on a
-  // thread of its own. When the ring or the thread cannot be had, Next()
-  // reads in the caller's thread instead.
-  ReadAhead(ChunkSource& source, size_t chunkSize);
+  // Starts reading `source` from where it stands, in chunks of `chunkSize`,
+  // on a thread of its own; null when the ring or the thread cannot be had,
+  // and the caller reads in turn.
+  static std::unique_ptr<ReadAhead> Start(ChunkSource& source, size_t chunkSize);
   ~ReadAhead();  // stops the reader after its current read
   ReadAhead(const ReadAhead&) = delete;
   ReadAhead& operator=(const ReadAhead&) = delete;
 
-  // The next chunk, into `data`: the bytes read, 0 at the end, -1 when a
-  // read failed. Gives back the chunk the last call handed out. `fallback`
-  // is the caller's own buffer, read into when the reader is not running.
-  int64_t Next(char*& data, char* fallback);
+  // The next chunk, at `data`: the bytes read, 0 at the end, -1 when a read
+  // failed. Gives back the chunk the last call handed out.
+  int64_t Next(const char*& data);
 
  private:
   static constexpr unsigned kSlots = 4;
+
+  ReadAhead(ChunkSource& source, size_t chunkSize);
 
   void ReadLoop();
   char* Slot(uint64_t chunk) const { return ring_.Data() + chunk % kSlots * chunkSize_; }
@@ -97,5 +98,5 @@ class ReadAhead {
   RingSignal readerSignal_;  // the reader waits for a free slot
   RingSignal callerSignal_;  // the caller waits for a filled one
   struct Thread;
-  std::unique_ptr<Thread> thread_;  // null when the reader is not running
+  std::unique_ptr<Thread> thread_;
 };

@@ -145,7 +145,7 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
   // not be stopped.
   std::unique_ptr<ReadAhead> ahead;
   if (source.IsFile() && size_t(got) == kTextChunkSize)
-    ahead = std::make_unique<ReadAhead>(source, kTextChunkSize / 4);
+    ahead = ReadAhead::Start(source, kTextChunkSize / 4);
   uint64_t offset = 0;
   for (;;) {
     readings.Add(bytes + markSize, size_t(got) - markSize, offset + markSize);
@@ -156,8 +156,8 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
       return result;
     }
     if (readings.Ended()) break;
-    char* data = chunk.Data();
-    got = ahead ? ahead->Next(data, chunk.Data()) : source.Read(data, kTextChunkSize);
+    const char* data = chunk.Data();
+    got = ahead ? ahead->Next(data) : source.Read(chunk.Data(), kTextChunkSize);
     bytes = reinterpret_cast<const unsigned char*>(data);
     if (got < 0) {
       result.status = StreamStatus::kReadFailed;
