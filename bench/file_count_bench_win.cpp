@@ -26,15 +26,15 @@ double Seconds(Clock::time_point since) {
 double TimeCommandLine(const std::string& countExe, const std::string& file, int runs) {
   double best = 1e30;
   for (int i = 0; i < runs; ++i) {
-    std::string command = "\"" + countExe + "\" \"" + file + "\"";
-    STARTUPINFOA startup = {};
+    std::wstring command = Wide("\"" + countExe + "\" \"" + file + "\"");
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    HANDLE null = CreateFileA("NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE null = CreateFileW(L"NUL", GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     startup.hStdOutput = startup.hStdError = null;
     PROCESS_INFORMATION info = {};
     const auto start = Clock::now();
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
+    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
                         nullptr, &startup, &info))
       return -1;
     WaitForSingleObject(info.hProcess, INFINITE);
@@ -59,9 +59,7 @@ bool TimeWindow(const std::string& file, double& seconds, double& worstAnswer) {
   if (!DropFiles(program, {file})) return false;
   for (;;) {
     const auto asked = Clock::now();
-    DWORD_PTR result;
-    if (!SendMessageTimeoutA(program.Window(), WM_NULL, 0, 0, SMTO_NORMAL, 60000, &result))
-      return false;
+    if (!program.Answers(60000)) return false;
     worstAnswer = std::max(worstAnswer, Seconds(asked));
     // Done: the counts are in and the status line shows the name (and how
     // the file was read) without a progress figure.
@@ -89,9 +87,9 @@ int main(int argc, char** argv) {
     const double commandLine = TimeCommandLine(argv[2], argv[1], 5);
     // The same program on an empty file: what Wine takes to start it.
     const std::string empty = std::string(argv[1]) + ".empty";
-    CloseHandle(CreateFileA(empty.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    WriteFileAt(empty, "");
     const double start = TimeCommandLine(argv[2], empty, 5);
-    DeleteFileA(empty.c_str());
+    DeleteFileW(Wide(empty).c_str());
     if (commandLine < 0 || start < 0) return 1;
     std::printf("vantorix-count.exe %.3f\nexe-start %.3f\n", commandLine, start);
     return 0;

@@ -42,14 +42,16 @@ bool WaitFor(Condition done, DWORD timeoutMs, DWORD pollMs = 20) {
   return true;
 }
 
-std::string Text(HWND window) {
-  char text[1024] = "";
-  SendMessageA(window, WM_GETTEXT, sizeof text, LPARAM(text));
+std::wstring Text(HWND window) {
+  wchar_t text[1024] = L"";
+  SendMessageW(window, WM_GETTEXT, 1024, LPARAM(text));
   return text;
 }
 
+std::wstring Wide(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 // The first visible top-level window of `pid` whose caption holds `mark`.
-HWND WindowOf(DWORD pid, const char* mark) {
+HWND WindowOf(DWORD pid, const wchar_t* mark) {
   for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
     DWORD owner = 0;
     GetWindowThreadProcessId(w, &owner);
@@ -59,17 +61,17 @@ HWND WindowOf(DWORD pid, const char* mark) {
   return nullptr;
 }
 
-bool Start(std::string commandLine, PROCESS_INFORMATION& info) {
-  STARTUPINFOA startup = {};
+bool Start(std::wstring commandLine, PROCESS_INFORMATION& info) {
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  return CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+  return CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &info) != 0;
 }
 
-std::string Formatted(uint64_t count) {
+std::wstring Formatted(uint64_t count) {
   char text[kCountTextSize];
   FormatCount(Count(count), text, sizeof text);
-  return text;
+  return Wide(text);
 }
 
 int Fail(const char* why) {
@@ -87,33 +89,33 @@ int main(int argc, char** argv) {
   std::setvbuf(stdout, nullptr, _IONBF, 0);  // the script reads as we go
 
   const GbkCorpus corpus = MakeGbkProse(bytes, 7);
-  char folder[MAX_PATH];
-  GetTempPathA(sizeof folder, folder);
-  const std::string path = std::string(folder) + "sampler_bench.txt";
-  FILE* file = std::fopen(path.c_str(), "wb");
+  wchar_t folder[MAX_PATH + 1];
+  GetTempPathW(MAX_PATH + 1, folder);
+  const std::wstring path = std::wstring(folder) + L"sampler_bench.txt";
+  FILE* file = _wfopen(path.c_str(), L"wb");
   if (!file) return Fail("cannot write the text");
   std::fwrite(corpus.text.data(), 1, corpus.text.size(), file);
   std::fclose(file);
 
-  RegDeleteTreeA(HKEY_CURRENT_USER, "Vantorix");
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Vantorix");
   PROCESS_INFORMATION vantorix = {}, notepad = {};
-  if (!Start(std::string("\"") + argv[1] + "\"", vantorix)) return Fail("cannot start Vantorix");
+  if (!Start(L"\"" + Wide(argv[1]) + L"\"", vantorix)) return Fail("cannot start Vantorix");
   HWND main = nullptr;
-  if (!WaitFor([&] { return (main = WindowOf(vantorix.dwProcessId, "Vantorix")) != nullptr; },
+  if (!WaitFor([&] { return (main = WindowOf(vantorix.dwProcessId, L"Vantorix")) != nullptr; },
                kShowTimeoutMs))
     return Fail("no Vantorix window");
   const double loadStart = NowMs();
-  if (!Start("notepad.exe \"" + path + "\"", notepad)) return Fail("cannot start Notepad");
+  if (!Start(L"notepad.exe \"" + path + L"\"", notepad)) return Fail("cannot start Notepad");
   HWND frame = nullptr;
-  if (!WaitFor([&] { return (frame = WindowOf(notepad.dwProcessId, " - 记事本")) != nullptr; },
+  if (!WaitFor([&] { return (frame = WindowOf(notepad.dwProcessId, L" - 记事本")) != nullptr; },
                kLoadTimeoutMs))
     return Fail("no Notepad window");
-  HWND edit = FindWindowExA(frame, nullptr, "Edit", nullptr);
+  HWND edit = FindWindowExW(frame, nullptr, L"Edit", nullptr);
   SetForegroundWindow(frame);
   HWND slot = GetDlgItem(main, kEnCharsSlot);
-  const std::string expected = Formatted(corpus.counts.enChars);
+  const std::wstring expected = Formatted(corpus.counts.enChars);
   if (!WaitFor([&] { return Text(slot) == expected; }, kLoadTimeoutMs))
-    return Fail(("the count never showed: " + Text(slot) + " for " + expected).c_str());
+    return Fail("the count never showed");
   std::printf("text: %zu bytes, %llu English characters, counted %.1f s after Notepad "
               "started (mostly Notepad reading it)\n",
               corpus.text.size(), (unsigned long long)corpus.counts.enChars,
@@ -124,7 +126,7 @@ int main(int argc, char** argv) {
   // Type at the end, as a writer does; the caret's move is itself an edit
   // for the sampler, so it comes before the quiet time.
   const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);  // in characters
-  SendMessageA(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
+  SendMessageW(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
   Sleep(3000);
   std::printf("idle %d\n", idleSeconds);
   Sleep(DWORD(idleSeconds) * 1000);
@@ -135,11 +137,11 @@ int main(int argc, char** argv) {
   for (int i = 0; i < letters; ++i) {
     Sleep(700 + 300 * DWORD(i % 3));  // not in step with the sampler
     const double typed = NowMs();
-    PostMessageA(edit, WM_CHAR, 'a', 1);
+    PostMessageW(edit, WM_CHAR, 'a', 1);
     ++enChars;
-    const std::string want = Formatted(enChars);
+    const std::wstring want = Formatted(enChars);
     if (!WaitFor([&] { return Text(slot) == want; }, kShowTimeoutMs, 2))
-      return Fail(("a typed letter never showed: " + Text(slot)).c_str());
+      return Fail("a typed letter never showed");
     delays.push_back(NowMs() - typed);
     std::printf("letter %d shown after %.0f ms\n", i + 1, delays.back());
   }
@@ -150,8 +152,8 @@ int main(int argc, char** argv) {
   }
 
   TerminateProcess(notepad.hProcess, 0);  // no "save changes?" question
-  PostMessageA(main, WM_SYSCOMMAND, SC_CLOSE, 0);
+  PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);
   WaitForSingleObject(vantorix.hProcess, 10000);
-  DeleteFileA(path.c_str());
+  DeleteFileW(path.c_str());
   return 0;
 }

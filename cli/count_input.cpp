@@ -1,9 +1,10 @@
 #include "cli/count_input.h"
 
 #include "cli/platform.h"
+#include "res/texts.h"
 #include "sources/text_stream.h"
 
-const char* const kNotAnsiMessage = "暂不支持非 ANSI 编码文件！";
+const char* const kNotAnsiMessage = VX_NOT_ANSI_TEXT;
 
 namespace {
 

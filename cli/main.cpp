@@ -55,9 +55,9 @@ void Complain(const std::string& what) {
 
 // Writes to standard output; a failure is reported as wc reports it, since
 // a script reading the output would otherwise take a cut one for the whole.
-bool Output(const std::string& text, TextForm form = TextForm::kOwn) {
+bool Output(const std::string& text) {
   std::string error;
-  if (WriteOut(text, form, error)) return true;
+  if (WriteOut(text, error)) return true;
   Complain("write error: " + error);
   return false;
 }
@@ -65,7 +65,7 @@ bool Output(const std::string& text, TextForm form = TextForm::kOwn) {
 int Run(int argc, char** argv) {
   InitConsole();
   Options options;
-  const std::string wrong = ParseOptions(argc, argv, options);
+  const std::string wrong = ParseOptions(Arguments(argc, argv), options);
   if (!wrong.empty()) {
     Complain(wrong);
     WriteErr(std::string("Try 'vantorix-count --help' for more information.") + kNewline);
@@ -103,10 +103,9 @@ int Run(int argc, char** argv) {
   // Like wc, no table at all when the only file failed; the machine formats
   // always give their header or object.
   if (rows.empty() && !withSums && options.format == Format::kTable) return status;
-  const TextForm form = options.format == Format::kJson ? TextForm::kUtf8 : TextForm::kOwn;
   bool written = true;  // after a failed write, nothing more is tried
   if (!WriteReport(options, rows, withSums, spool.get(), [&](const std::string& text) {
-        return written = Output(text, form);
+        return written = Output(text);
       })) {
     if (written) Complain("cannot read back the --explain text");
     status = 1;

@@ -54,10 +54,10 @@ bool ParseFormat(const std::string& name, Format& out) {
 
 }  // namespace
 
-std::string ParseOptions(int argc, char** argv, Options& options) {
+std::string ParseOptions(const std::vector<std::string>& args, Options& options) {
   bool optionsEnded = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
+  for (size_t i = 1; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (optionsEnded || arg == "-" || arg.compare(0, 1, "-") != 0) {
       options.files.push_back(arg);
       continue;
@@ -86,8 +86,8 @@ std::string ParseOptions(int argc, char** argv, Options& options) {
       return "unrecognized option '" + arg + "'";
     if (equals != std::string::npos) {
       value = arg.substr(equals + 1);
-    } else if (i + 1 < argc) {
-      value = argv[++i];
+    } else if (i + 1 < args.size()) {
+      value = args[++i];
     } else {
       return "option '" + name + "' requires an argument";
     }

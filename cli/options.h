@@ -20,9 +20,9 @@ struct Options {
   std::vector<std::string> files;  // empty: standard input
 };
 
-// Fills `options` from the arguments; returns what is wrong with them, or
-// an empty string.
-std::string ParseOptions(int argc, char** argv, Options& options);
+// Fills `options` from the arguments (the program's name first); returns
+// what is wrong with them, or an empty string.
+std::string ParseOptions(const std::vector<std::string>& args, Options& options);
 
 // The names --count takes, indexed by Category.
 extern const char* const kCategoryNames[4];

@@ -88,15 +88,17 @@ std::FILE* OpenTempFile() {
 
 void InitConsole() {}
 
-bool WriteOut(const std::string& text, TextForm, std::string& error) {
+std::vector<std::string> Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
+}
+
+bool WriteOut(const std::string& text, std::string& error) {
   return WriteAll(1, text, error);
 }
 void WriteErr(const std::string& text) {
   std::string ignored;
   WriteAll(2, text, ignored);
 }
-
-std::string TextToUtf8(const std::string& text) { return text; }
 
 bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out) {
   static const iconv_t cd = iconv_open("UTF-8", "GBK");

@@ -96,11 +96,10 @@ std::string Shown(unsigned key) {
   return Hex(bytes, size, "\\x");
 }
 
-// `text` (in the program's own encoding) as a JSON string, which must be
-// UTF-8: a byte that is no part of a UTF-8 character becomes U+FFFD, and
-// `exact` (when given) tells whether none did.
-std::string JsonString(const std::string& text, bool* exact = nullptr) {
-  const std::string utf8 = TextToUtf8(text);
+// `text` as a JSON string, which must be UTF-8: a byte that is no part of a
+// UTF-8 character becomes U+FFFD, and `exact` (when given) tells whether
+// none did.
+std::string JsonString(const std::string& utf8, bool* exact = nullptr) {
   const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
   std::string out = "\"";
   bool replaced = false;

@@ -1,7 +1,9 @@
-// Windows side: ReadFile on handles, the console and code page 936 for output.
+// Windows side: the UTF-16 command line, ReadFile on handles, and UTF-8 or
+// the console's UTF-16 for output.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+#include <shellapi.h>
 
 #include <cstdio>
 #include <cstring>
@@ -9,12 +11,70 @@
 #include <string>
 
 #include "cli/platform.h"
+#include "sources/win32_file.h"
 
 const char* const kNewline = "\r\n";
 
 namespace {
 
 constexpr UINT kGbk = 936;
+
+// UTF-16 to UTF-8, an unpaired surrogate as its own three bytes (the form
+// UTF-8 leaves out, so nothing of a Windows name is lost) .
+std::string Utf8FromWide(const wchar_t* text, size_t length) {
+  std::string out;
+  out.reserve(length * 3);
+  for (size_t i = 0; i < length; ++i) {
+    uint32_t c = text[i];
+    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
+        text[i + 1] <= 0xDFFF)
+      c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
+    if (c < 0x80) {
+      out += char(c);
+    } else if (c < 0x800) {
+      out += char(0xC0 | c >> 6);
+      out += char(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += char(0xE0 | c >> 12);
+      out += char(0x80 | (c >> 6 & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    } else {
+      out += char(0xF0 | c >> 18);
+      out += char(0x80 | (c >> 12 & 0x3F));
+      out += char(0x80 | (c >> 6 & 0x3F));
+      out += char(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+// The reverse: any sequence of one to four bytes of that shape back to its
+// units; a byte of no such sequence becomes U+FFFD.
+std::wstring WideFromUtf8(const std::string& text) {
+  std::wstring out;
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  for (size_t i = 0; i < text.size();) {
+    const unsigned char b = p[i];
+    const int len = b < 0x80 ? 1 : b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : b >= 0xC0 ? 2 : 0;
+    bool whole = len > 0 && i + len <= text.size();
+    for (int k = 1; whole && k < len; ++k) whole = (p[i + k] & 0xC0) == 0x80;
+    if (!whole) {
+      out += wchar_t(0xFFFD);
+      ++i;
+      continue;
+    }
+    uint32_t c = len == 1 ? b : b & (0xFF >> (len + 1));
+    for (int k = 1; k < len; ++k) c = c << 6 | (p[i + k] & 0x3F);
+    if (c >= 0x10000) {
+      out += wchar_t(0xD800 + ((c - 0x10000) >> 10));
+      out += wchar_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      out += wchar_t(c);
+    }
+    i += size_t(len);
+  }
+  return out;
+}
 
 std::string SystemMessage(DWORD code) {
   switch (code) {  // the words wc uses, for the common cases
@@ -25,11 +85,11 @@ std::string SystemMessage(DWORD code) {
     case ERROR_ACCESS_DENIED:
       return "Permission denied";
   }
-  char* text = nullptr;
-  FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+  wchar_t* text = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
                      FORMAT_MESSAGE_IGNORE_INSERTS,
-                 nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string out = text ? text : "error " + std::to_string(code);
+                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string out = text ? Utf8FromWide(text, wcslen(text)) : "error " + std::to_string(code);
   LocalFree(text);
   while (!out.empty() && (out.back() == '\n' || out.back() == '\r' || out.back() == '.'))
     out.pop_back();
@@ -60,15 +120,8 @@ class HandleSource : public InputSource {
   bool file_;
 };
 
-std::wstring Widen(UINT codePage, const std::string& text) {
-  std::wstring wide(text.size(), L'\0');
-  wide.resize(size_t(MultiByteToWideChar(codePage, 0, text.data(), int(text.size()), &wide[0],
-                                         int(wide.size()))));
-  return wide;
-}
-
 // False with the system's words in `error` when not all of `text` was written.
-bool Write(DWORD which, const std::string& text, TextForm form, std::string& error) {
+bool Write(DWORD which, const std::string& text, std::string& error) {
   if (text.empty()) return true;
   const HANDLE handle = GetStdHandle(which);
   if (handle == INVALID_HANDLE_VALUE || !handle) {  // started without this handle
@@ -76,25 +129,16 @@ bool Write(DWORD which, const std::string& text, TextForm form, std::string& err
     return false;
   }
   DWORD mode;
-  const bool console = GetConsoleMode(handle, &mode);
-  const UINT cp = GetConsoleOutputCP();
-  std::string bytes = text;
-  // JSON stays UTF-8 whatever the console's code page: its readers expect it.
-  if (console || (form == TextForm::kOwn && cp && cp != kGbk)) {
-    const std::wstring wide = Widen(form == TextForm::kUtf8 ? CP_UTF8 : kGbk, text);
+  if (GetConsoleMode(handle, &mode)) {
+    const std::wstring wide = WideFromUtf8(text);
     DWORD written;
-    if (console) {
-      if (WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr)) return true;
-      error = SystemMessage(GetLastError());
-      return false;
-    }
-    bytes.assign(wide.size() * 4, '\0');
-    bytes.resize(size_t(WideCharToMultiByte(cp, 0, wide.data(), int(wide.size()), &bytes[0],
-                                            int(bytes.size()), nullptr, nullptr)));
+    if (WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr)) return true;
+    error = SystemMessage(GetLastError());
+    return false;
   }
-  for (size_t at = 0; at < bytes.size();) {
+  for (size_t at = 0; at < text.size();) {
     DWORD written = 0;
-    if (!WriteFile(handle, bytes.data() + at, DWORD(bytes.size() - at), &written, nullptr)) {
+    if (!WriteFile(handle, text.data() + at, DWORD(text.size() - at), &written, nullptr)) {
       error = SystemMessage(GetLastError());
       return false;
     }
@@ -109,10 +153,18 @@ bool Write(DWORD which, const std::string& text, TextForm form, std::string& err
 
 }  // namespace
 
+std::vector<std::string> Arguments(int, char**) {
+  int count = 0;
+  wchar_t** wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 0; wide && i < count; ++i) args.push_back(Utf8FromWide(wide[i], wcslen(wide[i])));
+  LocalFree(wide);
+  return args;
+}
+
 std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& error) {
   if (name == "-") return std::make_unique<HandleSource>(GetStdHandle(STD_INPUT_HANDLE), false);
-  const HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                  nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  const HANDLE file = OpenFileForReading(WideFromUtf8(name));
   if (file == INVALID_HANDLE_VALUE) {
     error = SystemMessage(GetLastError());
     return nullptr;
@@ -129,27 +181,19 @@ void InitConsole() {
   _setmode(_fileno(stderr), _O_BINARY);
 }
 
-bool WriteOut(const std::string& text, TextForm form, std::string& error) {
-  return Write(STD_OUTPUT_HANDLE, text, form, error);
+bool WriteOut(const std::string& text, std::string& error) {
+  return Write(STD_OUTPUT_HANDLE, text, error);
 }
 void WriteErr(const std::string& text) {
   std::string ignored;
-  Write(STD_ERROR_HANDLE, text, TextForm::kOwn, ignored);
-}
-
-std::string TextToUtf8(const std::string& text) {
-  const std::wstring wide = Widen(kGbk, text);
-  std::string utf8(wide.size() * 3, '\0');
-  utf8.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0],
-                                         int(utf8.size()), nullptr, nullptr)));
-  return utf8;
+  Write(STD_ERROR_HANDLE, text, ignored);
 }
 
 bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out) {
   wchar_t wide[2];
-  if (MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS, reinterpret_cast<const char*>(bytes),
-                          int(size), wide, 2) <= 0)
-    return false;
-  out.assign(reinterpret_cast<const char*>(bytes), size);
+  const int n = MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS,
+                                    reinterpret_cast<const char*>(bytes), int(size), wide, 2);
+  if (n <= 0) return false;
+  out = Utf8FromWide(wide, size_t(n));
   return true;
 }

@@ -1,6 +1,8 @@
 #include "engine/recount.h"
 
+#include <cstring>
 #include <initializer_list>
+#include <string>
 
 #include "engine/format_count.h"
 #include "engine/text_tally.h"
@@ -10,17 +12,20 @@ namespace {
 
 SlotSink g_slotSink = nullptr;
 
-void ShowCount(int id, Count value) {
+// A count's text; its characters are ASCII.
+std::wstring CountText(Count value) {
   char text[kCountTextSize];
   FormatCount(value, text, sizeof text);
-  SetSlotText(id, text);
+  return std::wstring(text, text + std::strlen(text));
 }
+
+void ShowCount(int id, Count value) { SetSlotText(id, CountText(value).c_str()); }
 
 }  // namespace
 
 void SetSlotSink(SlotSink sink) { g_slotSink = sink; }
 
-void SetSlotText(int id, const char* text) {
+void SetSlotText(int id, const wchar_t* text) {
   if (g_slotSink) g_slotSink(id, text);
 }
 
@@ -44,14 +49,13 @@ void Recount(const char* text, int rescan) {
   ShowCount(IDC_CN_PUNCT_EDIT, g_cnPunct);
   ShowCount(IDC_EN_CHARS_EDIT, g_enChars);
   ShowCount(IDC_EN_PUNCT_EDIT, g_enPunct);
-  char total[kCountTextSize];
-  FormatCount(TickedTotal(), total, sizeof total);
-  SetSlotText(IDC_TOTAL_EDIT, total);
-  SetSlotText(IDC_COMPACT_TOTAL, total);
+  const std::wstring total = CountText(TickedTotal());
+  SetSlotText(IDC_TOTAL_EDIT, total.c_str());
+  SetSlotText(IDC_COMPACT_TOTAL, total.c_str());
 }
 
 void ShowZeroResults() {
   for (int id : {IDC_CN_CHARS_EDIT, IDC_CN_PUNCT_EDIT, IDC_EN_CHARS_EDIT,
                  IDC_EN_PUNCT_EDIT, IDC_TOTAL_EDIT, IDC_COMPACT_TOTAL})
-    SetSlotText(id, "0");
+    SetSlotText(id, L"0");
 }

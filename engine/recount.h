@@ -19,7 +19,9 @@ Count TickedTotal();
 void ShowZeroResults();
 
 // Where results go: replaces the whole text of the main dialog's control
-// `id`. The window layer connects the sink; until then writes are dropped.
-using SlotSink = void (*)(int id, const char* text);
+// `id` with `text`, which is UTF-16 on Windows: the status line shows file
+// names and captions in any script. The window layer connects the sink;
+// until then writes are dropped.
+using SlotSink = void (*)(int id, const wchar_t* text);
 void SetSlotSink(SlotSink sink);
-void SetSlotText(int id, const char* text);
+void SetSlotText(int id, const wchar_t* text);

@@ -1,13 +1,13 @@
 #include "framework/dialog.h"
 
 #include <cstring>
-#include <vector>
+#include <string>
 
 #include "framework/win_app.h"
 
 namespace {
 
-const char kSelfProperty[] = "Vantorix.CDialog";
+const wchar_t kSelfProperty[] = L"Vantorix.CDialog";
 
 // Initialisation data messages, as resource compilers store them (their
 // 16-bit values) and as the controls take them.
@@ -31,12 +31,12 @@ CDialog::~CDialog() = default;
 
 INT_PTR CDialog::DoModal() {
   CWinApp* app = AfxGetApp();
-  HINSTANCE instance = app ? app->m_hInstance : GetModuleHandleA(nullptr);
+  HINSTANCE instance = app ? app->m_hInstance : GetModuleHandleW(nullptr);
   // Without a parent, the main window owns the dialog, so that it waits.
   HWND owner = m_parent;
   if (!owner && app && app->m_pMainWnd && app->m_pMainWnd != this)
     owner = app->m_pMainWnd->GetSafeHwnd();
-  return DialogBoxParamA(instance, MAKEINTRESOURCEA(m_templateId), owner,
+  return DialogBoxParamW(instance, MAKEINTRESOURCEW(m_templateId), owner,
                          DialogProc, LPARAM(this));
 }
 
@@ -52,9 +52,9 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND hwnd, UINT msg, WPARAM, LPARAM lParam)
 
 BOOL CDialog::InitDialog(HWND hwnd) {
   m_hWnd = hwnd;
-  SetPropA(hwnd, kSelfProperty, HANDLE(this));
+  SetPropW(hwnd, kSelfProperty, HANDLE(this));
   m_dialogManagerProc = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrA(hwnd, GWLP_WNDPROC, LONG_PTR(WindowProc)));
+      SetWindowLongPtrW(hwnd, GWLP_WNDPROC, LONG_PTR(WindowProc)));
   RECT before;
   GetWindowRect(hwnd, &before);
   m_current = Message{WM_INITDIALOG, 0, 0};
@@ -77,7 +77,7 @@ void CDialog::CenterOnWorkArea() {
   GetWindowRect(m_hWnd, &now);
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
-  GetMonitorInfoA(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  GetMonitorInfoW(MonitorFromWindow(m_hWnd, MONITOR_DEFAULTTOPRIMARY), &monitor);
   const RECT& area = monitor.rcWork;
   const int width = now.right - now.left, height = now.bottom - now.top;
   SetWindowPos(m_hWnd, nullptr,
@@ -87,12 +87,12 @@ void CDialog::CenterOnWorkArea() {
 }
 
 LRESULT CALLBACK CDialog::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-  auto* self = static_cast<CDialog*>(GetPropA(hwnd, kSelfProperty));
-  if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+  auto* self = static_cast<CDialog*>(GetPropW(hwnd, kSelfProperty));
+  if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
   const LRESULT result = self->Dispatch(Message{msg, wParam, lParam});
   if (msg == WM_NCDESTROY) {
-    SetWindowLongPtrA(hwnd, GWLP_WNDPROC, LONG_PTR(self->m_dialogManagerProc));
-    RemovePropA(hwnd, kSelfProperty);
+    SetWindowLongPtrW(hwnd, GWLP_WNDPROC, LONG_PTR(self->m_dialogManagerProc));
+    RemovePropW(hwnd, kSelfProperty);
     self->m_hWnd = nullptr;
   }
   return result;
@@ -130,7 +130,7 @@ const MessageEntry* CDialog::FindEntry(const Message& msg) const {
 
 LRESULT CDialog::Default() {
   if (!m_dialogManagerProc) return 0;
-  return CallWindowProcA(m_dialogManagerProc, m_hWnd, m_current.message,
+  return CallWindowProcW(m_dialogManagerProc, m_hWnd, m_current.message,
                          m_current.wParam, m_current.lParam);
 }
 
@@ -144,12 +144,13 @@ void CDialog::OnCancel() { EndDialog(IDCANCEL); }
 
 // The dialog's initialisation data (resource type 240, same identifier as
 // the template): entries of {WORD control, WORD message, DWORD length,
-// length bytes of data}, ended by a control of 0.
+// length bytes of data}, ended by a control of 0. The data of ours is
+// UTF-16 text, so the entries read the same under any code page.
 void CDialog::RunInitData() {
   HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance
-                                   : GetModuleHandleA(nullptr);
-  HRSRC found = FindResourceA(instance, MAKEINTRESOURCEA(m_templateId),
-                              MAKEINTRESOURCEA(240));
+                                   : GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(instance, MAKEINTRESOURCEW(m_templateId),
+                              MAKEINTRESOURCEW(240));
   if (!found) return;
   const auto* data = static_cast<const BYTE*>(LockResource(LoadResource(instance, found)));
   const DWORD size = SizeofResource(instance, found);
@@ -163,8 +164,8 @@ void CDialog::RunInitData() {
     std::memcpy(&length, data + at + 4, 4);
     at += 8;
     if (control == 0 || length > size - at) break;
-    std::vector<char> text(data + at, data + at + length);
-    text.push_back('\0');  // a damaged entry still ends inside our copy
+    std::wstring text(length / sizeof(wchar_t), L'\0');
+    std::memcpy(&text[0], data + at, text.size() * sizeof(wchar_t));  // ends inside our copy
     SendDlgItemMessage(control, InitDataMessage(message), 0, LPARAM(text.data()));
     at += length;
   }
@@ -172,15 +173,15 @@ void CDialog::RunInitData() {
 
 HWND CDialog::GetDlgItem(int id) const { return ::GetDlgItem(m_hWnd, id); }
 
-void CDialog::SetDlgItemText(int id, const char* text) {
-  ::SetDlgItemTextA(m_hWnd, id, text);
+void CDialog::SetDlgItemText(int id, const wchar_t* text) {
+  ::SetDlgItemTextW(m_hWnd, id, text);
 }
 
-std::string CDialog::GetDlgItemText(int id) const {
+std::wstring CDialog::GetDlgItemText(int id) const {
   HWND item = GetDlgItem(id);
-  const int length = GetWindowTextLengthA(item);
-  std::string text(size_t(length) + 1, '\0');
-  const int got = GetWindowTextA(item, &text[0], length + 1);
+  const int length = GetWindowTextLengthW(item);
+  std::wstring text(size_t(length) + 1, L'\0');
+  const int got = GetWindowTextW(item, &text[0], length + 1);
   text.resize(size_t(got > 0 ? got : 0));
   return text;
 }
@@ -206,5 +207,5 @@ void CDialog::MoveDlgItem(int id, int x, int y, int width, int height) {
 }
 
 LRESULT CDialog::SendDlgItemMessage(int id, UINT msg, WPARAM wParam, LPARAM lParam) {
-  return ::SendDlgItemMessageA(m_hWnd, id, msg, wParam, lParam);
+  return ::SendDlgItemMessageW(m_hWnd, id, msg, wParam, lParam);
 }

@@ -30,8 +30,8 @@ class CDialog {
 
   // Controls by identifier.
   HWND GetDlgItem(int id) const;
-  void SetDlgItemText(int id, const char* text);
-  std::string GetDlgItemText(int id) const;
+  void SetDlgItemText(int id, const wchar_t* text);
+  std::wstring GetDlgItemText(int id) const;
   int IsDlgButtonChecked(int id) const;
   void CheckDlgButton(int id, int state);
   void EnableDlgItem(int id, bool enable);
@@ -41,7 +41,8 @@ class CDialog {
 
  protected:
   // Base initialisation: runs the template's initialisation data (the
-  // entries of list and combo boxes). Derived classes call it first.
+  // entries of list and combo boxes, as UTF-16 text). Derived classes call
+  // it first.
   virtual BOOL OnInitDialog();
   virtual void OnOK();
   virtual void OnCancel();

@@ -1,24 +1,21 @@
 #include "framework/message_box.h"
 
-#include <cstring>
+#include <vector>
 
 #include "framework/dialog.h"
 #include "framework/win_app.h"
 
-void GetAppTitle(char* out, size_t size) {
-  char path[MAX_PATH] = "";
-  GetModuleFileNameA(nullptr, path, sizeof path);
-  const char* name = path;
-  for (const char* p = path; *p; p = CharNextExA(CP_ACP, p, 0))
-    if (*p == '\\' || *p == '/') name = p + 1;
-  lstrcpynA(out, name, int(size));
-  char* dot = nullptr;
-  for (char* p = out; *p; p = CharNextExA(CP_ACP, p, 0))
-    if (*p == '.') dot = p;
-  if (dot) *dot = '\0';
+std::wstring GetAppTitle() {
+  std::vector<wchar_t> path(32768);  // a long path's limit
+  const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+  std::wstring name(path.data(), n < path.size() ? n : 0);
+  name.erase(0, name.find_last_of(L"\\/") + 1);  // npos + 1 is 0: no folder
+  const size_t dot = name.rfind(L'.');
+  if (dot != std::wstring::npos) name.erase(dot);
+  return name;
 }
 
-int AfxMessageBox(const char* text, UINT type) {
+int AfxMessageBox(const wchar_t* text, UINT type) {
   if ((type & MB_ICONMASK) == 0) {
     switch (type & MB_TYPEMASK) {
       case MB_OK:
@@ -28,9 +25,7 @@ int AfxMessageBox(const char* text, UINT type) {
       default: break;
     }
   }
-  char title[MAX_PATH];
-  GetAppTitle(title, sizeof title);
   CWinApp* app = AfxGetApp();
   HWND owner = app && app->m_pMainWnd ? app->m_pMainWnd->GetSafeHwnd() : nullptr;
-  return MessageBoxA(owner, text, title, type);
+  return MessageBoxW(owner, text, GetAppTitle().c_str(), type);
 }

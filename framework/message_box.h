@@ -5,7 +5,9 @@
 
 #include <windows.h>
 
-int AfxMessageBox(const char* text, UINT type = MB_OK);
+#include <string>
+
+int AfxMessageBox(const wchar_t* text, UINT type = MB_OK);
 
 // The executable's file name without folder and extension ("Vantorix").
-void GetAppTitle(char* out, size_t size);
+std::wstring GetAppTitle();

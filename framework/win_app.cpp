@@ -17,6 +17,7 @@ int AfxWinMain(HINSTANCE instance) {
   return 0;
 }
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+// The UTF-16 entry (linked with -municode); the command line is not used.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, LPWSTR, int) {
   return AfxWinMain(instance);
 }

@@ -19,5 +19,5 @@ class CWinApp {
 
 CWinApp* AfxGetApp();
 
-// Runs the application: called by WinMain; returns the process exit code.
+// Runs the application: called by wWinMain; returns the process exit code.
 int AfxWinMain(HINSTANCE instance);

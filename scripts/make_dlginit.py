@@ -2,7 +2,8 @@
 """Writes the main dialog's initialisation data (resource type 240) from a
 readable list: one combo-box entry per line, kept exactly, leading spaces
 included. Each entry is {WORD control, WORD message, DWORD length, data};
-the data is the entry's GBK text with its terminator, padded to whole words.
+the data is the entry's UTF-16 text with its terminator, so the list reads the
+same under every code page.
 
 usage: make_dlginit.py ENTRIES.txt OUT.rc
 """
@@ -14,9 +15,7 @@ COMBO_ADD = 0x0403    # add a string to a combo box, as resource data stores it
 
 
 def entry_words(text):
-    data = text.encode("gbk") + b"\0"
-    if len(data) % 2:
-        data += b"\0"
+    data = text.encode("utf-16-le") + b"\0\0"
     words = [f"{CONTROL}", f"0x{COMBO_ADD:04x}", f"{len(data)}L"]
     words += [f"0x{data[i] | data[i + 1] << 8:04x}" for i in range(0, len(data), 2)]
     return words

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what the build and its tests need on a Debian 12 machine, as root.
 # Quick and silent when everything is already there, so every make target can call it.
-#   setup.sh          build, tests, run and screenshot
+#   setup.sh          build, tests (under code pages 936, 1252 and 65001), run
+#                     and screenshot
 #   setup.sh fuzz     adds clang and its fuzzing runtime
 #   setup.sh bench    adds the tools the benchmarks compare against
 set -eu
@@ -10,7 +11,7 @@ packages="cmake make g++ python3 googletest libbenchmark-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils imagemagick fonts-wqy-microhei locales
   nlohmann-json3-dev"
-locales="zh_CN.UTF-8"
+locales="zh_CN.UTF-8 en_US.UTF-8 hi_IN.UTF-8"
 case "${1:-}" in
   fuzz)  packages="$packages clang libclang-rt-14-dev" ;;
   bench) packages="$packages coreutils libc-bin time"; locales="$locales zh_CN.GBK" ;;

@@ -2,106 +2,113 @@
 
 #include <windows.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
+#include <cwchar>
+#include <iterator>
+#include <string>
+
+#include "res/texts.h"
 
 namespace {
 
-constexpr size_t kScratchSize = 260;  // longest value read, with terminator
+constexpr size_t kScratchSize = 260;  // longest value read, in characters, with terminator
 
-int Report(char* buffer, size_t bufferSize, const char* text, int result) {
-  if (bufferSize > 0) lstrcpynA(buffer, text, int(bufferSize));
+int Report(wchar_t* buffer, size_t bufferSize, const wchar_t* text, int result) {
+  if (bufferSize > 0) lstrcpynW(buffer, text, int(bufferSize));
   return result;
 }
 
-bool KeyPath(const char* subkey, char (&path)[MAX_PATH]) {
-  const int n = std::snprintf(path, sizeof path, "Vantorix\\%s", subkey);
-  return n > 0 && size_t(n) < sizeof path;
+// "Vantorix\<subkey>"; false when it would not fit the key path's 260
+// characters.
+bool KeyPath(const wchar_t* subkey, std::wstring& path) {
+  path = std::wstring(L"Vantorix\\") + subkey;
+  return path.size() < MAX_PATH;
 }
 
-int ReadSetting(const char* subkey, const char* valueName, char* buffer, size_t bufferSize) {
-  char path[MAX_PATH];
+int ReadSetting(const wchar_t* subkey, const wchar_t* valueName, wchar_t* buffer,
+                size_t bufferSize) {
+  std::wstring path;
   HKEY key;
   if (!KeyPath(subkey, path) ||
-      RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
-    return Report(buffer, bufferSize, "打开注册表失败", 0);
-  char scratch[kScratchSize + 1] = {};
-  DWORD size = kScratchSize;
-  const LONG status = RegQueryValueExA(key, valueName, nullptr, nullptr,
+      RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+    return Report(buffer, bufferSize, kSettingOpenFailedText, 0);
+  wchar_t scratch[kScratchSize + 1] = {};
+  DWORD size = kScratchSize * sizeof(wchar_t);
+  const LONG status = RegQueryValueExW(key, valueName, nullptr, nullptr,
                                        reinterpret_cast<BYTE*>(scratch), &size);
   RegCloseKey(key);
   // The value must fit with its terminator (the system may or may not store
   // one, so look for the text's end rather than trust the size).
-  if (status != ERROR_SUCCESS || !std::memchr(scratch, 0, kScratchSize))
-    return Report(buffer, bufferSize, "查询注册表失败", 0);
+  if (status != ERROR_SUCCESS || !std::wmemchr(scratch, L'\0', kScratchSize))
+    return Report(buffer, bufferSize, kSettingQueryFailedText, 0);
   return Report(buffer, bufferSize, scratch, 1);
 }
 
-int WriteSetting(const char* subkey, const char* valueName, char* buffer, size_t bufferSize) {
-  char path[MAX_PATH];
+int WriteSetting(const wchar_t* subkey, const wchar_t* valueName, wchar_t* buffer,
+                 size_t bufferSize) {
+  std::wstring path;
   HKEY key;
   if (!KeyPath(subkey, path) ||
-      RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, REG_OPTION_NON_VOLATILE,
+      RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                       KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return Report(buffer, bufferSize, "打开或创建注册表失败", 0);
-  const size_t length = strnlen(buffer, bufferSize);
-  const LONG status = RegSetValueExA(key, valueName, 0, REG_SZ,
-                                     reinterpret_cast<const BYTE*>(buffer), DWORD(length));
+    return Report(buffer, bufferSize, kSettingCreateFailedText, 0);
+  const size_t length = wcsnlen(buffer, bufferSize);
+  const LONG status = RegSetValueExW(key, valueName, 0, REG_SZ,
+                                     reinterpret_cast<const BYTE*>(buffer),
+                                     DWORD(length * sizeof(wchar_t)));
   RegCloseKey(key);
-  if (status != ERROR_SUCCESS) return Report(buffer, bufferSize, "写入信息失败", 0);
-  return Report(buffer, bufferSize, "写入信息成功", 1);
+  if (status != ERROR_SUCCESS) return Report(buffer, bufferSize, kSettingWriteFailedText, 0);
+  return Report(buffer, bufferSize, kSettingWrittenText, 1);
 }
 
 }  // namespace
 
-int AccessSetting(const char* operation, const char* subkey,
-                  const char* valueName, char* buffer, size_t bufferSize) {
-  if (std::strcmp(operation, "Read") == 0)
+int AccessSetting(const wchar_t* operation, const wchar_t* subkey,
+                  const wchar_t* valueName, wchar_t* buffer, size_t bufferSize) {
+  if (std::wcscmp(operation, L"Read") == 0)
     return ReadSetting(subkey, valueName, buffer, bufferSize);
-  if (std::strcmp(operation, "Write") == 0)
+  if (std::wcscmp(operation, L"Write") == 0)
     return WriteSetting(subkey, valueName, buffer, bufferSize);
-  return Report(buffer, bufferSize, "输入的参数错误", 0);
+  return Report(buffer, bufferSize, kSettingBadOperationText, 0);
 }
 
 namespace {
 
-// Room for any value (the longest readable is 259 bytes) or status text.
-using SettingBuffer = char[kScratchSize];
+// Room for any value (the longest readable is 259 characters) or status text.
+using SettingBuffer = wchar_t[kScratchSize];
 
 }  // namespace
 
-std::string ReadSettingText(const char* subkey) {
+std::wstring ReadSettingText(const wchar_t* subkey) {
   SettingBuffer text;
-  AccessSetting("Read", subkey, subkey, text);
+  AccessSetting(L"Read", subkey, subkey, text);
   return text;
 }
 
-void WriteSettingText(const char* subkey, const std::string& text) {
+void WriteSettingText(const wchar_t* subkey, const std::wstring& text) {
   SettingBuffer buffer;
-  lstrcpynA(buffer, text.c_str(), sizeof buffer);
-  AccessSetting("Write", subkey, subkey, buffer);
+  lstrcpynW(buffer, text.c_str(), int(std::size(buffer)));
+  AccessSetting(L"Write", subkey, subkey, buffer);
 }
 
-int ReadNumberSetting(const char* subkey, int fallback) {
+int ReadNumberSetting(const wchar_t* subkey, int fallback) {
   SettingBuffer text;
-  return AccessSetting("Read", subkey, subkey, text) ? std::atoi(text) : fallback;
+  return AccessSetting(L"Read", subkey, subkey, text) ? _wtoi(text) : fallback;
 }
 
-void WriteNumberSetting(const char* subkey, int value) {
-  WriteSettingText(subkey, std::to_string(value));
+void WriteNumberSetting(const wchar_t* subkey, int value) {
+  WriteSettingText(subkey, std::to_wstring(value));
 }
 
-StoredFlag ReadFlagSetting(const char* subkey) {
+StoredFlag ReadFlagSetting(const wchar_t* subkey) {
   SettingBuffer text;
-  AccessSetting("Read", subkey, kSettingEnabled, text);
-  if (std::strcmp(text, "Yes") == 0) return StoredFlag::kYes;
-  if (std::strcmp(text, "No") == 0) return StoredFlag::kNo;
+  AccessSetting(L"Read", subkey, kSettingEnabled, text);
+  if (std::wcscmp(text, L"Yes") == 0) return StoredFlag::kYes;
+  if (std::wcscmp(text, L"No") == 0) return StoredFlag::kNo;
   return StoredFlag::kNeither;
 }
 
-void WriteFlagSetting(const char* subkey, bool yes) {
+void WriteFlagSetting(const wchar_t* subkey, bool yes) {
   SettingBuffer text;
-  lstrcpynA(text, yes ? "Yes" : "No", sizeof text);
-  AccessSetting("Write", subkey, kSettingEnabled, text);
+  lstrcpynW(text, yes ? L"Yes" : L"No", int(std::size(text)));
+  AccessSetting(L"Write", subkey, kSettingEnabled, text);
 }

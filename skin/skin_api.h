@@ -44,14 +44,14 @@
 extern "C" {
 #endif
 
-// Attaches the skin in the file `path` (full path, ANSI code page) to the
+// Attaches the skin in the file `path` (full path, UTF-16) to the
 // calling thread: every top-level dialog of the thread and its controls
 // now, and those created later (a thread-local CBT hook). `reserved` must
 // be NULL. Calling it again with another file replaces the skin; if the new
 // file is bad, the old skin stays as it was. On error nothing is touched.
 // Returns SKIN_OK, SKIN_E_ARG, SKIN_E_OPEN, 3..10 for a malformed file, or
 // SKIN_E_SYSTEM.
-int SKIN_API Skin_AttachEx(const char* path, void* reserved);
+int SKIN_API Skin_AttachEx(const wchar_t* path, void* reserved);
 
 // Tunes the glass look of skinned top-level dialogs:
 //   glossAlpha   opacity 0..255 of a white gloss band fading down from the
@@ -90,7 +90,7 @@ int SKIN_API Skin_SetForeColor(HWND hwnd, int red, int green, int blue);
 }
 #endif
 
-typedef int(SKIN_API* SkinAttachExFn)(const char* path, void* reserved);
+typedef int(SKIN_API* SkinAttachExFn)(const wchar_t* path, void* reserved);
 typedef int(SKIN_API* SkinAdjustAeroFn)(int glossAlpha, int glossHeight,
                                         int cornerRadius, int reserved1,
                                         int reserved2, int reserved3,

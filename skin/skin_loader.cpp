@@ -11,6 +11,7 @@
 #include "framework/dialog.h"
 #include "framework/message_box.h"
 #include "res/resource.h"
+#include "res/texts.h"
 #include "skin/skin_api.h"
 
 namespace {
@@ -22,9 +23,9 @@ struct Resource {
   DWORD size = 0;
 };
 
-bool FindOwnResource(const char* name, Resource& out) {
-  HMODULE self = GetModuleHandleA(nullptr);
-  HRSRC found = FindResourceA(self, name, "tmp");
+bool FindOwnResource(const wchar_t* name, Resource& out) {
+  HMODULE self = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(self, name, L"tmp");
   HGLOBAL loaded = found ? LoadResource(self, found) : nullptr;
   out.data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
   out.size = found ? SizeofResource(self, found) : 0;
@@ -32,8 +33,8 @@ bool FindOwnResource(const char* name, Resource& out) {
 }
 
 // Opens `path` for reading while denying everyone else writes and deletes.
-HANDLE OpenLocked(const char* path) {
-  return CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+HANDLE OpenLocked(const wchar_t* path) {
+  return CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
@@ -52,8 +53,8 @@ bool HoldsExactly(HANDLE file, const Resource& resource) {
   return true;
 }
 
-bool Rewrite(const char* path, const Resource& resource) {
-  HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+bool Rewrite(const wchar_t* path, const Resource& resource) {
+  HANDLE file = CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   DWORD written = 0;
@@ -64,7 +65,7 @@ bool Rewrite(const char* path, const Resource& resource) {
 }
 
 // Holds `path` when it already holds exactly `resource`.
-bool HoldIfExact(const char* path, const Resource& resource, HeldFile& held) {
+bool HoldIfExact(const wchar_t* path, const Resource& resource, HeldFile& held) {
   HANDLE file = OpenLocked(path);
   if (file == INVALID_HANDLE_VALUE) return false;
   if (!HoldsExactly(file, resource)) {
@@ -77,27 +78,26 @@ bool HoldIfExact(const char* path, const Resource& resource, HeldFile& held) {
 
 // Leaves `path` holding `resource` and holds it; false when it cannot. A
 // file that already matches is not written.
-bool PlaceAndHold(const char* path, const Resource& resource, HeldFile& held) {
+bool PlaceAndHold(const wchar_t* path, const Resource& resource, HeldFile& held) {
   if (HoldIfExact(path, resource, held)) return true;
   return Rewrite(path, resource) && HoldIfExact(path, resource, held);
 }
 
 // Full paths of the two files in the temporary folder (or, without one, the
-// current folder); false when a path would not fit.
-bool SkinFilePaths(std::string& library, std::string& skin) {
-  char folder[MAX_PATH] = {};
-  DWORD n = GetTempPathA(sizeof folder, folder);
-  if (n == 0) n = GetCurrentDirectoryA(sizeof folder, folder);
-  if (n == 0 || n >= sizeof folder) return false;
-  std::string base = folder;
+// current folder), named in any script; false when a path would not fit
+// the loader's 260 characters.
+bool SkinFilePaths(std::wstring& library, std::wstring& skin) {
+  wchar_t folder[MAX_PATH + 1] = {};
+  DWORD n = GetTempPathW(MAX_PATH + 1, folder);
+  if (n == 0) n = GetCurrentDirectoryW(MAX_PATH + 1, folder);
+  if (n == 0 || n > MAX_PATH) return false;
+  std::wstring base = folder;
   // The library is loaded by its full path only, never searched for.
-  const bool full = base.size() >= 2 && (base[1] == ':' || (base[0] == '\\' && base[1] == '\\'));
+  const bool full = base.size() >= 2 && (base[1] == L':' || (base[0] == L'\\' && base[1] == L'\\'));
   if (!full) return false;
-  const char* end = base.c_str() + base.size();
-  const char* last = CharPrevExA(CP_ACP, base.c_str(), end, 0);
-  if (!(end - last == 1 && *last == '\\')) base += '\\';
-  library = base + "Sk.tmp";
-  skin = base + "Sf.tmp";
+  if (base.back() != L'\\') base += L'\\';
+  library = base + L"Sk.tmp";
+  skin = base + L"Sf.tmp";
   return library.size() < MAX_PATH && skin.size() < MAX_PATH;
 }
 
@@ -134,10 +134,10 @@ void HeldFile::Hold(void* handle) {
   handle_ = handle;
 }
 
-SkinFiles ExtractSkinFiles(const char* libraryPath, const char* skinPath,
+SkinFiles ExtractSkinFiles(const wchar_t* libraryPath, const wchar_t* skinPath,
                            HeldFile& library, HeldFile& skin) {
   Resource libraryImage, skinFile;
-  if (!FindOwnResource("SK", libraryImage) || !FindOwnResource("SF", skinFile))
+  if (!FindOwnResource(L"SK", libraryImage) || !FindOwnResource(L"SF", skinFile))
     return kSkinResourceMissing;
   if (!PlaceAndHold(libraryPath, libraryImage, library)) return kSkinLibraryUnsafe;
   if (!PlaceAndHold(skinPath, skinFile, skin)) return kSkinFileUnsafe;
@@ -145,35 +145,35 @@ SkinFiles ExtractSkinFiles(const char* libraryPath, const char* skinPath,
 }
 
 bool ApplySkin(CDialog& dialog) {
-  std::string libraryPath, skinPath;
+  std::wstring libraryPath, skinPath;
   if (!SkinFilePaths(libraryPath, skinPath)) {
-    AfxMessageBox("加载皮肤 dll 失败 ~");
+    AfxMessageBox(kSkinLibraryFailedText);
     return false;
   }
   HeldFile heldLibrary, heldSkin;  // unchanged by others until attached
   switch (ExtractSkinFiles(libraryPath.c_str(), skinPath.c_str(), heldLibrary, heldSkin)) {
     case kSkinResourceMissing:
-      AfxMessageBox(" 读取自身资源文件失败 ~");
+      AfxMessageBox(kSkinResourceMissingText);
       return false;
     case kSkinLibraryUnsafe:
-      AfxMessageBox("加载皮肤 dll 失败 ~");
+      AfxMessageBox(kSkinLibraryFailedText);
       return false;
     case kSkinFileUnsafe:
-      AfxMessageBox("加载皮肤失败 ~");
+      AfxMessageBox(kSkinAttachFailedText);
       return false;
     case kSkinFilesReady:
       break;
   }
-  HMODULE module = LoadLibraryA(libraryPath.c_str());
+  HMODULE module = LoadLibraryW(libraryPath.c_str());
   SkinLibrary skin;
   if (!module || !ResolveAll(module, skin)) {
     if (module) FreeLibrary(module);
-    AfxMessageBox("加载皮肤 dll 失败 ~");
+    AfxMessageBox(kSkinLibraryFailedText);
     return false;
   }
   if (skin.attach(skinPath.c_str(), nullptr) != 0) {
     FreeLibrary(module);
-    AfxMessageBox("加载皮肤失败 ~");
+    AfxMessageBox(kSkinAttachFailedText);
     return false;
   }
   // The library stays loaded for the life of the process.

@@ -32,7 +32,7 @@ class HeldFile {
 // already does is left untouched (nothing is written), any other is
 // rewritten. On kSkinFilesReady both files are held until `library` and
 // `skin` go.
-SkinFiles ExtractSkinFiles(const char* libraryPath, const char* skinPath,
+SkinFiles ExtractSkinFiles(const wchar_t* libraryPath, const wchar_t* skinPath,
                            HeldFile& library, HeldFile& skin);
 
 // Writes the skin's files, loads the library and attaches the skin to

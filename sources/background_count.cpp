@@ -44,7 +44,7 @@ class BackgroundCounter {
     std::unique_ptr<std::shared_ptr<CountJob>> owner(static_cast<std::shared_ptr<CountJob>*>(param));
     CountJob& job = **owner;
     job.Run();
-    PostMessageA(job.window_, kCountMessage, job.serial_, kDone);
+    PostMessageW(job.window_, kCountMessage, job.serial_, kDone);
     return 0;
   }
   static void Prepare(CountJob& job) {
@@ -57,7 +57,7 @@ class BackgroundCounter {
     if (now - job.start_ < kProgressAfterMs || now - job.shown_ < kProgressEveryMs) return false;
     job.shown_ = now;
     job.percent_ = percent;
-    PostMessageA(job.window_, kCountMessage, job.serial_, kProgress);
+    PostMessageW(job.window_, kCountMessage, job.serial_, kProgress);
     return true;
   }
   static WPARAM Serial(const CountJob& job) { return job.serial_; }

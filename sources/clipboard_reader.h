@@ -4,12 +4,13 @@
 #include <cstddef>
 #include <memory>
 
-// A copy of the clipboard's plain text (CF_TEXT) and its length up to the
-// first 0 byte, never reading past the clipboard's memory block; null when
-// the clipboard cannot be opened or holds no text.
-std::unique_ptr<char[]> GetClipboardText(size_t& length);
+// A copy of the clipboard's text (CF_UNICODETEXT) and its length in UTF-16
+// units up to its first U+0000, never reading past the clipboard's memory
+// block; null when the clipboard cannot be opened or holds no text.
+std::unique_ptr<wchar_t[]> GetClipboardText(size_t& length);
 
-// Counts the clipboard's text off the window's thread (background_count.h)
-// and shows its beginning in the status line; a clipboard without text, or
-// with an empty one, changes nothing.
+// Counts the clipboard's text by the rule every source follows (its code
+// page 936 form, text_stream.h), off the window's thread when it is big
+// (background_count.h), and shows its beginning in the status line; a
+// clipboard without text, or with an empty one, changes nothing.
 void CountClipboardText();

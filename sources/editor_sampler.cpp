@@ -1,13 +1,15 @@
 #include "sources/editor_sampler.h"
 
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "engine/recount.h"
+#include "engine/text_tally.h"
 #include "res/resource.h"
 #include "sources/editor_pacing.h"
+#include "sources/text_stream.h"
 
 namespace {
 
@@ -30,18 +32,16 @@ std::uint32_t NowMs() {
 // hung editor cannot hang us.
 bool AskEditor(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT limitMs,
                DWORD_PTR& result) {
-  return SendMessageTimeoutA(edit, msg, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG,
+  return SendMessageTimeoutW(edit, msg, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG,
                              limitMs, &result) != 0;
 }
 
-// The length comes in UTF-16 units: asked in ANSI, the system converts the
-// whole text to measure it, which costs as much as copying it.
+// The length comes in UTF-16 units, as the text does.
 bool ProbeEditor(HWND edit, EditorProbes& probes) {
   probes.edit = std::uintptr_t(edit);
   if (!edit) return true;
   DWORD_PTR length = 0, lines = 0, selection = 0, modified = 0;
-  if (!SendMessageTimeoutW(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_BLOCK | SMTO_ABORTIFHUNG,
-                           kProbeTimeLimitMs, &length) ||
+  if (!AskEditor(edit, WM_GETTEXTLENGTH, 0, 0, kProbeTimeLimitMs, length) ||
       !AskEditor(edit, EM_GETLINECOUNT, 0, 0, kProbeTimeLimitMs, lines) ||
       !AskEditor(edit, EM_GETSEL, 0, 0, kProbeTimeLimitMs, selection) ||
       !AskEditor(edit, EM_GETMODIFY, 0, 0, kProbeTimeLimitMs, modified))
@@ -53,19 +53,27 @@ bool ProbeEditor(HWND edit, EditorProbes& probes) {
   return true;
 }
 
-// The edit child's text in code page 936, or null when the editor did not
-// answer in time. A UTF-16 unit takes at most two bytes there, so twice
-// the length holds the text; the room past it is never touched.
-std::unique_ptr<char[]> EditorText(HWND edit, std::uint64_t length) {
-  if (length > kMaxEditorText / 2) return nullptr;
-  const DWORD_PTR room = DWORD_PTR(length) * 2;
-  std::unique_ptr<char[]> text(new (std::nothrow) char[room + 1]);
-  DWORD_PTR copied = 0;
+// The edit child's text, `length` UTF-16 units as it said, or null when
+// the editor did not answer in time; `copied` is what it gave. The room
+// past `length` is never touched, whatever the editor claims it copied.
+std::unique_ptr<wchar_t[]> EditorText(HWND edit, std::uint64_t length, size_t& copied) {
+  if (length > kMaxEditorText / sizeof(wchar_t)) return nullptr;
+  const DWORD_PTR room = DWORD_PTR(length);
+  std::unique_ptr<wchar_t[]> text(new (std::nothrow) wchar_t[room + 1]);
+  DWORD_PTR got = 0;
   if (!text || !AskEditor(edit, WM_GETTEXT, room + 1, LPARAM(text.get()),
-                          CopyTimeLimitMs(length), copied))
+                          CopyTimeLimitMs(length), got))
     return nullptr;
-  text[copied < room ? copied : room] = '\0';
+  copied = got < room ? size_t(got) : size_t(room);
+  text[copied] = L'\0';
   return text;
+}
+
+// The whole caption of `window`, however long.
+std::wstring Caption(HWND window) {
+  std::wstring caption(size_t(GetWindowTextLengthW(window)) + 1, L'\0');
+  caption.resize(size_t(GetWindowTextW(window, &caption[0], int(caption.size()))));
+  return caption;
 }
 
 }  // namespace
@@ -74,24 +82,27 @@ void ResetEditorSampler() { g_sampler = EditorSamplerState(); }
 
 void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
   HWND foreground = GetForegroundWindow();
-  char caption[MAX_PATH] = {};
-  GetWindowTextA(foreground, caption, sizeof caption);
-  if (!std::strstr(caption, kNotepadCaptionMark)) return;
+  const std::wstring caption = Caption(foreground);
+  if (caption.find(kNotepadCaptionMark) == std::wstring::npos) return;
 
-  HWND edit = FindWindowExA(foreground, nullptr, "Edit", nullptr);
+  HWND edit = FindWindowExW(foreground, nullptr, L"Edit", nullptr);
   EditorProbes probes;
   if (!ProbeEditor(edit, probes)) return;  // no answer in time: this tick changes nothing
   const std::uint32_t start = NowMs();
   if (!FullCopyDue(g_sampler, probes, start)) {
-    SetSlotText(IDC_STATUS, caption);
+    SetSlotText(IDC_STATUS, caption.c_str());
     return;
   }
-  std::unique_ptr<char[]> text;
-  if (edit && !(text = EditorText(edit, probes.length))) {
+  std::unique_ptr<wchar_t[]> text;
+  size_t copied = 0;
+  if (edit && !(text = EditorText(edit, probes.length, copied))) {
     NoteCopy(g_sampler, nullptr, start, NowMs());
     return;
   }
-  SetSlotText(IDC_STATUS, caption);
-  Recount(text ? text.get() : "", 1);
+  SetSlotText(IDC_STATUS, caption.c_str());
+  const StreamCount counted =
+      CountUtf16Text(reinterpret_cast<const char16_t*>(text.get()), copied, TextSink());
+  if (counted.status == StreamStatus::kCounted) counted.counts->Tally().Publish();
+  if (counted.status == StreamStatus::kEmpty) TextTally().Publish();  // an empty document
   NoteCopy(g_sampler, &probes, start, NowMs());
 }

@@ -8,7 +8,7 @@
 #include <windows.h>
 
 // Caption suffix Notepad shows on Chinese Windows.
-inline constexpr char kNotepadCaptionMark[] = " - 记事本";
+inline constexpr wchar_t kNotepadCaptionMark[] = L" - 记事本";
 
 // The sampling timer's callback; its arguments are not used.
 void CALLBACK SampleForegroundEditor(HWND window, UINT message, UINT_PTR timerId, DWORD time);

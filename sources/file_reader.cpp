@@ -4,14 +4,16 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
+#include <cwchar>
 #include <memory>
 #include <string>
 
 #include "engine/recount.h"
 #include "res/resource.h"
+#include "res/texts.h"
 #include "sources/background_count.h"
 #include "sources/text_stream.h"
+#include "sources/win32_file.h"
 
 namespace {
 
@@ -31,48 +33,41 @@ class Win32File : public ChunkSource {
 
 // Files that are plainly text; anything else is counted only when the user
 // says so.
-const char* const kTextExtensions[] = {".txt", ".cpp", ".c", ".h", ".asm"};
+const wchar_t* const kTextExtensions[] = {L".txt", L".cpp", L".c", L".h", L".asm"};
 
-const char* LastCharacter(const char* text, char wanted) {
-  const char* found = nullptr;
-  for (const char* p = text; *p; p = CharNextExA(CP_ACP, p, 0))
-    if (*p == wanted) found = p;
-  return found;
-}
-
-void ShowStatus(const char* text) { SetSlotText(IDC_STATUS, text); }
+void ShowStatus(const wchar_t* text) { SetSlotText(IDC_STATUS, text); }
 
 // Shown after the file name when the file was converted, so the user sees
 // how it was read.
-const char* ReadingSuffix(Encoding encoding) {
-  return encoding == Encoding::kUtf8 ? " (UTF-8)" : " (UTF-16)";
+const wchar_t* ReadingSuffix(Encoding encoding) {
+  return encoding == Encoding::kUtf8 ? L" (UTF-8)" : L" (UTF-16)";
 }
 
 }  // namespace
 
-const char* FileNamePart(const char* path) {
-  const char* slash = LastCharacter(path, '\\');
+const wchar_t* FileNamePart(const wchar_t* path) {
+  const wchar_t* slash = std::wcsrchr(path, L'\\');
   return slash ? slash + 1 : path;
 }
 
-bool HasTextExtension(const char* path) {
-  const char* dot = LastCharacter(path, '.');
+bool HasTextExtension(const wchar_t* path) {
+  const wchar_t* dot = std::wcsrchr(path, L'.');
   if (!dot) return false;
-  for (const char* known : kTextExtensions)
-    if (lstrcmpiA(dot, known) == 0) return true;
+  for (const wchar_t* known : kTextExtensions)
+    if (CompareStringOrdinal(dot, -1, known, -1, TRUE) == CSTR_EQUAL) return true;
   return false;
 }
 
 namespace {
 
-std::vector<std::string> g_waitingFiles;  // dropped files still to count
+std::vector<std::wstring> g_waitingFiles;  // dropped files still to count
 OtherTypeQuestion g_ask = nullptr;         // asked for each file of another type
 void StartNextFile();
 
 // One file's count.
 class FileJob : public CountJob {
  public:
-  FileJob(HANDLE file, uint64_t size, std::string name)
+  FileJob(HANDLE file, uint64_t size, std::wstring name)
       : file_(file), size_(size), name_(std::move(name)) {}
   ~FileJob() override { CloseHandle(file_); }
 
@@ -85,7 +80,7 @@ class FileJob : public CountJob {
   }
 
   void ShowProgress(int percent) override {
-    ShowStatus((name_ + "  " + std::to_string(percent) + "%").c_str());
+    ShowStatus((name_ + L"  " + std::to_wstring(percent) + L"%").c_str());
   }
 
   void Show() override {
@@ -100,11 +95,11 @@ class FileJob : public CountJob {
       case StreamStatus::kNotAnsi:
       case StreamStatus::kMalformed:
         ShowZeroResults();
-        ShowStatus("暂不支持非 ANSI 编码文件！");
+        ShowStatus(kNotAnsiText);
         break;
       case StreamStatus::kReadFailed:
       case StreamStatus::kCancelled:
-        ShowStatus("读取文件失败~");
+        ShowStatus(kReadFailedText);
         break;
       case StreamStatus::kCounted:
         result_.counts->Tally().Publish();
@@ -116,26 +111,25 @@ class FileJob : public CountJob {
  private:
   HANDLE file_;
   uint64_t size_;
-  std::string name_;  // as the status line shows it
+  std::wstring name_;  // as the status line shows it
   StreamCount result_;
 };
 
 // Starts counting `path` unless the user declines or it cannot be opened;
 // true when a count is under way.
-bool StartFileCount(const std::string& path) {
+bool StartFileCount(const std::wstring& path) {
   if (!HasTextExtension(path.c_str()) && !(g_ask && g_ask())) return false;
-  const char* name = FileNamePart(path.c_str());
+  const wchar_t* name = FileNamePart(path.c_str());
   ShowStatus(name);
 
-  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  HANDLE file = OpenFileForReading(path);
   // Only files on disk: a pipe or a device would have no size and could
   // keep the count waiting in a read.
   LARGE_INTEGER size;
   if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK ||
       !GetFileSizeEx(file, &size)) {
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    ShowStatus("无法获取文件大小");
+    ShowStatus(kCannotOpenText);
     return false;
   }
   if (size.QuadPart == 0) {
@@ -144,7 +138,7 @@ bool StartFileCount(const std::string& path) {
     return false;
   }
   if (!StartCount(std::make_shared<FileJob>(file, uint64_t(size.QuadPart), name))) {
-    ShowStatus("读取文件失败~");
+    ShowStatus(kReadFailedText);
     return false;
   }
   return true;
@@ -153,7 +147,7 @@ bool StartFileCount(const std::string& path) {
 // Counts the waiting files in turn until one is under way.
 void StartNextFile() {
   while (!g_waitingFiles.empty()) {
-    const std::string path = g_waitingFiles.front();
+    const std::wstring path = g_waitingFiles.front();
     g_waitingFiles.erase(g_waitingFiles.begin());
     if (StartFileCount(path)) return;
   }
@@ -161,7 +155,7 @@ void StartNextFile() {
 
 }  // namespace
 
-void AnalyzeFiles(std::vector<std::string> paths, OtherTypeQuestion ask) {
+void AnalyzeFiles(std::vector<std::wstring> paths, OtherTypeQuestion ask) {
   CancelCount();
   g_waitingFiles = std::move(paths);
   g_ask = ask;

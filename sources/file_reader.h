@@ -11,18 +11,17 @@
 #include <string>
 #include <vector>
 
-// Counts the files at `paths` (full paths holding at least one '\') one
-// after the other, each as a user would see it alone: the question for an
-// unknown extension, its name, then its counts. Cancels any count in
-// progress and forgets files still waiting from an earlier call. `ask` is
-// the question for a file of another type: true to count it anyway.
+// Counts the files at `paths` (full paths of any length, holding at least
+// one '\') one after the other, each as a user would see it alone: the
+// question for an unknown extension, its name, then its counts. Cancels any
+// count in progress and forgets files still waiting from an earlier call.
+// `ask` is the question for a file of another type: true to count it anyway.
 using OtherTypeQuestion = bool (*)();
-void AnalyzeFiles(std::vector<std::string> paths, OtherTypeQuestion ask);
+void AnalyzeFiles(std::vector<std::wstring> paths, OtherTypeQuestion ask);
 
-// The part of `path` after its last '\', found by characters of code page
-// 936 (a double-byte character may end in the byte 0x5C).
-const char* FileNamePart(const char* path);
+// The part of `path` after its last '\'.
+const wchar_t* FileNamePart(const wchar_t* path);
 
 // True when the extension (from the last '.') is one of the known plain-text
 // ones, compared without regard to case.
-bool HasTextExtension(const char* path);
+bool HasTextExtension(const wchar_t* path);

@@ -12,6 +12,9 @@ constexpr uint16_t kNoGbkForm = 0xA3BF;
 // U+20AC: code page 936 gives it the single byte 0x80, which the engine
 // reads as a lead byte that swallows the next character.
 constexpr uint32_t kEuroSign = 0x20AC;
+// A code point that stands for a malformed unit counted as a character
+// without a GBK form (beyond the Basic Multilingual Plane, as those are).
+constexpr uint32_t kNoFormMark = 0x10FFFF;
 
 // Converted text is handed to the sink in pieces of this size.
 constexpr size_t kOutSize = 64 * 1024;
@@ -153,8 +156,8 @@ size_t FirstHighByte(const unsigned char* data, size_t size) {
   return i;
 }
 
-GbkConverter::GbkConverter(Encoding from, uint64_t firstOffset)
-    : from_(from), offset_(firstOffset), out_(new char[kOutSize]) {}
+GbkConverter::GbkConverter(Encoding from, uint64_t firstOffset, OnMalformed onMalformed)
+    : from_(from), onMalformed_(onMalformed), offset_(firstOffset), out_(new char[kOutSize]) {}
 
 GbkConverter::~GbkConverter() = default;
 
@@ -192,10 +195,14 @@ bool GbkConverter::Add(const unsigned char* data, size_t size, TextSink& out) {
   return true;
 }
 
-bool GbkConverter::Finish(TextSink&) {
+bool GbkConverter::Finish(TextSink& out) {
   if (failed_) return false;
   if (ended_ || carrySize_ == 0) return true;
-  return Fail(offset_ - carrySize_);  // a character cut short
+  if (onMalformed_ == OnMalformed::kFail) return Fail(offset_ - carrySize_);  // a character cut short
+  const char noForm[2] = {char(kNoGbkForm >> 8), char(kNoGbkForm & 0xFF)};
+  out.Add(noForm, 2);
+  carrySize_ = 0;
+  return true;
 }
 
 // Converts whole characters from [data, data + size), which begins at file
@@ -208,10 +215,14 @@ size_t GbkConverter::Convert(const unsigned char* data, size_t size, uint64_t at
   size_t made = 0, at = 0;
   while (at < size) {
     uint32_t cp = 0;
-    const int len = DecodeOne(from_, data + at, size - at, cp);
+    int len = DecodeOne(from_, data + at, size - at, cp);
     if (len < 0) {
-      Fail(at0 + at);
-      return at;
+      if (onMalformed_ == OnMalformed::kFail) {
+        Fail(at0 + at);
+        return at;
+      }
+      len = from_ == Encoding::kUtf8 ? 1 : 2;  // one unit stands for a character
+      cp = kNoFormMark;
     }
     if (len == 0) break;  // completes in the next piece (or fails at the end)
     if (cp == 0) {  // the text ends here, for the sink too

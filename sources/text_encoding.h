@@ -54,9 +54,15 @@ class TextSink {
 // Windows, iconv elsewhere), asked once per process.
 class GbkConverter {
  public:
+  // What a sequence that is not well-formed does: fail the conversion (a
+  // file's), or count as a character without a GBK form (a text the system
+  // handed over, which may hold a lone surrogate).
+  enum class OnMalformed { kFail, kNoGbkForm };
+
   // `from` is not kGbk; `firstOffset` is where the first byte given lies in
   // the file, for error offsets.
-  GbkConverter(Encoding from, uint64_t firstOffset);
+  GbkConverter(Encoding from, uint64_t firstOffset,
+               OnMalformed onMalformed = OnMalformed::kFail);
   ~GbkConverter();
   GbkConverter(const GbkConverter&) = delete;
   GbkConverter& operator=(const GbkConverter&) = delete;
@@ -78,6 +84,7 @@ class GbkConverter {
   bool Fail(uint64_t offset);
 
   const Encoding from_;
+  const OnMalformed onMalformed_;
   uint64_t offset_;  // file offset of the next byte given
   unsigned char carry_[4];
   size_t carrySize_ = 0;  // an incomplete character from the last piece

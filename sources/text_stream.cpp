@@ -1,5 +1,6 @@
 #include "sources/text_stream.h"
 
+#include <algorithm>
 #include <new>
 
 #include "sources/read_ahead.h"
@@ -172,6 +173,34 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
   }
   result.encoding = readings.Read();
   result.counts = readings.TakeCounts();
+  result.status = StreamStatus::kCounted;
+  return result;
+}
+
+StreamCount CountUtf16Text(const char16_t* text, size_t length, const TextSink& blank,
+                           const StreamProgress& progress) {
+  StreamCount result;
+  result.encoding = Encoding::kUtf16Le;
+  if (length == 0 || text[0] == u'\0') return result;  // kEmpty
+  if (!GbkConverter::Available()) {
+    result.status = StreamStatus::kReadFailed;
+    return result;
+  }
+  // In pieces, so that a cancel is heard and the progress shown.
+  constexpr size_t kPiece = kTextChunkSize / sizeof(char16_t);
+  GbkConverter converter(Encoding::kUtf16Le, 0, GbkConverter::OnMalformed::kNoGbkForm);
+  std::unique_ptr<TextSink> counts = blank.Clone();
+  for (size_t at = 0; at < length && !converter.Ended(); at += kPiece) {
+    const size_t piece = std::min(kPiece, length - at);
+    converter.Add(reinterpret_cast<const unsigned char*>(text + at), piece * sizeof(char16_t),
+                  *counts);
+    if (progress && !progress(at + piece)) {
+      result.status = StreamStatus::kCancelled;
+      return result;
+    }
+  }
+  converter.Finish(*counts);
+  result.counts = std::move(counts);
   result.status = StreamStatus::kCounted;
   return result;
 }

@@ -58,3 +58,13 @@ using StreamProgress = std::function<bool(uint64_t bytesRead)>;
 // holds the counts, so a failed or cancelled count changes nothing.
 StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const TextSink& blank,
                             const StreamProgress& progress = nullptr);
+
+// Counts a UTF-16 text that the system handed over whole (the clipboard's,
+// an editor's) by the rule files are counted by: its code page 936 form, up
+// to its first U+0000. Such a text may hold a lone surrogate, which counts
+// as a character without a GBK form. `progress` hears the units done after
+// each piece; false cancels. The result is kCounted, kEmpty (no text before
+// its first U+0000), kCancelled, or kReadFailed when the system has no code
+// page 936.
+StreamCount CountUtf16Text(const char16_t* text, size_t length, const TextSink& blank,
+                           const StreamProgress& progress = nullptr);

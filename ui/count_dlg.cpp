@@ -44,7 +44,7 @@ const size_t CCountDlg::kMessageMapSize = std::size(CCountDlg::kMessageMap);
 
 namespace {
 
-void WriteToMainDialog(int id, const char* text) {
+void WriteToMainDialog(int id, const wchar_t* text) {
   if (g_mainDlg) g_mainDlg->SetDlgItemText(id, text);
 }
 
@@ -52,8 +52,8 @@ void WriteToMainDialog(int id, const char* text) {
 
 CCountDlg::CCountDlg(bool (*programIsIntact)())
     : CDialog(IDD_MAIN), m_programIsIntact(programIsIntact) {
-  m_hIcon = LoadIconA(AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleA(nullptr),
-                      MAKEINTRESOURCEA(IDR_MAINFRAME));
+  m_hIcon = LoadIconW(AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleW(nullptr),
+                      MAKEINTRESOURCEW(IDR_MAINFRAME));
   g_mainDlg = this;
   SetSlotSink(WriteToMainDialog);
 }
@@ -65,8 +65,8 @@ CCountDlg::~CCountDlg() {
 
 BOOL CCountDlg::OnInitDialog() {
   CDialog::OnInitDialog();
-  SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_hIcon));
-  SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_hIcon));
+  SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_hIcon));
   SetCountWindow(m_hWnd);
   g_skinned = ApplySkin(*this);
   g_compactHeight = g_skinned ? kSkinnedCompactHeight : kPlainCompactHeight;
@@ -120,7 +120,7 @@ void CCountDlg::RestoreMode() {
   // system clears it by itself).
   if (SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, WPARAM(mode)) == CB_ERR)
     SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, WPARAM(kModeNone));
-  SendMessageA(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE),
+  SendMessageW(m_hWnd, WM_COMMAND, MAKEWPARAM(IDC_MODE_COMBO, CBN_SELCHANGE),
                LPARAM(GetDlgItem(IDC_MODE_COMBO)));
 }
 
@@ -156,7 +156,7 @@ void CCountDlg::RestoreTopmost() {
 void CCountDlg::StartSampling(int intervalMs) {
   ResetEditorSampler();
   if (!SetTimer(m_hWnd, kSamplingTimer, UINT(intervalMs), SampleForegroundEditor))
-    SetDlgItemText(IDC_STATUS, "无法启动计算定时器");
+    SetDlgItemText(IDC_STATUS, kTimerFailedText);
 }
 
 void CCountDlg::StopSampling() { KillTimer(m_hWnd, kSamplingTimer); }
@@ -176,7 +176,7 @@ void CCountDlg::SetTopmost(bool topmost) {
 void CCountDlg::OnDrawClipboard() {
   Default();
   if (m_nextClipboardViewer)
-    SendMessageA(m_nextClipboardViewer, WM_DRAWCLIPBOARD, 0, 0);
+    SendMessageW(m_nextClipboardViewer, WM_DRAWCLIPBOARD, 0, 0);
   if (g_clipboardWatch) CountClipboardText();
 }
 
@@ -184,7 +184,7 @@ void CCountDlg::OnChangeCbChain(HWND removed, HWND next) {
   if (removed == m_nextClipboardViewer)
     m_nextClipboardViewer = next;
   else if (m_nextClipboardViewer)
-    SendMessageA(m_nextClipboardViewer, WM_CHANGECBCHAIN, WPARAM(removed), LPARAM(next));
+    SendMessageW(m_nextClipboardViewer, WM_CHANGECBCHAIN, WPARAM(removed), LPARAM(next));
 }
 
 void CCountDlg::OnDestroy() {
@@ -203,11 +203,11 @@ void CCountDlg::OnDropFiles(HDROP drop) {
   g_clipboardWatch = 0;
   EnableDlgItem(IDC_FREQ_EDIT, false);
   EnableDlgItem(IDC_FREQ_CHECK, false);
-  const UINT count = DragQueryFileA(drop, 0xFFFFFFFF, nullptr, 0);
-  std::vector<std::string> paths;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  std::vector<std::wstring> paths;
   for (UINT i = 0; i < count; ++i) {
-    std::string path(DragQueryFileA(drop, i, nullptr, 0) + 1, '\0');
-    path.resize(DragQueryFileA(drop, i, &path[0], UINT(path.size())));
+    std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');  // any length
+    path.resize(DragQueryFileW(drop, i, &path[0], UINT(path.size())));
     paths.push_back(path);
   }
   SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, kModeFile);  // no notification

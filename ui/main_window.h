@@ -8,6 +8,7 @@
 #include "engine/app_state.h"
 #include "ui/window_state.h"
 #include "res/resource.h"
+#include "res/texts.h"
 #include "settings/settings_store.h"
 
 // The mode list's entries, in their order.
@@ -26,15 +27,11 @@ constexpr DWORD kCountEndWaitMs = 900;
 // The longest interval the timer accepts.
 constexpr int kMaxIntervalMs = 0x7FFFFFFF;  // USER_TIMER_MAXIMUM
 
-inline constexpr char kHintText[] = "【拖拽txt文件到界面也可得到结果】";
-inline constexpr char kAlteredProgramWarning[] =
-    "Vantorix 程序文件已被改动，可能已损坏或被篡改。\n为安全起见，程序将退出，请重新获取 Vantorix。";
-
 // The category tick boxes, their flags and settings.
 struct CategoryBox {
   int id;
   int* flag;
-  const char* subkey;
+  const wchar_t* subkey;
   bool tickedByDefault;
 };
 extern const CategoryBox kCategoryBoxes[4];

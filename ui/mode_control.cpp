@@ -1,6 +1,5 @@
 // Calculation modes, the sampling frequency and the category ticks.
-#include <cstdio>
-#include <cstdlib>
+#include <cwchar>
 #include <string>
 
 #include "engine/recount.h"
@@ -68,21 +67,18 @@ void CCountDlg::OnFrequencyCheck() {
 // writes its own status text.
 void CCountDlg::OnFrequencyChange() {
   StopSampling();
-  const std::string text = GetDlgItemText(IDC_FREQ_EDIT).substr(0, 259);
-  const double ms = std::atof(text.c_str()) * 1000.0;
+  const std::wstring text = GetDlgItemText(IDC_FREQ_EDIT).substr(0, 259);
+  const double ms = std::wcstod(text.c_str(), nullptr) * 1000.0;
   if (!(ms >= kDefaultIntervalMs)) {  // also NaN
-    SetDlgItemText(IDC_FREQ_EDIT, "0.1");
-    SetDlgItemText(IDC_STATUS, "计算频率不允许低于0.1");
+    SetDlgItemText(IDC_FREQ_EDIT, L"0.1");
+    SetDlgItemText(IDC_STATUS, kFrequencyTooLowText);
     return;
   }
   if (ms > double(kMaxIntervalMs)) {
-    char capped[32];
-    std::snprintf(capped, sizeof capped, "%d.%03d", kMaxIntervalMs / 1000,
-                  kMaxIntervalMs % 1000);
-    SetDlgItemText(IDC_FREQ_EDIT, capped);
-    char status[100];
-    std::snprintf(status, sizeof status, "计算频率过大，已改为最大值%s", capped);
-    SetDlgItemText(IDC_STATUS, status);
+    const std::wstring capped = std::to_wstring(kMaxIntervalMs / 1000) + L"." +
+                                std::to_wstring(kMaxIntervalMs % 1000 + 1000).substr(1);
+    SetDlgItemText(IDC_FREQ_EDIT, capped.c_str());
+    SetDlgItemText(IDC_STATUS, (kFrequencyCappedText + capped).c_str());
     return;
   }
   g_intervalMs = int(ms);
@@ -90,7 +86,7 @@ void CCountDlg::OnFrequencyChange() {
   const int mode = SelectedMode();
   if (mode == kModeEditor) StartSampling(g_intervalMs);
   if (mode == kModeClipboard) g_clipboardWatch = 1;
-  SetDlgItemText(IDC_STATUS, "更改计算频率生效");
+  SetDlgItemText(IDC_STATUS, kFrequencyChangedText);
 }
 
 void CCountDlg::OnCategoryCheck(UINT id) {

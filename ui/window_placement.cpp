@@ -88,7 +88,7 @@ void CCountDlg::OnPaint() {
     return;
   }
   CPaintDC dc(m_hWnd);
-  SendMessageA(m_hWnd, WM_ICONERASEBKGND, WPARAM(dc.GetSafeHdc()), 0);
+  SendMessageW(m_hWnd, WM_ICONERASEBKGND, WPARAM(dc.GetSafeHdc()), 0);
   const int iconWidth = GetSystemMetrics(SM_CXICON);
   const int iconHeight = GetSystemMetrics(SM_CYICON);
   RECT client;

@@ -68,9 +68,10 @@ State g;
 LRESULT CALLBACK DialogProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 LRESULT CALLBACK ControlProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
 
-bool ClassIs(HWND hwnd, const char* name) {
-  char cls[64];
-  return GetClassNameA(hwnd, cls, sizeof cls) > 0 && lstrcmpiA(cls, name) == 0;
+bool ClassIs(HWND hwnd, const wchar_t* name) {
+  wchar_t cls[64];
+  return GetClassNameW(hwnd, cls, 64) > 0 &&
+         CompareStringOrdinal(cls, -1, name, -1, TRUE) == CSTR_EQUAL;
 }
 
 bool OwnWindow(HWND hwnd) {
@@ -79,7 +80,7 @@ bool OwnWindow(HWND hwnd) {
 }
 
 Kind Classify(HWND hwnd, LONG style) {
-  if (ClassIs(hwnd, "Button")) {
+  if (ClassIs(hwnd, L"Button")) {
     switch (style & BS_TYPEMASK) {
       case BS_GROUPBOX:
         return int(ElementKind::kGroupBox);
@@ -89,13 +90,13 @@ Kind Classify(HWND hwnd, LONG style) {
     }
     return 0;
   }
-  return ClassIs(hwnd, "Edit") ? int(ElementKind::kEdit) : 0;
+  return ClassIs(hwnd, L"Edit") ? int(ElementKind::kEdit) : 0;
 }
 
 // Controls that keep an opaque field colour rather than the dialog's.
 bool IsFieldLike(HWND hwnd) {
-  return hwnd && (ClassIs(hwnd, "Edit") || ClassIs(hwnd, "ComboBox") ||
-                  ClassIs(hwnd, "ListBox"));
+  return hwnd && (ClassIs(hwnd, L"Edit") || ClassIs(hwnd, L"ComboBox") ||
+                  ClassIs(hwnd, L"ListBox"));
 }
 
 DialogInfo* GetDialogInfo(HWND hwnd) {
@@ -168,7 +169,7 @@ void ApplyRegion(HWND hwnd, DialogInfo* d) {
 
 void RedrawControl(HWND hwnd) {
   HWND parent = GetParent(hwnd);
-  if (parent && (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD)) {
+  if (parent && (GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD)) {
     // Group boxes draw no background: the parent's must show through.
     RECT r;
     GetWindowRect(hwnd, &r);
@@ -198,7 +199,7 @@ DialogInfo* EnsureDialog(HWND hwnd, bool full) {
   }
   auto* d = new DialogInfo;
   d->full = full;
-  d->topLevel = !(GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD);
+  d->topLevel = !(GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD);
   if (!SetWindowSubclass(hwnd, DialogProc, kDialogId, DWORD_PTR(d))) {
     delete d;
     return nullptr;
@@ -220,13 +221,13 @@ ControlInfo* EnsureControl(HWND hwnd, LONG style) {
 }
 
 BOOL CALLBACK SkinChild(HWND child, LPARAM) {
-  const LONG style = GetWindowLongA(child, GWL_STYLE);
+  const LONG style = GetWindowLongW(child, GWL_STYLE);
   if (OwnWindow(child) && Classify(child, style)) EnsureControl(child, style);
   return TRUE;
 }
 
 BOOL CALLBACK SkinTopLevel(HWND hwnd, LPARAM) {
-  if (ClassIs(hwnd, "#32770") && EnsureDialog(hwnd, true))
+  if (ClassIs(hwnd, L"#32770") && EnsureDialog(hwnd, true))
     EnumChildWindows(hwnd, SkinChild, 0);
   return TRUE;
 }
@@ -335,7 +336,7 @@ void DrawControl(HWND hwnd, HDC dc, const ControlInfo& c, const SkinElement& e) 
   } else if (e.kind == ElementKind::kPushButton) {
     // The parent's brush (the dialog pattern, aligned) fills the corners.
     HWND parent = GetParent(hwnd);
-    HBRUSH back = parent ? reinterpret_cast<HBRUSH>(SendMessageA(
+    HBRUSH back = parent ? reinterpret_cast<HBRUSH>(SendMessageW(
                                parent, WM_CTLCOLORBTN, WPARAM(dc), LPARAM(hwnd)))
                          : nullptr;
     PaintPushButton(hwnd, dc, e, text, back);
@@ -407,8 +408,8 @@ LRESULT CALLBACK MenuProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR,
   if (msg == WM_CREATE) {
     const LRESULT r = DefSubclassProc(hwnd, msg, wp, lp);
     if (r != -1 && g.menuAlpha < 255) {
-      const LONG_PTR ex = GetWindowLongPtrA(hwnd, GWL_EXSTYLE);
-      SetWindowLongPtrA(hwnd, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+      const LONG_PTR ex = GetWindowLongPtrW(hwnd, GWL_EXSTYLE);
+      SetWindowLongPtrW(hwnd, GWL_EXSTYLE, ex | WS_EX_LAYERED);
       SetLayeredWindowAttributes(hwnd, 0, BYTE(g.menuAlpha), LWA_ALPHA);
     }
     return r;
@@ -432,11 +433,11 @@ void WatchMenu(HWND menu) {
 LRESULT CALLBACK CbtProc(int code, WPARAM wp, LPARAM lp) {
   if (code == HCBT_CREATEWND && g.attached) {
     HWND hwnd = reinterpret_cast<HWND>(wp);
-    const CREATESTRUCTA* cs = reinterpret_cast<CBT_CREATEWNDA*>(lp)->lpcs;
+    const CREATESTRUCTW* cs = reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs;
     if (!(cs->style & WS_CHILD)) {
-      if (ClassIs(hwnd, "#32768"))
+      if (ClassIs(hwnd, L"#32768"))
         WatchMenu(hwnd);
-      else if (ClassIs(hwnd, "#32770"))
+      else if (ClassIs(hwnd, L"#32770"))
         EnsureDialog(hwnd, true);
     } else if (cs->hwndParent && Classify(hwnd, cs->style)) {
       const DialogInfo* parent = GetDialogInfo(cs->hwndParent);
@@ -446,8 +447,8 @@ LRESULT CALLBACK CbtProc(int code, WPARAM wp, LPARAM lp) {
   return CallNextHookEx(g.hook, code, wp, lp);
 }
 
-int ReadFileBytes(const char* path, std::vector<uint8_t>* out) {
-  HANDLE f = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
+int ReadFileBytes(const wchar_t* path, std::vector<uint8_t>* out) {
+  HANDLE f = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ, nullptr,
                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return SKIN_E_OPEN;
   LARGE_INTEGER size;
@@ -494,7 +495,7 @@ void Shutdown() {
 
 extern "C" {
 
-int SKIN_API Skin_AttachEx(const char* path, void* reserved) {
+int SKIN_API Skin_AttachEx(const wchar_t* path, void* reserved) {
   if (!path || !*path || reserved) return SKIN_E_ARG;
   std::vector<uint8_t> bytes;
   if (int rc = ReadFileBytes(path, &bytes)) return rc;
@@ -503,7 +504,7 @@ int SKIN_API Skin_AttachEx(const char* path, void* reserved) {
 
   const DWORD thread = GetCurrentThreadId();
   if (!g.hook || g.hookThread != thread) {
-    HHOOK hook = SetWindowsHookExA(WH_CBT, CbtProc, nullptr, thread);
+    HHOOK hook = SetWindowsHookExW(WH_CBT, CbtProc, nullptr, thread);
     if (!hook) return SKIN_E_SYSTEM;
     if (g.hook) UnhookWindowsHookEx(g.hook);
     g.hook = hook, g.hookThread = thread;
@@ -548,7 +549,7 @@ int SKIN_API Skin_Map(HWND hwnd, int element) {
   if (!OwnWindow(hwnd)) return SKIN_E_WINDOW;
   const SkinElement* e = element > 0 ? g.skin.Find(uint32_t(element)) : nullptr;
   if (!e) return SKIN_E_ELEMENT;
-  const LONG style = GetWindowLongA(hwnd, GWL_STYLE);
+  const LONG style = GetWindowLongW(hwnd, GWL_STYLE);
   if (Classify(hwnd, style) != int(e->kind)) return SKIN_E_KIND;
   ControlInfo* c = EnsureControl(hwnd, style);
   if (!c) return SKIN_E_SYSTEM;
@@ -560,12 +561,12 @@ int SKIN_API Skin_Map(HWND hwnd, int element) {
 int SKIN_API Skin_SetForeColor(HWND hwnd, int red, int green, int blue) {
   if (!g.attached) return SKIN_E_NOT_ATTACHED;
   if (!OwnWindow(hwnd)) return SKIN_E_WINDOW;
-  ControlInfo* c = EnsureControl(hwnd, GetWindowLongA(hwnd, GWL_STYLE));
+  ControlInfo* c = EnsureControl(hwnd, GetWindowLongW(hwnd, GWL_STYLE));
   if (!c) return SKIN_E_SYSTEM;
   // The colour reaches check boxes and radio buttons through their parent's
   // WM_CTLCOLOR* answer, so the parent must be subclassed too.
   HWND parent = GetParent(hwnd);
-  if ((GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) && OwnWindow(parent) &&
+  if ((GetWindowLongW(hwnd, GWL_STYLE) & WS_CHILD) && OwnWindow(parent) &&
       !EnsureDialog(parent, false))
     return SKIN_E_SYSTEM;
   c->hasFore = true;

@@ -1,6 +1,7 @@
 #include "skin/lib/skin_paint.h"
 
 #include <algorithm>
+#include <string>
 
 namespace vxskin {
 namespace {
@@ -19,7 +20,7 @@ class Select {
 };
 
 HFONT ControlFont(HWND hwnd) {
-  HFONT font = reinterpret_cast<HFONT>(SendMessageA(hwnd, WM_GETFONT, 0, 0));
+  HFONT font = reinterpret_cast<HFONT>(SendMessageW(hwnd, WM_GETFONT, 0, 0));
   return font ? font : static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
@@ -27,8 +28,15 @@ int Lerp(int a, int b, int num, int den) {
   return den ? a + (b - a) * num / den : a;
 }
 
+// A control's whole text, in any script.
+std::wstring WindowText(HWND hwnd) {
+  std::wstring text(size_t(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+  text.resize(size_t(GetWindowTextW(hwnd, &text[0], int(text.size()))));
+  return text;
+}
+
 bool FocusCueHidden(HWND hwnd) {
-  return (SendMessageA(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
+  return (SendMessageW(hwnd, WM_QUERYUISTATE, 0, 0) & UISF_HIDEFOCUS) != 0;
 }
 
 }  // namespace
@@ -75,10 +83,10 @@ void PaintGroupBox(HWND hwnd, HDC dc, const SkinData& skin,
   RECT rc;
   GetClientRect(hwnd, &rc);
   Select font(dc, ControlFont(hwnd));
-  TEXTMETRICA tm;
-  GetTextMetricsA(dc, &tm);
-  char caption[256];
-  const int len = GetWindowTextA(hwnd, caption, sizeof caption);
+  TEXTMETRICW tm;
+  GetTextMetricsW(dc, &tm);
+  const std::wstring caption = WindowText(hwnd);
+  const int len = int(caption.size());
   const int r = el.radius;
 
   HPEN pen = CreatePen(PS_INSIDEFRAME, el.border, ToColorRef(el.frame));
@@ -90,7 +98,7 @@ void PaintGroupBox(HWND hwnd, HDC dc, const SkinData& skin,
               2 * r, 2 * r);
     if (len > 0) {
       RECT size = {0, 0, 0, 0};
-      DrawTextA(dc, caption, len, &size, DT_CALCRECT | DT_SINGLELINE);
+      DrawTextW(dc, caption.c_str(), len, &size, DT_CALCRECT | DT_SINGLELINE);
       const int pad = skin.metrics[kMetricCaptionPad];
       RECT plate = {rc.left + std::max(r, 4) + 4, rc.top, 0,
                     rc.top + tm.tmHeight + 2};
@@ -101,7 +109,7 @@ void PaintGroupBox(HWND hwnd, HDC dc, const SkinData& skin,
         RoundRect(dc, plate.left, plate.top, plate.right, plate.bottom, r, r);
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, text);
-        DrawTextA(dc, caption, len, &plate,
+        DrawTextW(dc, caption.c_str(), len, &plate,
                   DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS);
       }
     }
@@ -115,10 +123,10 @@ void PaintPushButton(HWND hwnd, HDC dc, const SkinElement& el, COLORREF text,
   RECT rc;
   GetClientRect(hwnd, &rc);
   if (back) FillRect(dc, &rc, back);
-  const LRESULT state = SendMessageA(hwnd, BM_GETSTATE, 0, 0);
+  const LRESULT state = SendMessageW(hwnd, BM_GETSTATE, 0, 0);
   const bool pressed = (state & BST_PUSHED) != 0;
   const bool isDefault =
-      (GetWindowLongA(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
+      (GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
   const int r = el.radius;
 
   // Face: vertical gradient, reversed while pressed, clipped to the corners.
@@ -146,14 +154,14 @@ void PaintPushButton(HWND hwnd, HDC dc, const SkinElement& el, COLORREF text,
   }
   DeleteObject(pen);
 
-  char caption[256];
-  const int len = GetWindowTextA(hwnd, caption, sizeof caption);
+  const std::wstring caption = WindowText(hwnd);
+  const int len = int(caption.size());
   Select font(dc, ControlFont(hwnd));
   RECT tr = rc;
   if (pressed) OffsetRect(&tr, 1, 1);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, text);
-  DrawTextA(dc, caption, len, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+  DrawTextW(dc, caption.c_str(), len, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   if ((state & BST_FOCUS) && !FocusCueHidden(hwnd)) {
     RECT focus = rc;
     InflateRect(&focus, -3, -3);

@@ -1,5 +1,5 @@
 // vantorix-count.exe under Wine: its output reaches a file or says why not,
-// and its JSON is UTF-8 though its own text is code page 936.
+// and names in any script come and go whole.
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -28,17 +28,19 @@ TEST(CliExe, AFailedWriteIsReportedAndFailsTheRun) {
   }
 }
 
-TEST(CliExe, JsonGivesAGbkNameInUtf8) {
-  const char kName[] = "cli-名字.txt";  // GBK in this build
-  const std::string path = MakeTempFile(kName, "ab");
-  const CliRun run = RunCli({"--format", "json", path});
-  ASSERT_EQ(0, run.status) << run.err;
-  const nlohmann::json doc = nlohmann::json::parse(run.out, nullptr, false);
-  ASSERT_FALSE(doc.is_discarded()) << "not UTF-8 JSON:\n" << run.out;
-  // The temporary folder's path is ASCII.
-  const std::string folder = path.substr(0, path.size() - (sizeof kName - 1));
-  EXPECT_EQ(folder + reinterpret_cast<const char*>(u8"cli-名字.txt"), doc["files"][0]["file"]);
+// Names in any script reach the program whole through its UTF-16 command
+// line; JSON and redirected tables are UTF-8.
+TEST(CliExe, NamesInAnyScriptAreOpenedAndWrittenInUtf8) {
+  const std::string name = "cli-名字 한국어 📄.txt";
+  const std::string path = MakeTempFile(name, "ab");
+  const CliRun json = RunCli({"--format", "json", path});
+  ASSERT_EQ(0, json.status) << json.err;
+  const nlohmann::json doc = nlohmann::json::parse(json.out, nullptr, false);
+  ASSERT_FALSE(doc.is_discarded()) << "not UTF-8 JSON:\n" << json.out;
+  EXPECT_EQ(path, doc["files"][0]["file"]);
   EXPECT_FALSE(doc["files"][0].contains("file_hex"));
+  const CliRun table = RunCli({path});
+  EXPECT_NE(std::string::npos, table.out.find(name)) << table.out;
 }
 
 }  // namespace

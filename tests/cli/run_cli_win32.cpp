@@ -2,27 +2,18 @@
 
 #include <windows.h>
 
-#include <fstream>
-#include <sstream>
+#include "tests/harness/program.h"
 
 namespace {
 
 std::string TempPath(const char* what) {
-  char folder[MAX_PATH];
-  GetTempPathA(MAX_PATH, folder);
-  return std::string(folder) + "vx-cli-run-" + std::to_string(GetCurrentProcessId()) + "-" + what;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
+  return TempFolder() + "vx-cli-run-" + std::to_string(GetCurrentProcessId()) + "-" + what;
 }
 
 // A handle the program inherits: an existing file to read, or a new one.
 HANDLE Inherited(const std::string& path, bool write) {
   SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  return CreateFileA(path.c_str(), write ? GENERIC_WRITE : GENERIC_READ,
+  return CreateFileW(Wide(path).c_str(), write ? GENERIC_WRITE : GENERIC_READ,
                      FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
                      write && path.compare(0, 3, "Z:\\") != 0 ? CREATE_ALWAYS : OPEN_EXISTING,
                      FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -35,8 +26,8 @@ HANDLE Inherited(const std::string& path, bool write) {
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
               CliStdout stdoutTo) {
   const std::string in = TempPath("in"), out = TempPath("out"), err = TempPath("err");
-  std::ofstream(in, std::ios::binary) << input;
-  STARTUPINFOA startup = {};
+  WriteFileAt(in, input);
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = Inherited(in, false);
@@ -51,7 +42,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
   PROCESS_INFORMATION info = {};
   // No console: with one of its own (CREATE_NO_WINDOW), the program under
   // Wine wrote there when given no standard output.
-  if (CreateProcessA(nullptr, &command[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
+  std::wstring wide = Wide(command);
+  if (CreateProcessW(nullptr, &wide[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
                      nullptr, &startup, &info)) {
     DWORD code = DWORD(-1);
     if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
@@ -62,8 +54,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
   }
   for (HANDLE h : {startup.hStdInput, startup.hStdOutput, startup.hStdError})
     if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
-  run.out = ReadAll(out);
-  run.err = ReadAll(err);
-  for (const std::string& path : {in, out, err}) DeleteFileA(path.c_str());
+  run.out = ReadFileAt(out);
+  run.err = ReadFileAt(err);
+  for (const std::string& path : {in, out, err}) DeleteFileW(Wide(path).c_str());
   return run;
 }

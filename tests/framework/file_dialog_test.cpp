@@ -8,18 +8,16 @@
 
 namespace {
 
-// The literal's bytes, inner 0 bytes included (the final one left out).
+// The literal's characters, inner 0s included (the final one left out).
 template <size_t N>
-std::string Bytes(const char (&literal)[N]) {
-  return std::string(literal, N - 1);
+std::wstring Chars(const wchar_t (&literal)[N]) {
+  return std::wstring(literal, N - 1);
 }
 
 TEST(FileDialogFilter, EveryBarEndsAPartAndTheListEndsWithAnEmptyOne) {
-  EXPECT_EQ(Bytes("Text (*.txt)\0*.txt; *.asm\0All\0*.*\0\0\0\0"),
-            SplitFilter("Text (*.txt)|*.txt; *.asm|All|*.*||"));
-  EXPECT_EQ(Bytes("a\0*.a\0\0"), SplitFilter("a|*.a"));  // without its closing bars
-  // "\x81\x7C" is one character whose second byte is the value of '|'.
-  EXPECT_EQ(Bytes("\x81\x7C\0*.x\0\0"), SplitFilter("\x81\x7C|*.x"));
+  EXPECT_EQ(Chars(L"文本 (*.txt)\0*.txt; *.asm\0All\0*.*\0\0\0\0"),
+            SplitFilter(L"文本 (*.txt)|*.txt; *.asm|All|*.*||"));
+  EXPECT_EQ(Chars(L"a\0*.a\0\0"), SplitFilter(L"a|*.a"));  // without its closing bars
 }
 
 }  // namespace

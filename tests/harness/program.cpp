@@ -4,7 +4,6 @@
 #include <shlobj.h>
 
 #include <cstring>
-#include <fstream>
 
 namespace {
 
@@ -23,50 +22,77 @@ HWND FindWindowOf(DWORD pid, Wanted wanted) {
   return nullptr;
 }
 
+std::wstring ClassOf(HWND window) {
+  wchar_t cls[64] = L"";
+  GetClassNameW(window, cls, 64);
+  return cls;
+}
+
 // A dialog of the process other than `except`: with a caption, the one with
 // that caption; with a control, one that has it.
 HWND FindDialogOf(DWORD pid, const char* caption, HWND except, int control = 0) {
   return FindWindowOf(pid, [&](HWND w) {
-    char cls[64] = "";
-    GetClassNameA(w, cls, sizeof cls);
-    return std::strcmp(cls, "#32770") == 0 && w != except && (!control || GetDlgItem(w, control)) &&
+    return ClassOf(w) == L"#32770" && w != except && (!control || GetDlgItem(w, control)) &&
            (!caption || Program::WindowCaption(w) == caption);
   });
 }
 
-bool StartProcess(const char* application, std::string commandLine, PROCESS_INFORMATION& info) {
-  STARTUPINFOA startup = {};
+bool StartProcess(const std::string& application, const std::string& commandLine,
+                  PROCESS_INFORMATION& info) {
+  STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
-  return CreateProcessA(application, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        nullptr, &startup, &info) != FALSE;
+  std::wstring command = Wide(commandLine);
+  const std::wstring program = Wide(application);
+  return CreateProcessW(application.empty() ? nullptr : program.c_str(), &command[0], nullptr,
+                        nullptr, FALSE, 0, nullptr, nullptr, &startup, &info) != FALSE;
 }
 
+std::wstring SettingKey(const std::string& subkey) { return L"Vantorix\\" + Wide(subkey); }
+
 }  // namespace
+
+std::wstring Wide(const std::string& utf8) {
+  std::wstring wide(utf8.size(), L'\0');
+  wide.resize(size_t(MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), &wide[0],
+                                         int(wide.size()))));
+  return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+  std::string utf8(wide.size() * 3, '\0');
+  utf8.resize(size_t(WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), &utf8[0],
+                                         int(utf8.size()), nullptr, nullptr)));
+  return utf8;
+}
 
 std::string ProgramPath() { return VX_PROGRAM_PATH; }
 
 std::string TempFolder() {
-  char folder[MAX_PATH] = "";
-  GetTempPathA(sizeof folder, folder);
-  return folder;
+  wchar_t folder[MAX_PATH + 1] = L"";
+  GetTempPathW(MAX_PATH + 1, folder);
+  return Utf8(folder);
 }
 
-void DeleteAllSettings() { RegDeleteTreeA(HKEY_CURRENT_USER, "Vantorix"); }
+void DeleteAllSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Vantorix"); }
 
-void StoreSetting(const char* subkey, const char* valueName, const char* text) {
-  RegSetKeyValueA(HKEY_CURRENT_USER, (std::string("Vantorix\\") + subkey).c_str(), valueName,
-                  REG_SZ, text, DWORD(std::strlen(text)));
+void StoreSetting(const std::string& subkey, const std::string& valueName,
+                  const std::string& text) {
+  const std::wstring data = Wide(text);  // as the program writes: no terminator
+  RegSetKeyValueW(HKEY_CURRENT_USER, SettingKey(subkey).c_str(), Wide(valueName).c_str(), REG_SZ,
+                  data.c_str(), DWORD(data.size() * sizeof(wchar_t)));
 }
 
-std::string StoredSetting(const char* subkey, const char* valueName) {
-  char data[1024];
+std::string StoredSetting(const std::string& subkey, const std::string& valueName) {
+  wchar_t data[1024];
   DWORD size = sizeof data;
-  return RegGetValueA(HKEY_CURRENT_USER, (std::string("Vantorix\\") + subkey).c_str(), valueName,
-                      RRF_RT_REG_SZ, nullptr, data, &size) == ERROR_SUCCESS ? data : "<none>";
+  return RegGetValueW(HKEY_CURRENT_USER, SettingKey(subkey).c_str(), Wide(valueName).c_str(),
+                      RRF_RT_REG_SZ, nullptr, data, &size) == ERROR_SUCCESS
+             ? Utf8(data)
+             : "<none>";
 }
 
 Program::Program(const std::string& path, bool waitForWindow) {
-  if (StartProcess(path.c_str(), "\"" + path + "\"", info_) && waitForWindow) WaitForMainWindow();
+  if (StartProcess(path, "\"" + path + "\"", info_) && waitForWindow) WaitForMainWindow();
 }
 
 Program::~Program() {
@@ -91,21 +117,42 @@ bool Program::WaitForMainWindow(DWORD timeoutMs) {
   return window_ != nullptr;
 }
 
+void Program::SetText(int id, const std::string& text) {
+  SendMessageW(Control(id), WM_SETTEXT, 0, LPARAM(Wide(text).c_str()));
+}
+
 void Program::SelectMode(int index) {
   HWND combo = Control(kModeList);
-  SendMessageA(combo, CB_SETCURSEL, WPARAM(index), 0);
-  PostMessageA(window_, WM_COMMAND, MAKEWPARAM(kModeList, CBN_SELCHANGE), LPARAM(combo));
+  SendMessageW(combo, CB_SETCURSEL, WPARAM(index), 0);
+  PostMessageW(window_, WM_COMMAND, MAKEWPARAM(kModeList, CBN_SELCHANGE), LPARAM(combo));
+}
+
+std::vector<std::string> Program::Modes() const {
+  std::vector<std::string> modes;
+  HWND combo = Control(kModeList);
+  const LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+  for (LRESULT i = 0; i < count; ++i) {
+    std::wstring entry(size_t(SendMessageW(combo, CB_GETLBTEXTLEN, WPARAM(i), 0)) + 1, L'\0');
+    entry.resize(size_t(SendMessageW(combo, CB_GETLBTEXT, WPARAM(i), LPARAM(&entry[0]))));
+    modes.push_back(Utf8(entry));
+  }
+  return modes;
 }
 
 void Program::PressKey(UINT key) {
-  PostMessageA(window_, WM_KEYDOWN, key, 1);
-  PostMessageA(window_, WM_KEYUP, key, 0xC0000001);
+  PostMessageW(window_, WM_KEYDOWN, key, 1);
+  PostMessageW(window_, WM_KEYUP, key, 0xC0000001);
 }
 
 RECT Program::WindowRect() const {
   RECT r = {};
   GetWindowRect(window_, &r);
   return r;
+}
+
+bool Program::Answers(DWORD timeoutMs) const {
+  DWORD_PTR result;
+  return SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
 std::vector<std::string> Program::Slots() const {
@@ -135,9 +182,7 @@ std::string Program::MessageBoxText(HWND box) {
   // The box's message is its static text (the icon is a static too).
   std::string text;
   for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-    char cls[32] = "";
-    GetClassNameA(child, cls, sizeof cls);
-    if (std::strcmp(cls, "Static") == 0) {
+    if (ClassOf(child) == L"Static") {
       const std::string part = WindowCaption(child);
       if (!part.empty()) text = part;
     }
@@ -146,19 +191,19 @@ std::string Program::MessageBoxText(HWND box) {
 }
 
 std::string Program::WindowCaption(HWND window) {
-  const LRESULT length = SendMessageA(window, WM_GETTEXTLENGTH, 0, 0);
-  std::string text(size_t(length) + 1, '\0');
-  const LRESULT got = SendMessageA(window, WM_GETTEXT, WPARAM(text.size()), LPARAM(&text[0]));
+  const LRESULT length = SendMessageW(window, WM_GETTEXTLENGTH, 0, 0);
+  std::wstring text(size_t(length) + 1, L'\0');
+  const LRESULT got = SendMessageW(window, WM_GETTEXT, WPARAM(text.size()), LPARAM(&text[0]));
   text.resize(size_t(got));
-  return text;
+  return Utf8(text);
 }
 
 void Program::Answer(HWND box, int button) {
-  PostMessageA(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
+  PostMessageW(box, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), 0);
 }
 
 bool Program::Close(DWORD timeoutMs) {
-  if (window_) PostMessageA(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
+  if (window_) PostMessageW(window_, WM_SYSCOMMAND, SC_CLOSE, 0);
   return WaitForExit(timeoutMs);
 }
 
@@ -169,12 +214,14 @@ bool Program::WaitForExit(DWORD timeoutMs) {
 bool PutClipboardText(const std::string& text) {
   for (int attempt = 0; attempt < 250 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
   EmptyClipboard();
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+  const std::wstring wide = Wide(text);
+  const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
+  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
   if (block) {
-    std::memcpy(GlobalLock(block), text.c_str(), text.size() + 1);
+    std::memcpy(GlobalLock(block), wide.c_str(), bytes);
     GlobalUnlock(block);
   }
-  const bool ok = block && SetClipboardData(CF_TEXT, block) != nullptr;
+  const bool ok = block && SetClipboardData(CF_UNICODETEXT, block) != nullptr;
   CloseClipboard();
   return ok;
 }
@@ -183,19 +230,22 @@ bool ChooseInFileDialog(const Program& program, const std::string& path) {
   HWND dialog = program.WaitForDialog("请选择文件");
   if (!dialog) return false;
   const int kFileNameBox = 0x47c;  // the file name combo box (cmb13)
-  SetDlgItemTextA(dialog, kFileNameBox, path.c_str());
-  PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+  SetDlgItemTextW(dialog, kFileNameBox, Wide(path).c_str());
+  PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
   return true;
 }
 
 bool DropFiles(const Program& program, const std::vector<std::string>& paths) {
-  // DROPFILES, then each ANSI path with its 0, then a final 0.
+  // DROPFILES, then each UTF-16 path with its 0, then a final 0.
+  std::wstring list;
+  for (const std::string& path : paths) list += Wide(path) + L'\0';
+  list += L'\0';
   std::string block(sizeof(DROPFILES), '\0');
   DROPFILES header = {};
   header.pFiles = sizeof(DROPFILES);
+  header.fWide = TRUE;
   std::memcpy(&block[0], &header, sizeof header);
-  for (const std::string& path : paths) block += path + '\0';
-  block += '\0';
+  block.append(reinterpret_cast<const char*>(list.data()), list.size() * sizeof(wchar_t));
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, program.ProcessId());
   if (!process) return false;
   void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
@@ -203,22 +253,49 @@ bool DropFiles(const Program& program, const std::vector<std::string>& paths) {
   const bool written = remote && WriteProcessMemory(process, remote, block.data(), block.size(),
                                                     nullptr);
   CloseHandle(process);
-  return written && PostMessageA(program.Window(), WM_DROPFILES, WPARAM(remote), 0);
+  return written && PostMessageW(program.Window(), WM_DROPFILES, WPARAM(remote), 0);
+}
+
+bool WriteFileAt(const std::string& path, const std::string& content) {
+  std::wstring wide = Wide(path);
+  if (wide.size() >= MAX_PATH && wide.compare(0, 4, L"\\\\?\\") != 0) wide = L"\\\\?\\" + wide;
+  const size_t root = wide.compare(0, 4, L"\\\\?\\") == 0 ? 7 : 3;  // past "\\?\C:\" or "C:\"
+  for (size_t slash = wide.find(L'\\', root); slash != std::wstring::npos;
+       slash = wide.find(L'\\', slash + 1))
+    CreateDirectoryW(wide.substr(0, slash).c_str(), nullptr);
+  HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD written = 0;
+  const bool ok = WriteFile(file, content.data(), DWORD(content.size()), &written, nullptr) &&
+                  written == content.size();
+  CloseHandle(file);
+  return ok;
+}
+
+std::string ReadFileAt(const std::string& path) {
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  std::string content;
+  if (file == INVALID_HANDLE_VALUE) return content;
+  char chunk[65536];
+  DWORD got = 0;
+  while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) content.append(chunk, got);
+  CloseHandle(file);
+  return content;
 }
 
 std::string MakeTempFile(const std::string& name, const std::string& content) {
   const std::string path = TempFolder() + name;
-  std::ofstream(path, std::ios::binary) << content;
+  WriteFileAt(path, content);
   return path;
 }
 
 Notepad::Notepad(const std::string& file) {
-  if (!StartProcess(nullptr, file.empty() ? "notepad.exe" : "notepad.exe \"" + file + "\"", info_))
+  if (!StartProcess("", file.empty() ? "notepad.exe" : "notepad.exe \"" + file + "\"", info_))
     return;
   WaitFor([&] {
-    window_ = FindWindowOf(info_.dwProcessId, [](HWND w) {
-      return Program::WindowCaption(w).find(" - 记事本") != std::string::npos;
-    });
+    window_ = FindWindowOf(info_.dwProcessId, [](HWND w) { return ClassOf(w) == L"Notepad"; });
     return window_ != nullptr;
   }, 60000);  // Wine's Notepad reads a few MB slowly before it shows
 }
@@ -232,15 +309,15 @@ Notepad::~Notepad() {
 }
 
 void Notepad::SetText(const std::string& text) {
-  SendMessageA(FindWindowExA(window_, nullptr, "Edit", nullptr), WM_SETTEXT, 0,
-               LPARAM(text.c_str()));
+  SendMessageW(FindWindowExW(window_, nullptr, L"Edit", nullptr), WM_SETTEXT, 0,
+               LPARAM(Wide(text).c_str()));
 }
 
 void Notepad::TypeAtEnd(char c) {
-  HWND edit = FindWindowExA(window_, nullptr, "Edit", nullptr);
-  const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);  // in characters
-  SendMessageA(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
-  PostMessageA(edit, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
+  HWND edit = FindWindowExW(window_, nullptr, L"Edit", nullptr);
+  const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);
+  SendMessageW(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
+  PostMessageW(edit, WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
 }
 
 void Notepad::BringToFront() { SetForegroundWindow(window_); }

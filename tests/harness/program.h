@@ -1,12 +1,17 @@
 #pragma once
 // Drives the real Vantorix.exe from outside, as a user would: starts it,
 // finds its window, reads and works its controls through window messages,
-// answers its message boxes and closes it.
+// answers its message boxes and closes it. Every text crosses to the
+// program in UTF-16, as the system's wide calls carry it; the tests hold
+// texts, paths and names in UTF-8.
 
 #include <windows.h>
 
 #include <string>
 #include <vector>
+
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
 
 // Where the program under test and its files are.
 std::string ProgramPath();      // the built Vantorix.exe, a Windows path
@@ -14,9 +19,10 @@ std::string TempFolder();       // the user's temporary folder, with '\'
 
 // The user's settings, as the program keeps them.
 void DeleteAllSettings();
-void StoreSetting(const char* subkey, const char* valueName, const char* text);
+void StoreSetting(const std::string& subkey, const std::string& valueName,
+                  const std::string& text);
 // The stored text, or "<none>" when absent.
-std::string StoredSetting(const char* subkey, const char* valueName);
+std::string StoredSetting(const std::string& subkey, const std::string& valueName);
 
 // Polls `done` every 20 ms until it holds or `timeoutMs` passes.
 template <class Condition>
@@ -45,17 +51,23 @@ class Program {
 
   HWND Control(int id) const { return GetDlgItem(window_, id); }
   std::string Text(int id) const { return WindowCaption(Control(id)); }
-  bool Checked(int id) const { return SendMessageA(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
+  // Replaces a control's text, as typing it whole would.
+  void SetText(int id, const std::string& text);
+  bool Checked(int id) const { return SendMessageW(Control(id), BM_GETCHECK, 0, 0) == BST_CHECKED; }
   bool Visible(int id) const { return IsWindowVisible(Control(id)) != FALSE; }
   bool Enabled(int id) const { return IsWindowEnabled(Control(id)) != FALSE; }
-  void Click(int id) { SendMessageA(Control(id), BM_CLICK, 0, 0); }
+  void Click(int id) { SendMessageW(Control(id), BM_CLICK, 0, 0); }
   // Picks a mode-list entry the way a user does: the list notifies.
   void SelectMode(int index);
-  int SelectedMode() const { return int(SendMessageA(Control(1002), CB_GETCURSEL, 0, 0)); }
+  int SelectedMode() const { return int(SendMessageW(Control(1002), CB_GETCURSEL, 0, 0)); }
+  // The mode list's entries, as it shows them.
+  std::vector<std::string> Modes() const;
   void PressKey(UINT virtualKey);
-  void SysCommand(UINT command) { PostMessageA(window_, WM_SYSCOMMAND, command, 0); }
+  void SysCommand(UINT command) { PostMessageW(window_, WM_SYSCOMMAND, command, 0); }
   RECT WindowRect() const;
-  bool Topmost() const { return (GetWindowLongA(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+  bool Topmost() const { return (GetWindowLongW(window_, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; }
+  // True when the window answers a message within `timeoutMs`.
+  bool Answers(DWORD timeoutMs = 5000) const;
 
   // The six result slots, 1011 to 1015 and 1020, in that order.
   std::vector<std::string> Slots() const;
@@ -83,7 +95,7 @@ class Program {
   HWND window_ = nullptr;
 };
 
-// Puts a text on the clipboard as CF_TEXT, from this process.
+// Puts a text on the clipboard as CF_UNICODETEXT, from this process.
 bool PutClipboardText(const std::string& text);
 
 // Answers the program's open-file dialog with `path`.
@@ -94,6 +106,10 @@ bool DropFiles(const Program& program, const std::vector<std::string>& paths);
 
 // Writes a file in the temporary folder; returns its full path.
 std::string MakeTempFile(const std::string& name, const std::string& content);
+// Writes a file at `path` (any length), creating the folders on the way.
+bool WriteFileAt(const std::string& path, const std::string& content);
+// The whole content of the file at `path`; empty when it cannot be read.
+std::string ReadFileAt(const std::string& path);
 
 // Wine's Notepad, started by the test and ended with it: empty, or with
 // `file` open (a text of a few MB must come this way: Wine's Notepad is

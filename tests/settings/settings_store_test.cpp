@@ -5,63 +5,65 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cwchar>
+#include <string>
 
 namespace {
 
-const char kSubkey[] = "测试项";
-const char kValue[] = "测试值";
+const wchar_t kSubkey[] = L"测试项";
+const wchar_t kValue[] = L"测试值";
 
 class SettingsStore : public ::testing::Test {
  protected:
-  void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Vantorix"); }
-  void TearDown() override { RegDeleteTreeA(HKEY_CURRENT_USER, "Vantorix"); }
+  void SetUp() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Vantorix"); }
+  void TearDown() override { RegDeleteTreeW(HKEY_CURRENT_USER, L"Vantorix"); }
 
-  // The text the operation leaves in a buffer of `size` bytes, and its result.
-  static std::pair<std::string, int> Access(const char* operation, const std::string& text = "",
-                                            size_t size = 300) {
-    std::string buffer(size, '\0');
-    lstrcpynA(&buffer[0], text.c_str(), int(size));
+  // The text the operation leaves in a buffer of `size` characters, and its result.
+  static std::pair<std::wstring, int> Access(const wchar_t* operation,
+                                             const std::wstring& text = L"", size_t size = 300) {
+    std::wstring buffer(size, L'\0');
+    lstrcpynW(&buffer[0], text.c_str(), int(size));
     const int result = AccessSetting(operation, kSubkey, kValue, &buffer[0], size);
     return {buffer.c_str(), result};
   }
-  // Puts raw data there by hand, as another program might.
-  static void PutRaw(DWORD type, const void* data, DWORD size) {
+  // Puts a text there by hand, as another program might.
+  static void PutRaw(const std::wstring& text) {
     HKEY key;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, "Vantorix\\测试项", 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExA(key, kValue, 0, type, static_cast<const BYTE*>(data), size);
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Vantorix\\测试项", 0, nullptr,
+                                             0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    RegSetValueExW(key, kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   DWORD(text.size() * sizeof(wchar_t)));
     RegCloseKey(key);
   }
 };
 
 TEST_F(SettingsStore, ReadsWhatWasWrittenAndWhatFitsAndSaysWhyNot) {
-  using Answer = std::pair<std::string, int>;
-  EXPECT_EQ(Answer("打开注册表失败", 0), Access("Read"));  // a first run
-  EXPECT_EQ(Answer("输入的参数错误", 0), Access("write", "1.5"));
-  EXPECT_EQ(Answer("打开注册表失败", 0), Access("Read"));  // nothing was written
-  EXPECT_EQ(Answer("写入信息成功", 1), Access("Write", "1.5"));
-  EXPECT_EQ(Answer("1.5", 1), Access("Read"));
-  EXPECT_EQ(Answer("写入信息成功", 1), Access("Write", "窗口置顶"));
-  EXPECT_EQ(Answer("窗口置顶", 1), Access("Read"));
+  using Answer = std::pair<std::wstring, int>;
+  EXPECT_EQ(Answer(L"打开注册表失败", 0), Access(L"Read"));  // a first run
+  EXPECT_EQ(Answer(L"输入的参数错误", 0), Access(L"write", L"1.5"));
+  EXPECT_EQ(Answer(L"打开注册表失败", 0), Access(L"Read"));  // nothing was written
+  EXPECT_EQ(Answer(L"写入信息成功", 1), Access(L"Write", L"1.5"));
+  EXPECT_EQ(Answer(L"1.5", 1), Access(L"Read"));
+  EXPECT_EQ(Answer(L"写入信息成功", 1), Access(L"Write", L"窗口置顶 한국어 😀"));
+  EXPECT_EQ(Answer(L"窗口置顶 한국어 😀", 1), Access(L"Read"));
   // Another program's value is read only when it fits with its terminator.
-  const std::string fits(259, 'x'), tooLong(260, 'x');
-  PutRaw(REG_SZ, fits.c_str(), DWORD(fits.size()));
-  EXPECT_EQ(Answer(fits, 1), Access("Read"));
-  PutRaw(REG_SZ, tooLong.c_str(), DWORD(tooLong.size()));
-  EXPECT_EQ(Answer("查询注册表失败", 0), Access("Read"));
+  const std::wstring fits(259, L'x'), tooLong(260, L'x');
+  PutRaw(fits);
+  EXPECT_EQ(Answer(fits, 1), Access(L"Read"));
+  PutRaw(tooLong);
+  EXPECT_EQ(Answer(L"查询注册表失败", 0), Access(L"Read"));
 }
 
 TEST_F(SettingsStore, ValuesAndStatusTextsAreCutToTheBufferAndNothingPastItIsTouched) {
-  ASSERT_EQ(1, Access("Write", std::string(200, '7')).second);
-  char buffer[32];
-  std::memset(buffer, '#', sizeof buffer);
-  EXPECT_EQ(1, AccessSetting("Read", kSubkey, kValue, buffer, 20));
-  EXPECT_EQ(std::string(19, '7') + '\0' + std::string(12, '#'), std::string(buffer, sizeof buffer));
-  std::memset(buffer, '#', sizeof buffer);
-  EXPECT_EQ(0, AccessSetting("Read", "无此项", kValue, buffer, 5));
-  EXPECT_EQ('\0', buffer[4]);
-  EXPECT_EQ('#', buffer[5]);
+  ASSERT_EQ(1, Access(L"Write", std::wstring(200, L'7')).second);
+  wchar_t buffer[32];
+  std::wmemset(buffer, L'#', 32);
+  EXPECT_EQ(1, AccessSetting(L"Read", kSubkey, kValue, buffer, 20));
+  EXPECT_EQ(std::wstring(19, L'7') + L'\0' + std::wstring(12, L'#'), std::wstring(buffer, 32));
+  std::wmemset(buffer, L'#', 32);
+  EXPECT_EQ(0, AccessSetting(L"Read", L"无此项", kValue, buffer, 5));
+  EXPECT_EQ(L'\0', buffer[4]);
+  EXPECT_EQ(L'#', buffer[5]);
 }
 
 }  // namespace

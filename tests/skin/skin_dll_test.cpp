@@ -82,7 +82,7 @@ class SkinDll : public ::testing::Test {
   void SetUp() override {
     const std::vector<uint8_t> bytes = ReadBytes(VX_SKIN_FILE);
     ASSERT_EQ(SKIN_OK, vxskin::ParseSkin(bytes.data(), bytes.size(), &skin_));
-    dll_ = LoadLibraryA(HostPath(VX_SKIN_DLL).c_str());
+    dll_ = LoadLibraryW(WideOf(HostPath(VX_SKIN_DLL)).c_str());
     ASSERT_NE(nullptr, dll_) << VX_SKIN_DLL;
     attach_ = Resolve<SkinAttachExFn>("Skin_AttachEx");
     aero_ = Resolve<SkinAdjustAeroFn>("Skin_AdjustAero");
@@ -104,7 +104,9 @@ class SkinDll : public ::testing::Test {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(dll_, name)));
   }
   HWND Item(int id) const { return GetDlgItem(dlg_, id); }
-  int Attach(const char* file = VX_SKIN_FILE) { return attach_(HostPath(file).c_str(), nullptr); }
+  int Attach(const char* file = VX_SKIN_FILE) {
+    return attach_(WideOf(HostPath(file)).c_str(), nullptr);
+  }
   COLORREF Colour(vxskin::ColorId id) const { return ToColorRef(skin_.colors[id]); }
   COLORREF Bottom(HWND dlg) const { return PaintedPixel(dlg, WM_ERASEBKGND, 5, -1); }
   // The group box's left edge, where the element draws its frame.
@@ -126,10 +128,10 @@ TEST_F(SkinDll, BadAttachReturnsItsCodeAndTouchesNoWindow) {
   const COLORREF back = Bottom(dlg_);
   int reserved = 0;
   EXPECT_EQ(SKIN_E_ARG, attach_(nullptr, nullptr));
-  EXPECT_EQ(SKIN_E_ARG, attach_("", nullptr));
-  EXPECT_EQ(SKIN_E_ARG, attach_(HostPath(VX_SKIN_FILE).c_str(), &reserved));
-  EXPECT_EQ(SKIN_E_OPEN, attach_("Z:\\no\\such\\skin.she", nullptr));
-  EXPECT_EQ(SKIN_E_OPEN, attach_("C:\\windows", nullptr));  // a folder
+  EXPECT_EQ(SKIN_E_ARG, attach_(L"", nullptr));
+  EXPECT_EQ(SKIN_E_ARG, attach_(WideOf(HostPath(VX_SKIN_FILE)).c_str(), &reserved));
+  EXPECT_EQ(SKIN_E_OPEN, attach_(L"Z:\\no\\such\\skin.she", nullptr));
+  EXPECT_EQ(SKIN_E_OPEN, attach_(L"C:\\windows", nullptr));  // a folder
   EXPECT_EQ(SKIN_E_TRUNCATED, Attach(VX_BAD_SKIN_FILE));
 
   EXPECT_EQ(proc, GetWindowLongPtrW(dlg_, GWLP_WNDPROC));
@@ -217,10 +219,10 @@ TEST_F(SkinDll, PopupMenusOpenAtTheSetOpacity) {
   ASSERT_EQ(SKIN_OK, Attach());
   auto menuAlpha = [] {
     // A popup menu window, as TrackPopupMenu makes one.
-    HWND menu = CreateWindowExA(WS_EX_TOOLWINDOW, "#32768", "", WS_POPUP, 0, 0, 10, 10, nullptr,
+    HWND menu = CreateWindowExW(WS_EX_TOOLWINDOW, L"#32768", L"", WS_POPUP, 0, 0, 10, 10, nullptr,
                                 nullptr, nullptr, nullptr);
     BYTE alpha = 255;
-    if (GetWindowLongPtrA(menu, GWL_EXSTYLE) & WS_EX_LAYERED)
+    if (GetWindowLongPtrW(menu, GWL_EXSTYLE) & WS_EX_LAYERED)
       GetLayeredWindowAttributes(menu, nullptr, &alpha, nullptr);
     DestroyWindow(menu);
     return int(alpha);

@@ -35,11 +35,11 @@ class SkinStartup : public ::testing::Test {
     StoreSetting("窗口X位置", "窗口X位置", "200");
     StoreSetting("窗口Y位置", "窗口Y位置", "150");
     StoreSetting("计算模式", "计算模式", "3");
-    RemoveDirectoryA(library_.c_str());
-    DeleteFileA(library_.c_str());
-    DeleteFileA(skin_.c_str());
+    RemoveDirectoryW(Wide(library_).c_str());
+    DeleteFileW(Wide(library_).c_str());
+    DeleteFileW(Wide(skin_).c_str());
   }
-  void TearDown() override { RemoveDirectoryA(library_.c_str()); }
+  void TearDown() override { RemoveDirectoryW(Wide(library_).c_str()); }
 
   const std::string library_ = TempFolder() + "Sk.tmp";
   const std::string skin_ = TempFolder() + "Sf.tmp";
@@ -67,7 +67,7 @@ TEST_F(SkinStartup, AnEmptyOrAlteredFileIsRewritten) {
 }
 
 TEST_F(SkinStartup, EachFailureIsReportedAndTheProgramRunsUnskinned) {
-  ASSERT_TRUE(CreateDirectoryA(library_.c_str(), nullptr));  // in the way
+  ASSERT_TRUE(CreateDirectoryW(Wide(library_).c_str(), nullptr));  // in the way
   const struct {
     const char* program;
     const char* message;
@@ -87,7 +87,7 @@ TEST_F(SkinStartup, EachFailureIsReportedAndTheProgramRunsUnskinned) {
     ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
     ASSERT_TRUE(program.WaitForMainWindow());
     ExpectCompactStrip(program, false);
-    RemoveDirectoryA(library_.c_str());
+    RemoveDirectoryW(Wide(library_).c_str());
   }
 }
 

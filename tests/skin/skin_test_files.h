@@ -19,6 +19,9 @@ inline std::string HostPath(const std::string& path) {
 #endif
 }
 
+// An ASCII path as the wide calls take it.
+inline std::wstring WideOf(const std::string& ascii) { return std::wstring(ascii.begin(), ascii.end()); }
+
 inline std::vector<uint8_t> ReadBytes(const std::string& path) {
   std::ifstream f(HostPath(path), std::ios::binary);
   return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};

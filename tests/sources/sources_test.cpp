@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <cwchar>
 #include <map>
 #include <string>
 
@@ -14,8 +14,8 @@
 
 namespace {
 
-std::map<int, std::string> g_slots;
-void Record(int id, const char* text) { g_slots[id] = text; }
+std::map<int, std::wstring> g_slots;
+void Record(int id, const wchar_t* text) { g_slots[id] = text; }
 
 class EditorSampler : public ::testing::Test {
  protected:
@@ -35,11 +35,11 @@ class FakeEditor {
     claimed_ = claimedLength;
     copyMs_ = copyMs;
     copies = 0;
-    frame_ = CreateWindowExA(0, "Static", "x.txt - 记事本", WS_POPUP | WS_VISIBLE, 0, 0, 200,
+    frame_ = CreateWindowExW(0, L"Static", L"x.txt - 记事本", WS_POPUP | WS_VISIBLE, 0, 0, 200,
                              100, nullptr, nullptr, nullptr, nullptr);
-    edit_ = CreateWindowExA(0, "Edit", "abc", WS_CHILD, 0, 0, 100, 20, frame_, nullptr,
+    edit_ = CreateWindowExW(0, L"Edit", L"abc", WS_CHILD, 0, 0, 100, 20, frame_, nullptr,
                             nullptr, nullptr);
-    original_ = WNDPROC(SetWindowLongPtrA(edit_, GWLP_WNDPROC, LONG_PTR(Lie)));
+    original_ = WNDPROC(SetWindowLongPtrW(edit_, GWLP_WNDPROC, LONG_PTR(Lie)));
     SetForegroundWindow(frame_);
   }
   ~FakeEditor() { DestroyWindow(frame_); }
@@ -53,7 +53,7 @@ class FakeEditor {
       ++copies;
       Sleep(copyMs_);
     }
-    return CallWindowProcA(original_, w, m, wp, lp);
+    return CallWindowProcW(original_, w, m, wp, lp);
   }
   static DWORD_PTR claimed_;
   static DWORD copyMs_;
@@ -79,11 +79,11 @@ TEST_F(EditorSampler, AnUnchangedEditorIsNotCopiedOnTheNextTickButShowsItsCaptio
   FakeEditor editor(3, 100);
   ASSERT_EQ(editor.Frame(), GetForegroundWindow());
   SampleForegroundEditor(nullptr, 0, 0, 0);
-  EXPECT_EQ("3", g_slots[1013]);
+  EXPECT_EQ(L"3", g_slots[1013]);
   g_slots.clear();
   SampleForegroundEditor(nullptr, 0, 0, 0);
   EXPECT_EQ(1, FakeEditor::copies);
-  EXPECT_EQ("x.txt - 记事本", g_slots[1016]);
+  EXPECT_EQ(L"x.txt - 记事本", g_slots[1016]);
   EXPECT_EQ(0u, g_slots.count(1013));
 
   // Sampling stopped and started again (another mode and back): the
@@ -91,7 +91,7 @@ TEST_F(EditorSampler, AnUnchangedEditorIsNotCopiedOnTheNextTickButShowsItsCaptio
   ResetEditorSampler();
   SampleForegroundEditor(nullptr, 0, 0, 0);
   EXPECT_EQ(2, FakeEditor::copies);
-  EXPECT_EQ("3", g_slots[1013]);
+  EXPECT_EQ(L"3", g_slots[1013]);
 }
 
 TEST(Clipboard, TextWithoutATerminatorInItsBlockIsCopiedSafely) {
@@ -99,21 +99,21 @@ TEST(Clipboard, TextWithoutATerminatorInItsBlockIsCopiedSafely) {
   EmptyClipboard();
   const size_t size = 4096;
   HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
-  char* data = static_cast<char*>(GlobalLock(block));
-  const size_t blockSize = GlobalSize(block);
-  std::memset(data, 'z', blockSize);  // no 0 anywhere in the block
+  auto* data = static_cast<wchar_t*>(GlobalLock(block));
+  const size_t units = GlobalSize(block) / sizeof(wchar_t);
+  std::wmemset(data, L'字', units);  // no 0 anywhere in the block
   GlobalUnlock(block);
-  ASSERT_TRUE(SetClipboardData(CF_TEXT, block));
+  ASSERT_TRUE(SetClipboardData(CF_UNICODETEXT, block));
   CloseClipboard();
 
   size_t length = 0;
-  std::unique_ptr<char[]> text = GetClipboardText(length);
+  std::unique_ptr<wchar_t[]> text = GetClipboardText(length);
   ASSERT_TRUE(text);
-  // The system may terminate the block's last byte itself; either way the
+  // The system may terminate the block's last unit itself; either way the
   // copy ends inside the block.
-  EXPECT_GE(length, size - 1);
-  EXPECT_LE(length, blockSize);
-  EXPECT_EQ(length, std::strlen(text.get()));
+  EXPECT_GE(length, size / sizeof(wchar_t) - 1);
+  EXPECT_LE(length, units);
+  EXPECT_EQ(length, std::wcslen(text.get()));
 }
 
 }  // namespace

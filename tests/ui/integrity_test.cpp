@@ -25,7 +25,7 @@ TEST(Integrity, AnAlteredCopyWarnsAndEnds) {
   EXPECT_NE(std::string::npos, Program::MessageBoxText(box).find("程序文件已被改动"));
   Program::Answer(box, IDOK);
   EXPECT_TRUE(program.WaitForExit());
-  DeleteFileA(altered.c_str());
+  DeleteFileW(Wide(altered).c_str());
 }
 
 }  // namespace

@@ -36,7 +36,7 @@ void MoveTo(const Program& program, int x, int y) {
 RECT WorkArea() {
   MONITORINFO monitor = {};
   monitor.cbSize = sizeof monitor;
-  GetMonitorInfoA(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
+  GetMonitorInfoW(MonitorFromPoint({0, 0}, MONITOR_DEFAULTTOPRIMARY), &monitor);
   return monitor.rcWork;
 }
 

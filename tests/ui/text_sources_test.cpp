@@ -14,8 +14,9 @@ namespace {
 using Slots = std::vector<std::string>;
 const char kHint[] = "【拖拽txt文件到界面也可得到结果】";
 // 中文，abc 123。 CR LF: 2 hanzi, 2 full-width marks, 6 letters and digits,
-// a space and a line end.
-const char kSample[] = "\xD6\xD0\xCE\xC4\xA3\xAC" "abc 123\xA1\xA3\r\n";
+// a space and a line end; as a program shows it, and as a GBK file holds it.
+const char kSample[] = "中文，abc 123。\r\n";
+const char kSampleGbk[] = "\xD6\xD0\xCE\xC4\xA3\xAC" "abc 123\xA1\xA3\r\n";
 const Slots kSampleSlots = {"2", "2", "6", "2", "8", "8"};
 
 class TextSources : public ::testing::Test {
@@ -27,7 +28,7 @@ class TextSources : public ::testing::Test {
 };
 
 TEST_F(TextSources, AChosenTxtFileIsCountedOfSeveralTheFirstAndAnotherExtensionAsksFirst) {
-  const std::string txt = MakeTempFile("README.TXT", kSample);
+  const std::string txt = MakeTempFile("README.TXT", kSampleGbk);
   const std::string md = MakeTempFile("notes.md", "abc");
   MakeTempFile("one.txt", "abc");
   MakeTempFile("two.txt", "ab");
@@ -67,8 +68,7 @@ TEST_F(TextSources, DroppedFilesShowHowTheyWereReadOrWhyNot) {
     const char* status;
     Slots slots;
   } cases[] = {
-      // "\x95\x5C" is one character whose second byte is the value of '\'.
-      {MakeTempFile("x\x95\x5C.txt", u8"中文，abc 123。\r\n"), "x\x95\x5C.txt (UTF-8)", kSampleSlots},
+      {MakeTempFile("한국어 📄.txt", kSample), "한국어 📄.txt (UTF-8)", kSampleSlots},
       {MakeTempFile("ff.txt", "\xFF\xA1" "ab"), kNotAnsi, zeros},  // GBK starting with 0xFF
       {MakeTempFile("be.txt", "\xFE\xFF" + Utf16(u"中文，abc 123。\r\n", true)), "be.txt (UTF-16)",
        kSampleSlots},
@@ -93,6 +93,27 @@ TEST_F(TextSources, DroppedFilesShowHowTheyWereReadOrWhyNot) {
   EXPECT_TRUE(program.Enabled(1004));
 }
 
+// A text another program holds open for writing (an editor, a log) is
+// counted, and so is one whose path is longer than 260 characters.
+TEST_F(TextSources, FilesHeldOpenForWritingOrDeepInFoldersAreCounted) {
+  const std::string held = MakeTempFile("held.txt", kSampleGbk);
+  HANDLE writer = CreateFileW(Wide(held).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, writer);
+  std::string deep = TempFolder();
+  while (deep.size() < 300) deep += "一个很深的文件夹\\";
+  deep += "deep.txt";
+  ASSERT_TRUE(WriteFileAt(deep, kSampleGbk));
+  Program program;
+  ASSERT_TRUE(program.Started());
+  for (const std::string& path : {held, deep}) {
+    ASSERT_TRUE(DropFiles(program, {MakeTempFile("one.txt", "a"), path}));
+    EXPECT_TRUE(program.WaitForStatus(path.substr(path.rfind('\\') + 1))) << path;
+    EXPECT_TRUE(program.WaitForSlots(kSampleSlots)) << path;
+  }
+  CloseHandle(writer);
+}
+
 // A big file is counted off the window's thread: the window answers all
 // the while, shows the file's progress, never partial counts; a new drop
 // cancels the count in progress, and closing ends one.
@@ -108,9 +129,7 @@ TEST_F(TextSources, ABigFileIsCountedWhileTheWindowAnswers) {
   std::string last, lastStatus;
   bool answered = true, statusOk = true;
   WaitFor([&] {
-    DWORD_PTR result;
-    answered = answered && SendMessageTimeoutA(program.Window(), WM_NULL, 0, 0, SMTO_NORMAL,
-                                               5000, &result);
+    answered = answered && program.Answers();
     const std::string status = program.Text(1016);  // "big.txt  37%" while it takes a while
     statusOk = statusOk && (status != lastStatus || status == kHint || status == "big.txt" ||
                             (status.rfind("big.txt  ", 0) == 0 && status.back() == '%'));
@@ -126,7 +145,7 @@ TEST_F(TextSources, ABigFileIsCountedWhileTheWindowAnswers) {
   EXPECT_TRUE(program.WaitForStatus("big.txt"));
 
   ASSERT_TRUE(DropFiles(program, {big}));
-  ASSERT_TRUE(DropFiles(program, {MakeTempFile("small.txt", kSample)}));
+  ASSERT_TRUE(DropFiles(program, {MakeTempFile("small.txt", kSampleGbk)}));
   EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
   Sleep(1500);  // long enough for the big file's count to have ended, had it gone on
   EXPECT_EQ(kSampleSlots, program.Slots());

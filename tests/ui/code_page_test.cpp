@@ -1,0 +1,124 @@
+// The window on any system code page: run under 936, 1252 and 65001 (the
+// locale picks it, tests/ui/CMakeLists.txt). Every text reads as written,
+// Chinese text from the clipboard counts alike, files named in any script
+// are counted, and the program runs from folders named in any script.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/harness/program.h"
+
+namespace {
+
+using Slots = std::vector<std::string>;
+
+class CodePage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    // The run's locale must have given the code page it is named for.
+    const char* expected = std::getenv("VX_CODE_PAGE");
+    ASSERT_TRUE(expected) << "run through ctest, which names the code page";
+    ASSERT_EQ(UINT(std::atoi(expected)), GetACP());
+    DeleteAllSettings();
+    StoreSetting("计算模式", "计算模式", "3");  // start with no mode running
+  }
+};
+
+// The text of the dialog's first control whose text begins with `start`
+// (for the labels without an identifier of their own), or "".
+std::string LabelStartingWith(const Program& program, const std::string& start) {
+  for (HWND c = GetWindow(program.Window(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    const std::string text = Program::WindowCaption(c);
+    if (text.compare(0, start.size(), start) == 0) return text;
+  }
+  return "";
+}
+
+TEST_F(CodePage, EveryTextOfTheWindowReadsAsWritten) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  const struct {
+    int id;
+    const char* text;
+  } labels[] = {
+      {1000, " 模式 "},     {1004, "控制计算频率(秒/次)："}, {1006, " 统计结果 "},
+      {1007, "中文字数："}, {1008, "中文标点："},           {1009, "英文字数："},
+      {1010, "英文标点："}, {1016, "【拖拽txt文件到界面也可得到结果】"},
+      {1017, " 置顶选项 "}, {1018, "窗口置顶"},             {1019, "取消置顶"},
+  };
+  for (const auto& label : labels) EXPECT_EQ(label.text, program.Text(label.id)) << label.id;
+  EXPECT_EQ("计算模式：", LabelStartingWith(program, "计算"));
+  EXPECT_EQ("合计勾选项：", LabelStartingWith(program, "合计"));
+  EXPECT_EQ((std::vector<std::string>{"  计算当前文本", "  计算粘贴板", "  计算纯文本文件"}),
+            program.Modes());
+
+  program.SelectMode(2);
+  ASSERT_TRUE(ChooseInFileDialog(program, MakeTempFile("其他.md", "abc")));
+  HWND question = program.WaitForDialog("提示");
+  ASSERT_TRUE(question);
+  EXPECT_EQ("该文件可能不是纯文本格式，是否继续分析？", Program::MessageBoxText(question));
+  Program::Answer(question, IDNO);
+}
+
+TEST_F(CodePage, ChineseTextOnTheClipboardCounts) {
+  const std::string poem = "春眠不觉晓，处处闻啼鸟。";
+  ASSERT_TRUE(PutClipboardText(poem));
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(1);
+  EXPECT_TRUE(program.WaitForStatus(poem));
+  EXPECT_TRUE(program.WaitForSlots({"10", "2", "0", "0", "10", "10"}));
+}
+
+TEST_F(CodePage, FilesNamedInAnyScriptAreCountedDroppedAndChosen) {
+  const Slots slots = {"2", "2", "3", "0", "5", "5"};  // 中文，abc。
+  for (const std::string name : {"한국어.txt", "📄 notes.txt", "诗.txt"}) {
+    const std::string path = MakeTempFile(name, "中文，abc。");
+    Program program;
+    ASSERT_TRUE(program.Started());
+    ASSERT_TRUE(DropFiles(program, {path}));
+    EXPECT_TRUE(program.WaitForStatus(name + " (UTF-8)")) << name;
+    EXPECT_TRUE(program.WaitForSlots(slots)) << name;
+
+    program.SelectMode(0);  // zeros, then the same file chosen
+    ASSERT_TRUE(program.WaitForSlots(Slots(6, "0")));
+    program.SelectMode(2);
+    ASSERT_TRUE(ChooseInFileDialog(program, path));
+    EXPECT_TRUE(program.WaitForStatus(name + " (UTF-8)")) << name;
+    EXPECT_TRUE(program.WaitForSlots(slots)) << name;
+  }
+}
+
+// An exe kept under 工具 and a temporary folder under a user named 张三:
+// the self-check passes and the skin is written there and attached.
+TEST_F(CodePage, TheProgramRunsSkinnedFromFoldersNamedInAnyScript) {
+  const std::string exe = TempFolder() + "工具 한국어\\Vantorix.exe";
+  ASSERT_TRUE(WriteFileAt(exe, ReadFileAt(ProgramPath())));
+  const std::string temp = TempFolder() + "张三 😀\\Temp\\";
+  ASSERT_TRUE(WriteFileAt(temp + "placeholder", ""));
+  DeleteFileW(Wide(temp + "Sk.tmp").c_str());
+  // The program inherits the temporary folder from these.
+  const wchar_t* const variables[] = {L"TMP", L"TEMP"};
+  std::wstring saved[2];
+  for (int i = 0; i < 2; ++i) {
+    wchar_t value[MAX_PATH] = L"";
+    GetEnvironmentVariableW(variables[i], value, MAX_PATH);
+    saved[i] = value;
+    SetEnvironmentVariableW(variables[i], Wide(temp).c_str());
+  }
+  {
+    Program program(exe);
+    EXPECT_TRUE(program.Started()) << "a warning or a message box came first";
+    EXPECT_FALSE(ReadFileAt(temp + "Sk.tmp").empty());
+    program.PressKey(VK_RETURN);  // the skinned strip is 55 pixels high
+    EXPECT_TRUE(WaitFor([&] {
+      const RECT r = program.WindowRect();
+      return r.right - r.left == 129 && r.bottom - r.top == 55;
+    }));
+  }
+  for (int i = 0; i < 2; ++i) SetEnvironmentVariableW(variables[i], saved[i].c_str());
+}
+
+}  // namespace
