@@ -3,13 +3,18 @@
 // waits until Vantorix shows its count. Then it prints "idle" and leaves
 // both alone for the given seconds (the script reads their CPU time on the
 // Linux side meanwhile), and types letters at the end of the text, printing
-// how long each took to show in Vantorix's English-characters slot.
+// how long each took to show in Vantorix's English-characters slot. All
+// the while it asks Vantorix's window a message every 20 ms and prints the
+// longest it took to answer, beside the longest a bystander took: an idle
+// window of the driver's own, which only Wine's server can keep waiting
+// (it carries every message, a copy of Notepad's text included).
 //
 //   sampler_bench_win.exe VANTORIX.EXE BYTES IDLE_SECONDS LETTERS
 // Settings are deleted first: run it in a Wine prefix of its own.
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -32,12 +37,51 @@ double NowMs() {
   return double(now.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
+// The longest Vantorix's window took to answer a message, in ms, in each
+// phase: while Notepad loads the text and it is first counted, while
+// nothing changes, while letters are typed.
+enum Phase { kLoading, kIdle, kTyping };
+double g_worstAnswerMs[3] = {};
+double g_worstBystanderMs[3] = {};
+Phase g_phase = kLoading;
+HWND g_vantorix = nullptr;
+std::atomic<HWND> g_bystander{nullptr};
+
+// How long `window` takes to answer a message, in ms.
+double AnswerMs(HWND window) {
+  const double asked = NowMs();
+  DWORD_PTR result;
+  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+  return NowMs() - asked;
+}
+
+// The bystander: an idle window on a thread of its own.
+DWORD WINAPI RunBystander(void*) {
+  g_bystander = CreateWindowExW(0, L"Static", L"bystander", WS_OVERLAPPED, 0, 0, 10, 10,
+                                nullptr, nullptr, nullptr, nullptr);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
+  return 0;
+}
+
+// Sleeps `ms`, asking Vantorix's window a message every 20 ms meanwhile.
+void SleepAsking(double ms) {
+  const double end = NowMs() + ms;
+  while (NowMs() < end) {
+    if (g_vantorix) {
+      g_worstAnswerMs[g_phase] = std::max(g_worstAnswerMs[g_phase], AnswerMs(g_vantorix));
+      g_worstBystanderMs[g_phase] = std::max(g_worstBystanderMs[g_phase], AnswerMs(g_bystander.load()));
+    }
+    Sleep(DWORD(std::min(20.0, std::max(0.0, end - NowMs()))));
+  }
+}
+
 template <class Condition>
 bool WaitFor(Condition done, DWORD timeoutMs, DWORD pollMs = 20) {
   const double end = NowMs() + timeoutMs;
   while (!done()) {
     if (NowMs() > end) return false;
-    Sleep(pollMs);
+    SleepAsking(pollMs);
   }
   return true;
 }
@@ -104,6 +148,10 @@ int main(int argc, char** argv) {
   if (!WaitFor([&] { return (main = WindowOf(vantorix.dwProcessId, L"Vantorix")) != nullptr; },
                kShowTimeoutMs))
     return Fail("no Vantorix window");
+  CloseHandle(CreateThread(nullptr, 0, RunBystander, nullptr, 0, nullptr));
+  if (!WaitFor([] { return g_bystander != nullptr; }, kShowTimeoutMs))
+    return Fail("no bystander window");
+  g_vantorix = main;
   const double loadStart = NowMs();
   if (!Start(L"notepad.exe \"" + path + L"\"", notepad)) return Fail("cannot start Notepad");
   HWND frame = nullptr;
@@ -120,22 +168,26 @@ int main(int argc, char** argv) {
               "started (mostly Notepad reading it)\n",
               corpus.text.size(), (unsigned long long)corpus.counts.enChars,
               (NowMs() - loadStart) / 1000);
-  if (Text(GetDlgItem(main, kStatusLine)) != Text(frame))
+  // Notepad may retitle itself once it has read the file; the next tick
+  // shows the new caption.
+  if (!WaitFor([&] { return Text(GetDlgItem(main, kStatusLine)) == Text(frame); }, 2000))
     return Fail("the status line does not show Notepad's caption");
 
   // Type at the end, as a writer does; the caret's move is itself an edit
   // for the sampler, so it comes before the quiet time.
   const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);  // in characters
   SendMessageW(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
-  Sleep(3000);
+  SleepAsking(3000);
+  g_phase = kIdle;
   std::printf("idle %d\n", idleSeconds);
-  Sleep(DWORD(idleSeconds) * 1000);
+  SleepAsking(idleSeconds * 1000.0);
   std::printf("idle over\n");
+  g_phase = kTyping;
 
   std::vector<double> delays;
   uint64_t enChars = corpus.counts.enChars;
   for (int i = 0; i < letters; ++i) {
-    Sleep(700 + 300 * DWORD(i % 3));  // not in step with the sampler
+    SleepAsking(700 + 300 * (i % 3));  // not in step with the sampler
     const double typed = NowMs();
     PostMessageW(edit, WM_CHAR, 'a', 1);
     ++enChars;
@@ -150,6 +202,11 @@ int main(int argc, char** argv) {
     std::printf("typed letters: median %.0f ms, slowest %.0f ms\n", delays[delays.size() / 2],
                 delays.back());
   }
+  std::printf("worst answer of the window (of a bystander): %.0f (%.0f) ms while Notepad "
+              "loaded the text and it was first counted, %.0f (%.0f) ms idle, %.0f (%.0f) ms "
+              "while letters were typed\n",
+              g_worstAnswerMs[kLoading], g_worstBystanderMs[kLoading], g_worstAnswerMs[kIdle],
+              g_worstBystanderMs[kIdle], g_worstAnswerMs[kTyping], g_worstBystanderMs[kTyping]);
 
   TerminateProcess(notepad.hProcess, 0);  // no "save changes?" question
   PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -76,6 +76,15 @@ if [ "$(cat "$WINEPREFIX/.cjk-font" 2>/dev/null)" != "$cjk_font" ]; then
   echo "$cjk_font" > "$WINEPREFIX/.cjk-font"
 fi
 
+# Unattended runs (tests, benchmarks, screenshots): a program that crashes
+# ends at once, where Wine would start its debugger and wait for someone.
+if [ "$own_display" = 1 ] && [ ! -f "$WINEPREFIX/.no-debugger" ]; then
+  "$WINELOADER" reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' \
+    /v Debugger /d '' /f >/dev/null 2>&1
+  "$WINESERVER" -w
+  touch "$WINEPREFIX/.no-debugger"
+fi
+
 "$WINESERVER" -p
 # Start Wine's background services now, detached from our output: started
 # by a test instead, they would inherit its output pipe and hold it open

@@ -1,13 +1,14 @@
 #include "sources/editor_sampler.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <new>
-#include <string>
 
 #include "engine/recount.h"
 #include "engine/text_tally.h"
 #include "res/resource.h"
+#include "sources/background_count.h"
 #include "sources/editor_pacing.h"
 #include "sources/text_stream.h"
 
@@ -17,7 +18,9 @@ namespace {
 // this the answer is not believed.
 constexpr DWORD_PTR kMaxEditorText = DWORD_PTR(256) << 20;
 
-EditorSamplerState g_sampler;
+// The classes of the controls an editor's text may live in.
+const wchar_t* const kTextClasses[] = {L"Edit", L"RichEditD2DPT", L"RICHEDIT50W",
+                                       L"RichEdit20W"};
 
 // Milliseconds, finer than GetTickCount's steps of about 16 ms: a copy
 // shorter than a step would often read as free, and be repeated each tick.
@@ -26,6 +29,12 @@ std::uint32_t NowMs() {
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&now);
   return std::uint32_t(now.QuadPart * 1000 / frequency.QuadPart);
+}
+
+bool ClassIs(HWND window, const wchar_t* name) {
+  wchar_t cls[64];
+  return GetClassNameW(window, cls, 64) > 0 &&
+         CompareStringOrdinal(cls, -1, name, -1, TRUE) == CSTR_EQUAL;
 }
 
 // The editor belongs to another process: ask it with a bounded wait, so a
@@ -53,9 +62,12 @@ bool ProbeEditor(HWND edit, EditorProbes& probes) {
   return true;
 }
 
-// The edit child's text, `length` UTF-16 units as it said, or null when
+// The edit control's text, `length` UTF-16 units as it said, or null when
 // the editor did not answer in time; `copied` is what it gave. The room
 // past `length` is never touched, whatever the editor claims it copied.
+// The editor is another program's: the system copies its text through a
+// buffer of its own, so a copy that outlives its limit never writes into
+// ours once it is freed.
 std::unique_ptr<wchar_t[]> EditorText(HWND edit, std::uint64_t length, size_t& copied) {
   if (length > kMaxEditorText / sizeof(wchar_t)) return nullptr;
   const DWORD_PTR room = DWORD_PTR(length);
@@ -76,16 +88,89 @@ std::wstring Caption(HWND window) {
   return caption;
 }
 
+EditorSamplerState g_sampler;
+
+// One copy of the editor's text and its count, on the count's thread; its
+// results and the pacing's note come back to the window's thread.
+class EditorCopy : public CountJob {
+ public:
+  EditorCopy(HWND edit, const EditorProbes& probes, std::wstring caption, std::uint32_t startMs)
+      : edit_(edit), probes_(probes), caption_(std::move(caption)), startMs_(startMs) {}
+
+  void Run() override {
+    size_t copied = 0;
+    const std::unique_ptr<wchar_t[]> text = EditorText(edit_, probes_.length, copied);
+    if (text) {
+      result_ = CountUtf16Text(reinterpret_cast<const char16_t*>(text.get()), copied,
+                               TextSink(), [&](uint64_t) { return !Cancelled(); });
+      counted_ = result_.status == StreamStatus::kCounted ||
+                 result_.status == StreamStatus::kEmpty;
+    }
+    endMs_ = NowMs();
+    ended_ = true;
+  }
+  void ShowProgress(int) override {}
+  void Show() override {
+    shown_ = true;
+    NoteCopy(g_sampler, counted_ ? &probes_ : nullptr, startMs_, endMs_);
+    if (!counted_) return;  // no answer in time: nothing changes
+    SetSlotText(IDC_STATUS, caption_.c_str());
+    if (result_.counts) result_.counts->Tally().Publish();
+    else TextTally().Publish();  // an empty document counts zero
+  }
+
+  // True while this copy keeps the next from starting: until its thread
+  // ends, and unless cancelled, until its results are shown.
+  bool Busy() const { return !ended_ || (!Cancelled() && !shown_); }
+
+ private:
+  const HWND edit_;
+  const EditorProbes probes_;
+  const std::wstring caption_;
+  const std::uint32_t startMs_;
+  std::uint32_t endMs_ = 0;
+  bool counted_ = false;
+  std::atomic<bool> ended_{false};
+  bool shown_ = false;  // the window's thread only
+  StreamCount result_;
+};
+
+std::shared_ptr<EditorCopy> g_copy;  // the last copy started
+
 }  // namespace
+
+bool IsNotepad(HWND window, const std::wstring& caption) {
+  return caption.find(kNotepadCaptionMark) != std::wstring::npos ||
+         ClassIs(window, kNotepadClass);
+}
+
+HWND TextControlOf(HWND editor) {
+  HWND found = nullptr;
+  EnumChildWindows(
+      editor,
+      [](HWND child, LPARAM out) -> BOOL {
+        if (!IsWindowVisible(child)) return TRUE;
+        for (const wchar_t* cls : kTextClasses) {
+          if (ClassIs(child, cls)) {
+            *reinterpret_cast<HWND*>(out) = child;
+            return FALSE;
+          }
+        }
+        return TRUE;
+      },
+      LPARAM(&found));
+  return found;
+}
 
 void ResetEditorSampler() { g_sampler = EditorSamplerState(); }
 
 void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
+  if (g_copy && g_copy->Busy()) return;  // the last copy comes first
   HWND foreground = GetForegroundWindow();
-  const std::wstring caption = Caption(foreground);
-  if (caption.find(kNotepadCaptionMark) == std::wstring::npos) return;
+  std::wstring caption = Caption(foreground);
+  if (!foreground || !IsNotepad(foreground, caption)) return;
 
-  HWND edit = FindWindowExW(foreground, nullptr, L"Edit", nullptr);
+  HWND edit = TextControlOf(foreground);
   EditorProbes probes;
   if (!ProbeEditor(edit, probes)) return;  // no answer in time: this tick changes nothing
   const std::uint32_t start = NowMs();
@@ -93,16 +178,12 @@ void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
     SetSlotText(IDC_STATUS, caption.c_str());
     return;
   }
-  std::unique_ptr<wchar_t[]> text;
-  size_t copied = 0;
-  if (edit && !(text = EditorText(edit, probes.length, copied))) {
-    NoteCopy(g_sampler, nullptr, start, NowMs());
+  if (!edit) {  // an editor without a text control holds an empty text
+    SetSlotText(IDC_STATUS, caption.c_str());
+    TextTally().Publish();
+    NoteCopy(g_sampler, &probes, start, NowMs());
     return;
   }
-  SetSlotText(IDC_STATUS, caption.c_str());
-  const StreamCount counted =
-      CountUtf16Text(reinterpret_cast<const char16_t*>(text.get()), copied, TextSink());
-  if (counted.status == StreamStatus::kCounted) counted.counts->Tally().Publish();
-  if (counted.status == StreamStatus::kEmpty) TextTally().Publish();  // an empty document
-  NoteCopy(g_sampler, &probes, start, NowMs());
+  g_copy = std::make_shared<EditorCopy>(edit, probes, std::move(caption), start);
+  if (!StartCount(g_copy)) g_copy.reset();
 }

@@ -323,3 +323,92 @@ void Notepad::TypeAtEnd(char c) {
 void Notepad::BringToFront() { SetForegroundWindow(window_); }
 
 std::string Notepad::Caption() const { return Program::WindowCaption(window_); }
+
+namespace {
+
+LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return DefWindowProcW(w, m, wp, lp);
+}
+
+// The classes of Windows 11's Notepad: a frame and a text box of our own,
+// and its RichEdit, a copy of msftedit's under its own name.
+void RegisterStandInClasses() {
+  static const bool registered = [] {
+    WNDCLASSEXW plain = {};
+    plain.cbSize = sizeof plain;
+    plain.lpfnWndProc = PlainWindowProc;
+    plain.hInstance = GetModuleHandleW(nullptr);
+    plain.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
+    for (const wchar_t* name : {L"Notepad", L"NotepadTextBox"}) {
+      plain.lpszClassName = name;
+      RegisterClassExW(&plain);
+    }
+    WNDCLASSEXW rich = {};
+    rich.cbSize = sizeof rich;
+    if (GetClassInfoExW(LoadLibraryW(L"msftedit.dll"), L"RICHEDIT50W", &rich)) {
+      rich.lpszClassName = L"RichEditD2DPT";
+      rich.hInstance = GetModuleHandleW(nullptr);
+      RegisterClassExW(&rich);
+    }
+    return true;
+  }();
+  (void)registered;
+}
+
+}  // namespace
+
+StandInEditor::StandInEditor(Shape shape) : shape_(shape) {
+  ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  thread_ = CreateThread(nullptr, 0, Run, this, 0, &threadId_);
+  if (thread_) WaitForSingleObject(ready_, 10000);
+}
+
+StandInEditor::~StandInEditor() {
+  if (thread_) {
+    PostThreadMessageW(threadId_, WM_QUIT, 0, 0);
+    WaitForSingleObject(thread_, 5000);
+    CloseHandle(thread_);
+  }
+  CloseHandle(ready_);
+}
+
+DWORD WINAPI StandInEditor::Run(void* param) {
+  auto* self = static_cast<StandInEditor*>(param);
+  self->Build();
+  SetEvent(self->ready_);
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+  if (self->frame_) DestroyWindow(self->frame_);
+  return 0;
+}
+
+void StandInEditor::Build() {
+  RegisterStandInClasses();
+  const bool classic = shape_ == Shape::kClassicEnglish;
+  frame_ = CreateWindowExW(0, L"Notepad", classic ? L"poem.txt - Notepad" : L"测试.txt - 记事本",
+                           WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 500, 300, nullptr, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+  if (!frame_) return;
+  auto textBox = [&](bool visible) {
+    HWND box = CreateWindowExW(0, L"NotepadTextBox", L"", WS_CHILD | (visible ? WS_VISIBLE : 0),
+                               0, 0, 480, 250, frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, L"RichEditD2DPT", L"",
+                           WS_CHILD | WS_VISIBLE | ES_MULTILINE | WS_VSCROLL, 0, 0, 480, 250, box,
+                           nullptr, GetModuleHandleW(nullptr), nullptr);
+  };
+  if (classic) {
+    shown_ = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 480,
+                             250, frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return;
+  }
+  // The hidden tab first, so that only its visibility tells them apart.
+  if (shape_ == Shape::kWindows11TwoTabs) hidden_ = textBox(false);
+  shown_ = textBox(true);
+}
+
+void StandInEditor::SetText(const std::string& text, bool hiddenTab) {
+  SendMessageW(hiddenTab ? hidden_ : shown_, WM_SETTEXT, 0, LPARAM(Wide(text).c_str()));
+}

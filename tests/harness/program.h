@@ -129,3 +129,36 @@ class Notepad {
   PROCESS_INFORMATION info_ = {};
   HWND window_ = nullptr;
 };
+
+// A window shaped as an editor is, made by this process on a thread of its
+// own that answers its messages, so that the program under test asks it as
+// it asks a real one.
+class StandInEditor {
+ public:
+  enum class Shape {
+    kWindows11,        // "Notepad" > "NotepadTextBox" > "RichEditD2DPT", captioned in Chinese
+    kWindows11TwoTabs, // the same with a second, hidden tab
+    kClassicEnglish,   // "Notepad" > "Edit", captioned "poem.txt - Notepad"
+  };
+  explicit StandInEditor(Shape shape);
+  ~StandInEditor();
+  StandInEditor(const StandInEditor&) = delete;
+  StandInEditor& operator=(const StandInEditor&) = delete;
+
+  bool Started() const { return frame_ != nullptr; }
+  // The text of the tab that shows (or of the hidden tab).
+  void SetText(const std::string& text, bool hiddenTab = false);
+  void BringToFront() { SetForegroundWindow(frame_); }
+  std::string Caption() const { return Program::WindowCaption(frame_); }
+
+ private:
+  static DWORD WINAPI Run(void* self);
+  void Build();
+
+  Shape shape_;
+  HANDLE thread_ = nullptr;
+  HANDLE ready_ = nullptr;
+  DWORD threadId_ = 0;
+  HWND frame_ = nullptr;
+  HWND shown_ = nullptr, hidden_ = nullptr;  // the text controls
+};

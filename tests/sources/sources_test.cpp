@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/recount.h"
+#include "sources/background_count.h"
 #include "sources/clipboard_reader.h"
 #include "sources/editor_sampler.h"
 
@@ -17,14 +18,51 @@ namespace {
 std::map<int, std::wstring> g_slots;
 void Record(int id, const wchar_t* text) { g_slots[id] = text; }
 
+// The window the copies report to, as the main dialog is.
+int g_countMessages = 0;
+LRESULT CALLBACK CountWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m != kCountMessage) return DefWindowProcW(w, m, wp, lp);
+  OnCountMessage(wp, lp);
+  ++g_countMessages;
+  return 0;
+}
+
 class EditorSampler : public ::testing::Test {
  protected:
   void SetUp() override {
     SetSlotSink(Record);
     g_slots.clear();
     ResetEditorSampler();  // as each start of sampling does
+    WNDCLASSW cls = {};
+    cls.lpfnWndProc = CountWindowProc;
+    cls.lpszClassName = L"CountWindow";
+    RegisterClassW(&cls);
+    window_ = CreateWindowExW(0, L"CountWindow", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                              nullptr, nullptr);
+    SetCountWindow(window_);
   }
-  void TearDown() override { SetSlotSink(nullptr); }
+  void TearDown() override {
+    CancelCount(2000);
+    SetCountWindow(nullptr);
+    DestroyWindow(window_);
+    SetSlotSink(nullptr);
+  }
+
+  // A tick that copies, and the copy to its end: the copy runs on a thread
+  // of its own and asks the editor, whose messages this thread answers.
+  static void TickAndCopy() {
+    const int before = g_countMessages;
+    SampleForegroundEditor(nullptr, 0, 0, 0);
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (g_countMessages == before && GetTickCount() - start < 5000) {
+      while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+      MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+    }
+  }
+
+ private:
+  HWND window_ = nullptr;
 };
 
 // A window that calls itself Notepad and answers with a length of its own;
@@ -37,7 +75,7 @@ class FakeEditor {
     copies = 0;
     frame_ = CreateWindowExW(0, L"Static", L"x.txt - 记事本", WS_POPUP | WS_VISIBLE, 0, 0, 200,
                              100, nullptr, nullptr, nullptr, nullptr);
-    edit_ = CreateWindowExW(0, L"Edit", L"abc", WS_CHILD, 0, 0, 100, 20, frame_, nullptr,
+    edit_ = CreateWindowExW(0, L"Edit", L"abc", WS_CHILD | WS_VISIBLE, 0, 0, 100, 20, frame_, nullptr,
                             nullptr, nullptr);
     original_ = WNDPROC(SetWindowLongPtrW(edit_, GWLP_WNDPROC, LONG_PTR(Lie)));
     SetForegroundWindow(frame_);
@@ -66,19 +104,21 @@ DWORD FakeEditor::copyMs_;
 WNDPROC FakeEditor::original_;
 
 TEST_F(EditorSampler, AnEditorClaimingAnImpossibleLengthIsNotBelieved) {
-  // Twice this length, the room its text could take, wraps to 2.
+  // Room for this many UTF-16 units wraps to a few bytes.
   FakeEditor liar(DWORD_PTR(1) << (8 * sizeof(DWORD_PTR) - 1) | 1);
   ASSERT_EQ(liar.Frame(), GetForegroundWindow());
-  SampleForegroundEditor(nullptr, 0, 0, 0);
+  TickAndCopy();
   EXPECT_TRUE(g_slots.empty());  // the tick changed nothing
 }
 
-// A copy of a tenth of a second stands for a big document's: the next
-// tick, long before a refresh is due, has no reason to copy again.
+// A copy of 30 ms stands for a big document's: the next tick, long before
+// a refresh is due, has no reason to copy again. (It stays inside the
+// copy's time limit: this editor shares our process, so a copy past it
+// would write into a buffer already given back.)
 TEST_F(EditorSampler, AnUnchangedEditorIsNotCopiedOnTheNextTickButShowsItsCaption) {
-  FakeEditor editor(3, 100);
+  FakeEditor editor(3, 30);
   ASSERT_EQ(editor.Frame(), GetForegroundWindow());
-  SampleForegroundEditor(nullptr, 0, 0, 0);
+  TickAndCopy();
   EXPECT_EQ(L"3", g_slots[1013]);
   g_slots.clear();
   SampleForegroundEditor(nullptr, 0, 0, 0);
@@ -89,7 +129,7 @@ TEST_F(EditorSampler, AnUnchangedEditorIsNotCopiedOnTheNextTickButShowsItsCaptio
   // Sampling stopped and started again (another mode and back): the
   // results were cleared meanwhile, so the text is copied again.
   ResetEditorSampler();
-  SampleForegroundEditor(nullptr, 0, 0, 0);
+  TickAndCopy();
   EXPECT_EQ(2, FakeEditor::copies);
   EXPECT_EQ(L"3", g_slots[1013]);
 }

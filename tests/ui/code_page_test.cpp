@@ -1,7 +1,8 @@
 // The window on any system code page: run under 936, 1252 and 65001 (the
 // locale picks it, tests/ui/CMakeLists.txt). Every text reads as written,
-// Chinese text from the clipboard counts alike, files named in any script
-// are counted, and the program runs from folders named in any script.
+// every source counts a text alike, Notepad is found in any language and
+// shape, files named in any script are counted, and the program runs from
+// folders named in any script.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -88,6 +89,65 @@ TEST_F(CodePage, FilesNamedInAnyScriptAreCountedDroppedAndChosen) {
     ASSERT_TRUE(ChooseInFileDialog(program, path));
     EXPECT_TRUE(program.WaitForStatus(name + " (UTF-8)")) << name;
     EXPECT_TRUE(program.WaitForSlots(slots)) << name;
+  }
+}
+
+// Notepad as Windows 11 builds it (its text in a RichEdit, one of its tabs
+// showing) and Notepad in English are counted, their captions shown.
+TEST_F(CodePage, NotepadOfEveryShapeAndLanguageIsCounted) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(0);
+  const Slots sample = {"2", "2", "6", "2", "8", "8"};  // 中文，abc 123。 and a line end
+  for (auto shape : {StandInEditor::Shape::kWindows11, StandInEditor::Shape::kWindows11TwoTabs,
+                     StandInEditor::Shape::kClassicEnglish}) {
+    StandInEditor editor(shape);
+    ASSERT_TRUE(editor.Started());
+    editor.SetText("中文，abc 123。\r\n");
+    if (shape == StandInEditor::Shape::kWindows11TwoTabs) editor.SetText("不是这个", true);
+    editor.BringToFront();
+    EXPECT_TRUE(program.WaitForSlots(sample)) << editor.Caption();
+    EXPECT_EQ(editor.Caption(), program.Text(1016));
+    editor.SetText("ab");
+    EXPECT_TRUE(program.WaitForSlots({"0", "0", "2", "0", "2", "2"})) << editor.Caption();
+  }
+}
+
+// The same text counts alike from the clipboard, from Notepad and from a
+// UTF-8 file: each source's text becomes its GBK form the same way.
+TEST_F(CodePage, EverySourceCountsTheSameTextAlike) {
+  const struct {
+    const char* why;
+    std::string text;
+    Slots slots;
+  } cases[] = {
+      {"Chinese", "中文，abc 123。\r\n", {"2", "2", "6", "2", "8", "8"}},
+      {"no GBK form: one mark each", "😀한😀한abc", {"0", "4", "3", "0", "3", "3"}},
+      {"the euro sign takes nothing with it", "€a", {"0", "1", "1", "0", "1", "1"}},
+      {"a CR alone, as a RichEdit ends paragraphs", "a\rb\r", {"0", "0", "2", "2", "2", "2"}},
+      {"the first 0 ends the text", std::string("ab\0cd", 5), {"0", "0", "2", "0", "2", "2"}},
+  };
+  Program program;
+  ASSERT_TRUE(program.Started());
+  StandInEditor editor(StandInEditor::Shape::kWindows11);
+  ASSERT_TRUE(editor.Started());
+  int file = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.why);
+    ASSERT_TRUE(PutClipboardText(c.text));
+    program.SelectMode(1);
+    EXPECT_TRUE(program.WaitForSlots(c.slots)) << "the clipboard";
+    program.SelectMode(-1);  // zeros between the sources
+    ASSERT_TRUE(program.WaitForSlots(Slots(6, "0")));
+    editor.SetText(c.text);
+    editor.BringToFront();
+    program.SelectMode(0);
+    EXPECT_TRUE(program.WaitForSlots(c.slots)) << "Notepad";
+    SetForegroundWindow(program.Window());
+    program.SelectMode(-1);
+    ASSERT_TRUE(program.WaitForSlots(Slots(6, "0")));
+    ASSERT_TRUE(DropFiles(program, {MakeTempFile("same-" + std::to_string(++file) + ".txt", c.text)}));
+    EXPECT_TRUE(program.WaitForSlots(c.slots)) << "a UTF-8 file";
   }
 }
 
