@@ -62,6 +62,10 @@ namespace {
 
 std::vector<std::wstring> g_waitingFiles;  // dropped files still to count
 OtherTypeQuestion g_ask = nullptr;         // asked for each file of another type
+// Counts each call of AnalyzeFiles: the question's own message loop may let
+// a newer drop in, which supersedes the files still waiting and the one
+// asked about.
+unsigned g_drop = 0;
 void StartNextFile();
 
 // One file's count.
@@ -115,10 +119,18 @@ class FileJob : public CountJob {
   StreamCount result_;
 };
 
-// Starts counting `path` unless the user declines or it cannot be opened;
-// true when a count is under way.
-bool StartFileCount(const std::wstring& path) {
-  if (!HasTextExtension(path.c_str()) && !(g_ask && g_ask())) return false;
+enum class FileStart {
+  kCounting,    // a count is under way
+  kNot,         // declined, or the file could not be had: the status says so
+  kSuperseded,  // a newer drop came while the question was open
+};
+
+// Starts counting `path` unless the user declines or it cannot be opened.
+FileStart StartFileCount(const std::wstring& path) {
+  const unsigned drop = g_drop;
+  if (!HasTextExtension(path.c_str()) && !(g_ask && g_ask()))
+    return g_drop == drop ? FileStart::kNot : FileStart::kSuperseded;
+  if (g_drop != drop) return FileStart::kSuperseded;
   const wchar_t* name = FileNamePart(path.c_str());
   ShowStatus(name);
 
@@ -130,32 +142,34 @@ bool StartFileCount(const std::wstring& path) {
       !GetFileSizeEx(file, &size)) {
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     ShowStatus(kCannotOpenText);
-    return false;
+    return FileStart::kNot;
   }
   if (size.QuadPart == 0) {
     CloseHandle(file);
     ShowZeroResults();  // the status line keeps the file name
-    return false;
+    return FileStart::kNot;
   }
   if (!StartCount(std::make_shared<FileJob>(file, uint64_t(size.QuadPart), name))) {
     ShowStatus(kReadFailedText);
-    return false;
+    return FileStart::kNot;
   }
-  return true;
+  return FileStart::kCounting;
 }
 
-// Counts the waiting files in turn until one is under way.
+// Counts the waiting files in turn until one is under way; a newer drop
+// has its own turn, and nothing of this one is left.
 void StartNextFile() {
   while (!g_waitingFiles.empty()) {
     const std::wstring path = g_waitingFiles.front();
     g_waitingFiles.erase(g_waitingFiles.begin());
-    if (StartFileCount(path)) return;
+    if (StartFileCount(path) != FileStart::kNot) return;
   }
 }
 
 }  // namespace
 
 void AnalyzeFiles(std::vector<std::wstring> paths, OtherTypeQuestion ask) {
+  ++g_drop;
   CancelCount();
   g_waitingFiles = std::move(paths);
   g_ask = ask;

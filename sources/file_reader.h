@@ -14,8 +14,9 @@
 // Counts the files at `paths` (full paths of any length, holding at least
 // one '\') one after the other, each as a user would see it alone: the
 // question for an unknown extension, its name, then its counts. Cancels any
-// count in progress and forgets files still waiting from an earlier call.
-// `ask` is the question for a file of another type: true to count it anyway.
+// count in progress and forgets files still waiting from an earlier call,
+// also one whose question is still open: the newest drop wins. `ask` is the
+// question for a file of another type: true to count it anyway.
 using OtherTypeQuestion = bool (*)();
 void AnalyzeFiles(std::vector<std::wstring> paths, OtherTypeQuestion ask);
 

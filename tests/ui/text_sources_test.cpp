@@ -93,6 +93,28 @@ TEST_F(TextSources, DroppedFilesShowHowTheyWereReadOrWhyNot) {
   EXPECT_TRUE(program.Enabled(1004));
 }
 
+// A drop while the question for an older drop is open supersedes it: the
+// newer file stays counted whatever the answer, and nothing of the older
+// drop shows.
+TEST_F(TextSources, ADropDuringTheQuestionSupersedesTheOlderDrop) {
+  const std::string older = MakeTempFile("older.md", "aaaa");
+  const std::string olderRest = MakeTempFile("older-rest.txt", "aaaaaaaa");
+  const std::string newer = MakeTempFile("newer.txt", kSampleGbk);
+  Program program;
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(DropFiles(program, {older, olderRest}));
+  HWND question = program.WaitForDialog("提示");
+  ASSERT_TRUE(question);
+  ASSERT_TRUE(DropFiles(program, {newer}));
+  EXPECT_TRUE(program.WaitForStatus("newer.txt"));
+  EXPECT_TRUE(program.WaitForSlots(kSampleSlots));
+  Program::Answer(question, IDYES);
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(question); }));
+  Sleep(1500);  // long enough for the older files to have shown, had they been counted
+  EXPECT_EQ("newer.txt", program.Text(1016));
+  EXPECT_EQ(kSampleSlots, program.Slots());
+}
+
 // A text another program holds open for writing (an editor, a log) is
 // counted, and so is one whose path is longer than 260 characters.
 TEST_F(TextSources, FilesHeldOpenForWritingOrDeepInFoldersAreCounted) {
