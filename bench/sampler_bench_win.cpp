@@ -37,43 +37,41 @@ double NowMs() {
   return double(now.QuadPart) * 1000.0 / double(frequency.QuadPart);
 }
 
-// The longest Vantorix's window took to answer a message, in ms, in each
-// phase: while Notepad loads the text and it is first counted, while
-// nothing changes, while letters are typed.
+// The longest Vantorix's window and the bystander took to answer a
+// message, in ms, in each phase: while Notepad loads the text and it is
+// first counted, while nothing changes, while letters are typed. Each is
+// asked from a thread of its own, so that both are asked all the time.
 enum Phase { kLoading, kIdle, kTyping };
-double g_worstAnswerMs[3] = {};
-double g_worstBystanderMs[3] = {};
-Phase g_phase = kLoading;
-HWND g_vantorix = nullptr;
-std::atomic<HWND> g_bystander{nullptr};
+std::atomic<Phase> g_phase{kLoading};
+struct Asked {
+  std::atomic<HWND> window{nullptr};
+  double worstMs[3] = {};  // written by its asking thread, read at the end
+};
+Asked g_vantorix, g_bystander;
+std::atomic<bool> g_stopAsking{false};
 
-// How long `window` takes to answer a message, in ms.
-double AnswerMs(HWND window) {
-  const double asked = NowMs();
-  DWORD_PTR result;
-  SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
-  return NowMs() - asked;
+DWORD WINAPI KeepAsking(void* param) {
+  Asked& asked = *static_cast<Asked*>(param);
+  while (!g_stopAsking) {
+    if (HWND window = asked.window.load()) {
+      const double start = NowMs();
+      DWORD_PTR result;
+      SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
+      double& worst = asked.worstMs[g_phase.load()];
+      worst = std::max(worst, NowMs() - start);
+    }
+    Sleep(20);
+  }
+  return 0;
 }
 
 // The bystander: an idle window on a thread of its own.
 DWORD WINAPI RunBystander(void*) {
-  g_bystander = CreateWindowExW(0, L"Static", L"bystander", WS_OVERLAPPED, 0, 0, 10, 10,
-                                nullptr, nullptr, nullptr, nullptr);
+  g_bystander.window = CreateWindowExW(0, L"Static", L"bystander", WS_OVERLAPPED, 0, 0, 10, 10,
+                                       nullptr, nullptr, nullptr, nullptr);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) DispatchMessageW(&msg);
   return 0;
-}
-
-// Sleeps `ms`, asking Vantorix's window a message every 20 ms meanwhile.
-void SleepAsking(double ms) {
-  const double end = NowMs() + ms;
-  while (NowMs() < end) {
-    if (g_vantorix) {
-      g_worstAnswerMs[g_phase] = std::max(g_worstAnswerMs[g_phase], AnswerMs(g_vantorix));
-      g_worstBystanderMs[g_phase] = std::max(g_worstBystanderMs[g_phase], AnswerMs(g_bystander.load()));
-    }
-    Sleep(DWORD(std::min(20.0, std::max(0.0, end - NowMs()))));
-  }
 }
 
 template <class Condition>
@@ -81,7 +79,7 @@ bool WaitFor(Condition done, DWORD timeoutMs, DWORD pollMs = 20) {
   const double end = NowMs() + timeoutMs;
   while (!done()) {
     if (NowMs() > end) return false;
-    SleepAsking(pollMs);
+    Sleep(pollMs);
   }
   return true;
 }
@@ -149,9 +147,11 @@ int main(int argc, char** argv) {
                kShowTimeoutMs))
     return Fail("no Vantorix window");
   CloseHandle(CreateThread(nullptr, 0, RunBystander, nullptr, 0, nullptr));
-  if (!WaitFor([] { return g_bystander != nullptr; }, kShowTimeoutMs))
+  if (!WaitFor([] { return g_bystander.window.load() != nullptr; }, kShowTimeoutMs))
     return Fail("no bystander window");
-  g_vantorix = main;
+  g_vantorix.window = main;
+  HANDLE asking[] = {CreateThread(nullptr, 0, KeepAsking, &g_vantorix, 0, nullptr),
+                     CreateThread(nullptr, 0, KeepAsking, &g_bystander, 0, nullptr)};
   const double loadStart = NowMs();
   if (!Start(L"notepad.exe \"" + path + L"\"", notepad)) return Fail("cannot start Notepad");
   HWND frame = nullptr;
@@ -177,17 +177,17 @@ int main(int argc, char** argv) {
   // for the sampler, so it comes before the quiet time.
   const LRESULT end = SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);  // in characters
   SendMessageW(edit, EM_SETSEL, WPARAM(end), LPARAM(end));
-  SleepAsking(3000);
+  Sleep(3000);
   g_phase = kIdle;
   std::printf("idle %d\n", idleSeconds);
-  SleepAsking(idleSeconds * 1000.0);
+  Sleep(DWORD(idleSeconds) * 1000);
   std::printf("idle over\n");
   g_phase = kTyping;
 
   std::vector<double> delays;
   uint64_t enChars = corpus.counts.enChars;
   for (int i = 0; i < letters; ++i) {
-    SleepAsking(700 + 300 * (i % 3));  // not in step with the sampler
+    Sleep(700 + 300 * DWORD(i % 3));  // not in step with the sampler
     const double typed = NowMs();
     PostMessageW(edit, WM_CHAR, 'a', 1);
     ++enChars;
@@ -202,11 +202,14 @@ int main(int argc, char** argv) {
     std::printf("typed letters: median %.0f ms, slowest %.0f ms\n", delays[delays.size() / 2],
                 delays.back());
   }
+  g_stopAsking = true;
+  WaitForMultipleObjects(2, asking, TRUE, 20000);
+  const double* v = g_vantorix.worstMs;
+  const double* b = g_bystander.worstMs;
   std::printf("worst answer of the window (of a bystander): %.0f (%.0f) ms while Notepad "
               "loaded the text and it was first counted, %.0f (%.0f) ms idle, %.0f (%.0f) ms "
               "while letters were typed\n",
-              g_worstAnswerMs[kLoading], g_worstBystanderMs[kLoading], g_worstAnswerMs[kIdle],
-              g_worstBystanderMs[kIdle], g_worstAnswerMs[kTyping], g_worstBystanderMs[kTyping]);
+              v[kLoading], b[kLoading], v[kIdle], b[kIdle], v[kTyping], b[kTyping]);
 
   TerminateProcess(notepad.hProcess, 0);  // no "save changes?" question
   PostMessageW(main, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -1,6 +1,4 @@
 // vantorix-count: the window's character counts for files and pipes.
-#include <cerrno>
-#include <cstring>
 #include <memory>
 #include <new>
 #include <string>
@@ -78,7 +76,11 @@ int Run(int argc, char** argv) {
   if (options.files.empty()) options.files.push_back("-");
   std::vector<ReportRow> rows;  // small: a name and four counts a file
   std::unique_ptr<ExplainSpool> spool;  // only with --explain
-  if (options.explain) spool = std::make_unique<ExplainSpool>();
+  if (options.explain) {
+    spool = std::make_unique<ExplainSpool>();
+    const std::string notice = spool->TakeNotice();
+    if (!notice.empty()) Complain(notice);
+  }
   int status = 0;
   for (const std::string& name : options.files) {
     std::string error;
@@ -90,26 +92,22 @@ int Run(int argc, char** argv) {
     }
     ReportRow row{name, count.counts};
     if (count.chars) {
-      const std::string explain = ExplainText(options, name, *count.chars);
-      if (!spool->Add(explain, row.explainAt)) {
-        Complain(name + ": cannot keep the --explain text: " + std::strerror(errno));
-        status = 1;
-        continue;
-      }
-      row.explainSize = explain.size();
+      row.explain = spool->Add(ExplainText(options, name, *count.chars));
+      const std::string notice = spool->TakeNotice();
+      if (!notice.empty()) Complain(name + ": " + notice);
     }
     rows.push_back(row);
   }
   // Like wc, no table at all when the only file failed; the machine formats
   // always give their header or object.
   if (rows.empty() && !withSums && options.format == Format::kTable) return status;
-  bool written = true;  // after a failed write, nothing more is tried
-  if (!WriteReport(options, rows, withSums, spool.get(), [&](const std::string& text) {
-        return written = Output(text);
-      })) {
-    if (written) Complain("cannot read back the --explain text");
-    status = 1;
-  }
+  const bool written = WriteReport(
+      options, rows, withSums, spool.get(), [&](const std::string& text) { return Output(text); },
+      [&](const std::string& name, const std::string& why) {
+        Complain(name + ": cannot read back the --explain text: " + why);
+        status = 1;
+      });
+  if (!written) status = 1;
   return status;
 }
 

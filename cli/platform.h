@@ -26,9 +26,11 @@ class InputSource : public ChunkSource {
 // `error` to the system's words.
 std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& error);
 
-// A temporary file, deleted when closed; never on standard input, output or
-// error, even when one of them is closed. Null when none can be made.
-std::FILE* OpenTempFile();
+// A new temporary file, deleted when closed, in the user's temporary folder
+// ($TMPDIR, else /tmp; on Windows the folder GetTempPath gives); never on
+// standard input, output or error, even when one of them is closed. Null
+// when none can be made, with `error` saying where and why.
+std::FILE* OpenTempFile(std::string& error);
 
 // The arguments the program was started with, the program's name first, in
 // UTF-8: on Windows taken from the UTF-16 command line, so a name in any

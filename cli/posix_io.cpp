@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -74,16 +75,28 @@ std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& err
   return std::make_unique<FdSource>(fd, true);
 }
 
-std::FILE* OpenTempFile() {
-  std::FILE* file = std::tmpfile();
-  if (!file || fileno(file) > 2) return file;
-  // It took the place of a closed standard stream: move it up, and leave
-  // that stream closed, so writing to it still fails as it should.
-  const int fd = fcntl(fileno(file), F_DUPFD_CLOEXEC, 3);
-  std::FILE* moved = fd >= 0 ? fdopen(fd, "w+b") : nullptr;
-  if (fd >= 0 && !moved) close(fd);
-  std::fclose(file);
-  return moved;
+std::FILE* OpenTempFile(std::string& error) {
+  const char* folder = std::getenv("TMPDIR");
+  std::string path = std::string(folder && *folder ? folder : "/tmp") + "/vantorix-count-XXXXXX";
+  int fd = mkostemp(&path[0], O_CLOEXEC);
+  if (fd < 0) {
+    error = path.substr(0, path.rfind('/')) + ": " + std::strerror(errno);
+    return nullptr;
+  }
+  unlink(path.c_str());  // gone with its last descriptor
+  if (fd <= 2) {
+    // It took the place of a closed standard stream: move it up, and leave
+    // that stream closed, so writing to it still fails as it should.
+    const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
+    close(fd);
+    fd = moved;
+  }
+  std::FILE* file = fd >= 0 ? fdopen(fd, "w+b") : nullptr;
+  if (!file) {
+    error = std::strerror(errno);
+    if (fd >= 0) close(fd);
+  }
+  return file;
 }
 
 void InitConsole() {}

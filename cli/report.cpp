@@ -302,74 +302,30 @@ std::string Csv(const Options& options, const std::vector<ReportRow>& rows, bool
 
 }  // namespace
 
-namespace {
-
-// Offsets past 2 GiB on every system.
-bool SeekTo(std::FILE* file, uint64_t at, int whence) {
-#ifdef _WIN32
-  return _fseeki64(file, int64_t(at), whence) == 0;
-#else
-  return fseeko(file, off_t(at), whence) == 0;
-#endif
-}
-
-int64_t Position(std::FILE* file) {
-#ifdef _WIN32
-  return _ftelli64(file);
-#else
-  return ftello(file);
-#endif
-}
-
-}  // namespace
-
-ExplainSpool::ExplainSpool() : file_(OpenTempFile()) {}
-
-ExplainSpool::~ExplainSpool() {
-  if (file_) std::fclose(file_);
-}
-
-bool ExplainSpool::Add(const std::string& text, uint64_t& at) {
-  if (!file_) {  // no temporary file to be had: memory it is
-    at = memory_.size();
-    memory_ += text;
-    return true;
-  }
-  if (!SeekTo(file_, 0, SEEK_END)) return false;
-  const int64_t end = Position(file_);
-  if (end < 0) return false;
-  at = uint64_t(end);
-  return std::fwrite(text.data(), 1, text.size(), file_) == text.size();
-}
-
-bool ExplainSpool::Read(uint64_t at, size_t size, std::string& text) const {
-  if (!file_) {
-    text = memory_.substr(size_t(at), size);
-    return true;
-  }
-  text.assign(size, '\0');
-  if (size == 0) return true;
-  return SeekTo(file_, at, SEEK_SET) && std::fread(&text[0], 1, size, file_) == size;
-}
-
 std::string ExplainText(const Options& options, const std::string& name, const CharTally& chars) {
   return options.format == Format::kJson ? JsonExplain(chars) : TableExplain(name, chars);
 }
 
 bool WriteReport(const Options& options, const std::vector<ReportRow>& rows, bool withSums,
                  const ExplainSpool* spool,
-                 const std::function<bool(const std::string&)>& write) {
-  std::string explain;
+                 const std::function<bool(const std::string&)>& write,
+                 const UnreadableExplain& unreadable) {
+  // The row's --explain text, or "" when there is none to be had.
+  auto explainOf = [&](const ReportRow& row) {
+    std::string text, why;
+    if (spool && !spool->Read(row.explain, text, why)) {
+      unreadable(row.name, why);
+      text.clear();
+    }
+    return text;
+  };
   switch (options.format) {
     case Format::kCsv:
       return write(Csv(options, rows, withSums));
     case Format::kJson:
       if (!write(JsonHead(options))) return false;
-      for (size_t r = 0; r < rows.size(); ++r) {
-        if (spool && !spool->Read(rows[r].explainAt, rows[r].explainSize, explain))
-          return false;
-        if (!write(JsonFileObject(options, rows[r], r == 0, explain))) return false;
-      }
+      for (size_t r = 0; r < rows.size(); ++r)
+        if (!write(JsonFileObject(options, rows[r], r == 0, explainOf(rows[r])))) return false;
       return write(JsonTail(options, rows));
     case Format::kTable:
       break;
@@ -377,6 +333,6 @@ bool WriteReport(const Options& options, const std::vector<ReportRow>& rows, boo
   if (!write(Table(options, rows, withSums))) return false;
   if (!spool) return true;
   for (const ReportRow& row : rows)
-    if (!spool->Read(row.explainAt, row.explainSize, explain) || !write(explain)) return false;
+    if (!write(explainOf(row))) return false;
   return true;
 }

@@ -8,33 +8,15 @@
 #include "cli/options.h"
 #include "engine/gbk_scan.h"
 
-#include <cstdint>
-#include <cstdio>
+#include <cstddef>
 #include <functional>
 
-// Each file's --explain text, kept in a temporary file from the moment the
-// file is counted until the report is written: memory does not grow with
-// the number of files. Without a temporary file, in memory.
-class ExplainSpool {
- public:
-  ExplainSpool();
-  ~ExplainSpool();
-  ExplainSpool(const ExplainSpool&) = delete;
-  ExplainSpool& operator=(const ExplainSpool&) = delete;
-  // Keeps `text`; where it is, for Read. False when it could not be kept.
-  bool Add(const std::string& text, uint64_t& at);
-  bool Read(uint64_t at, size_t size, std::string& text) const;
-
- private:
-  std::FILE* file_;
-  std::string memory_;
-};
+#include "cli/explain_spool.h"
 
 struct ReportRow {
   std::string name;
   GbkCounts counts;
-  uint64_t explainAt = 0;  // with --explain: the file's text in the spool
-  size_t explainSize = 0;
+  size_t explain = 0;  // with --explain: the number of the file's text in the spool
 };
 
 // A file's --explain text in the output's format (a table section, or the
@@ -42,8 +24,13 @@ struct ReportRow {
 std::string ExplainText(const Options& options, const std::string& name, const CharTally& chars);
 
 // Writes the output for `rows` piece by piece through `write`, the --explain
-// texts from `spool` (null without --explain); `withSums` adds the row of sums (the JSON output always
-// has its totals object). False when a write, or reading the spool, failed.
+// texts from `spool` (null without --explain); `withSums` adds the row of
+// sums (the JSON output always has its totals object). A text that cannot
+// be read back is left out, its file's JSON object complete without it, and
+// told to `unreadable` with the file's name and why. False when a write
+// failed.
+using UnreadableExplain = std::function<void(const std::string& name, const std::string& why)>;
 bool WriteReport(const Options& options, const std::vector<ReportRow>& rows, bool withSums,
                  const ExplainSpool* spool,
-                 const std::function<bool(const std::string&)>& write);
+                 const std::function<bool(const std::string&)>& write,
+                 const UnreadableExplain& unreadable);

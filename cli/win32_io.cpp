@@ -172,7 +172,28 @@ std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& err
   return std::make_unique<HandleSource>(file, true);
 }
 
-std::FILE* OpenTempFile() { return std::tmpfile(); }
+std::FILE* OpenTempFile(std::string& error) {
+  wchar_t folder[MAX_PATH + 1], path[MAX_PATH + 1];
+  const DWORD n = GetTempPathW(MAX_PATH + 1, folder);
+  if (n == 0 || n > MAX_PATH || !GetTempFileNameW(folder, L"vxc", 0, path)) {
+    error = Utf8FromWide(folder, n <= MAX_PATH ? n : 0) + ": " + SystemMessage(GetLastError());
+    return nullptr;
+  }
+  const HANDLE handle = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    error = Utf8FromWide(path, wcslen(path)) + ": " + SystemMessage(GetLastError());
+    DeleteFileW(path);
+    return nullptr;
+  }
+  const int fd = _open_osfhandle(intptr_t(handle), _O_RDWR | _O_BINARY);
+  std::FILE* file = fd >= 0 ? _fdopen(fd, "w+b") : nullptr;
+  if (!file) {
+    error = "cannot open the temporary file";
+    if (fd >= 0) _close(fd); else CloseHandle(handle);
+  }
+  return file;
+}
 
 void InitConsole() {
   // Bytes as they are: no CR added before LF, no end at a 0x1A byte.

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -190,6 +191,49 @@ TEST(CliExplain, MemoryDoesNotGrowWithTheNumberOfFiles) {
   ASSERT_EQ(0, run.status) << run.err;
   EXPECT_LT(run.peakKib, 64 * 1024) << "KiB at the peak";
   EXPECT_EQ(3000u, ParseJson(run)["totals"]["cn_chars"].get<uint64_t>());
+}
+
+// --explain keeps each file's text in a temporary file in $TMPDIR; without
+// one, or when it fails, in memory, saying so: the output is the same.
+TEST(CliExplain, WithoutATemporaryFileTheTextsAreKeptInMemoryAndSaidSo) {
+  const std::string missing = TempPath("no-such-folder");
+  const std::string file = WriteFile("explain-tmp.txt", kSample);
+  const CliRun run = RunCli({"--explain", file}, "", CliStdout::kCaptured,
+                            {"env", "TMPDIR=" + missing});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ("vantorix-count: no temporary file for --explain (" + missing +
+                ": No such file or directory): the texts are kept in memory\n",
+            run.err);
+  EXPECT_EQ(RunCli({"--explain", file}).out, run.out);
+}
+
+TEST(CliExplain, AFullTemporaryFolderIsBlamedOnItsFileAndLosesNothing) {
+  if (std::system("unshare -rm true 2>/dev/null") != 0)
+    GTEST_SKIP() << "no private mount namespace to fill a folder in";
+  // The second file's text (every GB2312 hanzi, some 300 KB of JSON) does
+  // not fit the 64 KiB folder the first one's does.
+  std::string hanzi;
+  for (int lead = 0xB0; lead <= 0xF7; ++lead)
+    for (int trail = 0xA1; trail <= 0xFE; ++trail)
+      if (lead != 0xD7 || trail < 0xFA) hanzi += {char(lead), char(trail)};
+  const std::vector<std::string> files = {WriteFile("fits.txt", kSample),
+                                          WriteFile("too-big.txt", hanzi),
+                                          WriteFile("after.txt", "abc")};
+  std::vector<std::string> args = {"--explain", "--format", "json"};
+  args.insert(args.end(), files.begin(), files.end());
+  const std::string folder = TempPath("small-tmp");
+  std::filesystem::create_directory(folder);
+  const CliRun full = RunCli(
+      args, "", CliStdout::kCaptured,
+      {"env", "TMPDIR=" + folder, "unshare", "-rm", "sh", "-c",
+       "mount -t tmpfs -o size=64k tmpfs \"$TMPDIR\" && exec \"$0\" \"$@\""});
+  EXPECT_EQ(0, full.status);
+  EXPECT_EQ("vantorix-count: " + files[1] +
+                ": the temporary file for --explain failed (No space left on device): this "
+                "and the later texts are kept in memory\n",
+            full.err);
+  EXPECT_EQ(RunCli(args).out, full.out);  // each file's characters under its own name
+  EXPECT_EQ(6763u, ParseJson(full)["files"][1]["explain"]["cn_chars"].size());
 }
 
 TEST(CliErrors, AMissingFileIsReportedAndTheOthersShownInTheTable) {

@@ -24,7 +24,7 @@ HANDLE Inherited(const std::string& path, bool write) {
 // The program's input and outputs go through files, so nothing needs
 // draining while it runs. Wine shows Linux's /dev/full as Z:\dev\full.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
-              CliStdout stdoutTo) {
+              CliStdout stdoutTo, const std::vector<std::string>&) {
   const std::string in = TempPath("in"), out = TempPath("out"), err = TempPath("err");
   WriteFileAt(in, input);
   STARTUPINFOW startup = {};
