@@ -10,7 +10,7 @@ WINENV  = scripts/wine-env.sh
 FUZZ_SECONDS ?= 180
 
 .PHONY: all setup native asan win32 win64 test test-native test-windows run \
-        dist bench fuzz screenshot clean
+        dist bench fuzz mutants screenshot clean
 
 all: native win32
 
@@ -86,6 +86,10 @@ fuzz:
 	@mkdir -p $(BUILD)/fuzz/corpus
 	$(BUILD)/fuzz/fuzz/gbk_scan_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
 	  -print_final_stats=1 $(BUILD)/fuzz/corpus
+
+# Not part of test: each mutant in tests/mutants/ must make its test fail.
+mutants: setup
+	python3 scripts/mutants.py $(BUILD)/mutants
 
 screenshot: win32
 	@arch=$$(scripts/wine-arch); [ "$$arch" = win32 ] || $(MAKE) --no-print-directory win64; \

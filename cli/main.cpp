@@ -29,9 +29,10 @@ std::string HelpText() {
          "                    valid UTF-8 with a non-ASCII character; else GBK), gbk" + nl +
          "                    (code page 936 bytes as they are), utf-8, utf-16 (little-" + nl +
          "                    endian unless its mark says otherwise), utf-16le or" + nl +
-         "                    utf-16be. Other encodings are counted as their code page" + nl +
-         "                    936 form; a character that has no GBK form (an emoji," + nl +
-         "                    the euro sign) counts as one Chinese punctuation mark." + nl +
+         "                    utf-16be, in any case. Other encodings are counted as" + nl +
+         "                    their code page 936 form; a character that has no GBK" + nl +
+         "                    form (an emoji, the euro sign) counts as one Chinese" + nl +
+         "                    punctuation mark." + nl +
          "                    Malformed marked or forced input is an error for that file." + nl +
          "  --explain         after the counts, each category's distinct characters" + nl +
          "                    with their counts, most frequent first (table or json)" + nl +

@@ -1,5 +1,6 @@
 #include "cli/options.h"
 
+#include <cctype>
 #include <cstring>
 
 const char* const kCategoryNames[4] = {"cn-chars", "cn-punct", "en-chars", "en-punct"};
@@ -36,8 +37,11 @@ bool ParseEncoding(const std::string& name, EncodingChoice& out) {
                 {"utf-8", EncodingChoice::kUtf8},      {"utf8", EncodingChoice::kUtf8},
                 {"utf-16", EncodingChoice::kUtf16},    {"utf-16le", EncodingChoice::kUtf16Le},
                 {"utf-16be", EncodingChoice::kUtf16Be}, {"auto", EncodingChoice::kAuto}};
+  // Encoding names are case-insensitive, as everywhere (UTF-8, GBK).
+  std::string lower = name;
+  for (char& c : lower) c = char(std::tolower(static_cast<unsigned char>(c)));
   for (const auto& n : kNames)
-    if (name == n.name) {
+    if (lower == n.name) {
       out = n.value;
       return true;
     }

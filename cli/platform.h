@@ -50,6 +50,3 @@ void WriteErr(const std::string& text);
 // The line end of the table and JSON outputs.
 extern const char* const kNewline;
 
-// One GBK character (1 or 2 bytes) in UTF-8; false when the bytes are no
-// character of code page 936.
-bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out);

@@ -1,7 +1,6 @@
-// Linux side: read(2) on file descriptors, iconv(3) to show GBK characters.
+// Linux side: read(2) and write(2) on file descriptors.
 #include <errno.h>
 #include <fcntl.h>
-#include <iconv.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -111,20 +110,4 @@ bool WriteOut(const std::string& text, std::string& error) {
 void WriteErr(const std::string& text) {
   std::string ignored;
   WriteAll(2, text, ignored);
-}
-
-bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out) {
-  static const iconv_t cd = iconv_open("UTF-8", "GBK");
-  if (cd == iconv_t(-1)) return false;
-  char in[2];
-  std::memcpy(in, bytes, size);
-  char utf8[8];
-  char* ip = in;
-  size_t il = size;
-  char* op = utf8;
-  size_t ol = sizeof utf8;
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(cd, &ip, &il, &op, &ol) == size_t(-1) || il != 0) return false;
-  out.assign(utf8, size_t(op - utf8));
-  return true;
 }

@@ -5,6 +5,7 @@
 
 #include "cli/platform.h"
 #include "engine/format_count.h"
+#include "sources/cp936_table.h"
 #include "sources/text_encoding.h"
 
 namespace {
@@ -75,6 +76,25 @@ size_t KeyBytes(unsigned key, unsigned char bytes[2]) {
   return 1;
 }
 
+// The GBK character of a tally key of two bytes, in UTF-8; false when the
+// pair is no character of code page 936.
+bool GbkCharToText(const unsigned char bytes[2], std::string& out) {
+  const uint32_t c = Cp936Character(bytes[0], bytes[1]);
+  if (!c) return false;
+  out.clear();
+  if (c < 0x80) {
+    out += char(c);
+  } else if (c < 0x800) {
+    out += char(0xC0 | c >> 6);
+    out += char(0x80 | (c & 0x3F));
+  } else {
+    out += char(0xE0 | c >> 12);
+    out += char(0x80 | (c >> 6 & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  }
+  return true;
+}
+
 // How a character shows in the table: white space and controls by name or
 // escape, bytes that are no character as \x escapes.
 std::string Shown(unsigned key) {
@@ -92,7 +112,7 @@ std::string Shown(unsigned key) {
     return std::string(1, char(key));
   }
   std::string text;
-  if (key >= 0x8000 && GbkCharToText(bytes, size, text)) return text;
+  if (key >= 0x8000 && GbkCharToText(bytes, text)) return text;
   return Hex(bytes, size, "\\x");
 }
 
@@ -249,7 +269,7 @@ std::string JsonExplain(const CharTally& chars) {
       const size_t size = KeyBytes(e.key, bytes);
       std::string text;
       const bool isText = e.key < 0x80 || e.key == kCrLfKey ||
-                          (e.key >= 0x8000 && GbkCharToText(bytes, size, text));
+                          (e.key >= 0x8000 && GbkCharToText(bytes, text));
       if (e.key < 0x8000) text.assign(reinterpret_cast<const char*>(bytes), size);
       out += std::string(first ? "" : ", ") + "{\"char\": " + (isText ? JsonString(text) : "null") +
              ", \"gbk\": \"" + Hex(bytes, size, "") + "\", \"count\": " +

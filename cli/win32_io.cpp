@@ -17,8 +17,6 @@ const char* const kNewline = "\r\n";
 
 namespace {
 
-constexpr UINT kGbk = 936;
-
 // UTF-16 to UTF-8, an unpaired surrogate as its own three bytes (the form
 // UTF-8 leaves out, so nothing of a Windows name is lost) .
 std::string Utf8FromWide(const wchar_t* text, size_t length) {
@@ -208,13 +206,4 @@ bool WriteOut(const std::string& text, std::string& error) {
 void WriteErr(const std::string& text) {
   std::string ignored;
   Write(STD_ERROR_HANDLE, text, ignored);
-}
-
-bool GbkCharToText(const unsigned char* bytes, size_t size, std::string& out) {
-  wchar_t wide[2];
-  const int n = MultiByteToWideChar(kGbk, MB_ERR_INVALID_CHARS,
-                                    reinterpret_cast<const char*>(bytes), int(size), wide, 2);
-  if (n <= 0) return false;
-  out = Utf8FromWide(wide, size_t(n));
-  return true;
 }

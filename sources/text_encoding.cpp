@@ -4,14 +4,13 @@
 #include <cstring>
 #include <vector>
 
+#include "sources/cp936_table.h"
+
 namespace {
 
 // What a character without a GBK form becomes: the full-width question mark
 // (lead 0xA3, outside the hanzi rows), one Chinese punctuation mark.
 constexpr uint16_t kNoGbkForm = 0xA3BF;
-// U+20AC: code page 936 gives it the single byte 0x80, which the engine
-// reads as a lead byte that swallows the next character.
-constexpr uint32_t kEuroSign = 0x20AC;
 // A code point that stands for a malformed unit counted as a character
 // without a GBK form (beyond the Basic Multilingual Plane, as those are).
 constexpr uint32_t kNoFormMark = 0x10FFFF;
@@ -19,16 +18,13 @@ constexpr uint32_t kNoFormMark = 0x10FFFF;
 // Converted text is handed to the sink in pieces of this size.
 constexpr size_t kOutSize = 64 * 1024;
 
-// The GBK form of every character of the Basic Multilingual Plane (GBK has
-// none beyond it), asked of the system once: converting through the table
-// gives exactly what the system gives, many times faster than asking it
-// character by character.
+// What every character of the Basic Multilingual Plane (GBK has none
+// beyond it) becomes: its GBK form, or the mark of a character without one.
 const std::vector<uint16_t>& GbkTable() {
   static const std::vector<uint16_t> table = [] {
     std::vector<uint16_t> t(0x10000);
     for (uint32_t cp = 0; cp < 0x10000; ++cp) {
-      const uint16_t form = cp == kEuroSign || (cp >= 0xD800 && cp <= 0xDFFF)
-                                ? 0 : SystemGbkForm(cp);
+      const uint16_t form = Cp936Form(cp);
       t[cp] = form || cp == 0 ? form : kNoGbkForm;
     }
     return t;
@@ -160,8 +156,6 @@ GbkConverter::GbkConverter(Encoding from, uint64_t firstOffset, OnMalformed onMa
     : from_(from), onMalformed_(onMalformed), offset_(firstOffset), out_(new char[kOutSize]) {}
 
 GbkConverter::~GbkConverter() = default;
-
-bool GbkConverter::Available() { return SystemGbkForm(0x4E2D) != 0; }  // 中
 
 bool GbkConverter::Fail(uint64_t offset) {
   failed_ = true;

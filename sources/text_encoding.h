@@ -50,8 +50,8 @@ class TextSink {
 // (and the euro sign, whose single byte 0x80 the engine would read as a
 // lead byte) becomes the full-width question mark: one Chinese punctuation
 // mark. The first U+0000 ends the text: nothing after it is converted or
-// judged. The code page is the system's own (the code page functions on
-// Windows, iconv elsewhere), asked once per process.
+// judged. The forms are code page 936's as Windows defines it, on every
+// system (sources/cp936_table.h).
 class GbkConverter {
  public:
   // What a sequence that is not well-formed does: fail the conversion (a
@@ -76,9 +76,6 @@ class GbkConverter {
   // After a failure: the file offset of the malformed sequence.
   uint64_t ErrorOffset() const { return errorOffset_; }
 
-  // True when the system has code page 936 (the table can be built).
-  static bool Available();
-
  private:
   size_t Convert(const unsigned char* data, size_t size, uint64_t at0, TextSink& out);
   bool Fail(uint64_t offset);
@@ -93,8 +90,3 @@ class GbkConverter {
   uint64_t errorOffset_ = 0;
   std::unique_ptr<char[]> out_;  // converted text waiting for the sink
 };
-
-// The GBK form of one code point as the system gives it: a byte below 0x80,
-// or lead << 8 | trail; 0 when there is none (or only a single high byte).
-// One function per platform (gbk_form_win32.cpp, gbk_form_iconv.cpp).
-uint16_t SystemGbkForm(uint32_t codePoint);

@@ -133,10 +133,6 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
     result.status = StreamStatus::kNotAnsi;
     return result;
   }
-  if (result.encoding != Encoding::kGbk && !GbkConverter::Available()) {
-    result.status = StreamStatus::kReadFailed;
-    return result;
-  }
   const bool mayBeUtf8 = choice == EncodingChoice::kAuto && marked == Encoding::kGbk;
   Readings readings(blank, result.encoding, mayBeUtf8, markSize);
 
@@ -182,10 +178,6 @@ StreamCount CountUtf16Text(const char16_t* text, size_t length, const TextSink& 
   StreamCount result;
   result.encoding = Encoding::kUtf16Le;
   if (length == 0 || text[0] == u'\0') return result;  // kEmpty
-  if (!GbkConverter::Available()) {
-    result.status = StreamStatus::kReadFailed;
-    return result;
-  }
   // In pieces, so that a cancel is heard and the progress shown.
   constexpr size_t kPiece = kTextChunkSize / sizeof(char16_t);
   GbkConverter converter(Encoding::kUtf16Le, 0, GbkConverter::OnMalformed::kNoGbkForm);

@@ -64,7 +64,6 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
 // to its first U+0000. Such a text may hold a lone surrogate, which counts
 // as a character without a GBK form. `progress` hears the units done after
 // each piece; false cancels. The result is kCounted, kEmpty (no text before
-// its first U+0000), kCancelled, or kReadFailed when the system has no code
-// page 936.
+// its first U+0000) or kCancelled.
 StreamCount CountUtf16Text(const char16_t* text, size_t length, const TextSink& blank,
                            const StreamProgress& progress = nullptr);

@@ -144,9 +144,10 @@ TEST(CliFormats, TheTableQuotesANameWithControlCharactersAsWcDoes) {
   }
 }
 
-// Each encoding name, on a file and piped. The texts are longer than the
-// converter's buffer; the emoji and the euro sign have no GBK form and count
-// as Chinese punctuation. Nothing after a text's first 0 is judged.
+// Each encoding name, in any case, on a file and piped. The texts are
+// longer than the converter's buffer; the emoji and the euro sign have no
+// GBK form and count as Chinese punctuation. Nothing after a text's first 0
+// is judged.
 TEST(CliEncodings, EachEncodingNameReadsItsFormUpToTheFirstZero) {
   std::string utf8;
   std::u16string utf16;
@@ -160,12 +161,12 @@ TEST(CliEncodings, EachEncodingNameReadsItsFormUpToTheFirstZero) {
     std::string content;
     Four counts;
   } cases[] = {
-      {"utf-8", utf8, counts},
+      {"UTF-8", utf8, counts},
       {"auto", "\xEF\xBB\xBF" + utf8, counts},
       {"utf-16", Utf16(utf16, false), counts},
       {"utf-16", "\xFE\xFF" + Utf16(utf16, true), counts},
       {"utf-16le", Utf16(utf16, false), counts},
-      {"utf-16be", Utf16(utf16, true), counts},
+      {"Utf-16BE", Utf16(utf16, true), counts},
       {"utf-8", std::string("a\0\xFF", 3), justA},
       {"utf-8", std::string("a\0", 2) + std::string(2 << 20, 'x') + "\xFF", justA},  // a chunk later
       {"auto", std::string("\xEF\xBB\xBF" "a\0\xFF", 6), justA},
@@ -177,6 +178,10 @@ TEST(CliEncodings, EachEncodingNameReadsItsFormUpToTheFirstZero) {
         << c.encoding << ", starting " << std::hex << int((unsigned char)c.content[0]);
     EXPECT_EQ(c.counts, CountsOf({"--encoding", c.encoding}, c.content)) << "piped";
   }
+}
+
+TEST(CliEncodings, EveryCharacterOfTheBmpCountsAsOnWindows) {
+  EXPECT_EQ(kEveryBmpCharacterCounts, CountsOf({WriteFile("bmp.txt", EveryBmpCharacter())}));
 }
 
 TEST(CliExplain, MemoryDoesNotGrowWithTheNumberOfFiles) {
@@ -198,8 +203,7 @@ TEST(CliExplain, MemoryDoesNotGrowWithTheNumberOfFiles) {
 TEST(CliExplain, WithoutATemporaryFileTheTextsAreKeptInMemoryAndSaidSo) {
   const std::string missing = TempPath("no-such-folder");
   const std::string file = WriteFile("explain-tmp.txt", kSample);
-  const CliRun run = RunCli({"--explain", file}, "", CliStdout::kCaptured,
-                            {"env", "TMPDIR=" + missing});
+  const CliRun run = RunCli({"--explain", file}, "", CliStdout::kCaptured, {"TMPDIR=" + missing});
   EXPECT_EQ(0, run.status);
   EXPECT_EQ("vantorix-count: no temporary file for --explain (" + missing +
                 ": No such file or directory): the texts are kept in memory\n",
@@ -224,9 +228,8 @@ TEST(CliExplain, AFullTemporaryFolderIsBlamedOnItsFileAndLosesNothing) {
   const std::string folder = TempPath("small-tmp");
   std::filesystem::create_directory(folder);
   const CliRun full = RunCli(
-      args, "", CliStdout::kCaptured,
-      {"env", "TMPDIR=" + folder, "unshare", "-rm", "sh", "-c",
-       "mount -t tmpfs -o size=64k tmpfs \"$TMPDIR\" && exec \"$0\" \"$@\""});
+      args, "", CliStdout::kCaptured, {"TMPDIR=" + folder},
+      {"unshare", "-rm", "sh", "-c", "mount -t tmpfs -o size=64k tmpfs \"$TMPDIR\" && exec \"$0\" \"$@\""});
   EXPECT_EQ(0, full.status);
   EXPECT_EQ("vantorix-count: " + files[1] +
                 ": the temporary file for --explain failed (No space left on device): this "

@@ -43,4 +43,17 @@ TEST(CliExe, NamesInAnyScriptAreOpenedAndWrittenInUtf8) {
   EXPECT_NE(std::string::npos, table.out.find(name)) << table.out;
 }
 
+// --explain keeps its texts in the user's temporary folder (TMP), not the
+// drive's root; without one it says so and keeps them in memory.
+TEST(CliExe, TheExplainTextsGoToTheUsersTemporaryFolder) {
+  const std::string file = MakeTempFile("cli-explain.txt", "ab");
+  const std::string missing = TempFolder() + "no-such-folder\\";
+  const CliRun run = RunCli({"--explain", file}, "", CliStdout::kCaptured,
+                            {"TMP=" + missing, "TEMP=" + missing});
+  EXPECT_EQ(0, run.status);
+  EXPECT_EQ(0u, run.err.find("vantorix-count: no temporary file for --explain (" + missing))
+      << run.err;
+  EXPECT_EQ(RunCli({"--explain", file}).out, run.out);
+}
+
 }  // namespace

@@ -16,8 +16,10 @@ struct CliRun {
 // disk that is always full (/dev/full), or nowhere (the handle closed).
 enum class CliStdout { kCaptured, kFullDisk, kClosed };
 
-// `prefix` (Linux only): a command the program is run through, given the
-// program and its arguments after its own words, e.g. {"env", "TMPDIR=/x"}.
+// `env`: "NAME=value" settings the program gets beside this process's
+// environment. `prefix` (Linux only): a command the program is run
+// through, given the program and its arguments after its own words.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "",
               CliStdout stdoutTo = CliStdout::kCaptured,
+              const std::vector<std::string>& env = {},
               const std::vector<std::string>& prefix = {});

@@ -26,7 +26,8 @@ std::string ReadAll(const std::string& path) {
 // The program's input and outputs go through files, so nothing needs
 // draining while it runs.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
-              CliStdout stdoutTo, const std::vector<std::string>& prefix) {
+              CliStdout stdoutTo, const std::vector<std::string>& env,
+              const std::vector<std::string>& prefix) {
   const std::string in = TempPath("in"), out = TempPath("out"), err = TempPath("err");
   std::ofstream(in, std::ios::binary) << input;
   const pid_t pid = fork();
@@ -36,6 +37,7 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
     dup2(open(stdoutTo == CliStdout::kFullDisk ? "/dev/full" : out.c_str(), created, 0600), 1);
     dup2(open(err.c_str(), created, 0600), 2);
     if (stdoutTo == CliStdout::kClosed) close(1);
+    for (const std::string& setting : env) putenv(const_cast<char*>(setting.c_str()));
     std::vector<char*> argv;
     for (const std::string& p : prefix) argv.push_back(const_cast<char*>(p.c_str()));
     argv.push_back(const_cast<char*>(VX_COUNT_PATH));

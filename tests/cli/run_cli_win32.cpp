@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cwchar>
+
 #include "tests/harness/program.h"
 
 namespace {
@@ -19,12 +22,31 @@ HANDLE Inherited(const std::string& path, bool write) {
                      FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// This process's environment block with `settings` ("NAME=value") in place
+// of any of the same names.
+std::wstring Environment(const std::vector<std::string>& settings) {
+  auto nameOf = [](const std::wstring& entry) { return entry.substr(0, entry.find(L'=', 1)); };
+  std::wstring block;
+  wchar_t* own = GetEnvironmentStringsW();
+  for (const wchar_t* v = own; *v; v += std::wcslen(v) + 1) {
+    const std::wstring entry = v;
+    const bool replaced = std::any_of(settings.begin(), settings.end(), [&](const std::string& s) {
+      return _wcsicmp(nameOf(Wide(s)).c_str(), nameOf(entry).c_str()) == 0;
+    });
+    if (!replaced) block += entry + L'\0';
+  }
+  FreeEnvironmentStringsW(own);
+  for (const std::string& s : settings) block += Wide(s) + L'\0';
+  return block + L'\0';
+}
+
 }  // namespace
 
 // The program's input and outputs go through files, so nothing needs
 // draining while it runs. Wine shows Linux's /dev/full as Z:\dev\full.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
-              CliStdout stdoutTo, const std::vector<std::string>&) {
+              CliStdout stdoutTo, const std::vector<std::string>& env,
+              const std::vector<std::string>&) {
   const std::string in = TempPath("in"), out = TempPath("out"), err = TempPath("err");
   WriteFileAt(in, input);
   STARTUPINFOW startup = {};
@@ -43,7 +65,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
   // No console: with one of its own (CREATE_NO_WINDOW), the program under
   // Wine wrote there when given no standard output.
   std::wstring wide = Wide(command);
-  if (CreateProcessW(nullptr, &wide[0], nullptr, nullptr, TRUE, DETACHED_PROCESS, nullptr,
+  if (CreateProcessW(nullptr, &wide[0], nullptr, nullptr, TRUE,
+                     DETACHED_PROCESS | CREATE_UNICODE_ENVIRONMENT, Environment(env).data(),
                      nullptr, &startup, &info)) {
     DWORD code = DWORD(-1);
     if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)

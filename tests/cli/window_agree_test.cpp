@@ -48,6 +48,7 @@ TEST(CliWindowAgree, EveryFormOfAFileCountsAlikeInBoth) {
        " (UTF-16)"},
       {"agree-no-gbk-form.txt", u8"a😀b€c丂", " (UTF-8)"},
       {"agree-utf8-bad-end.txt", prose8 + "\xFF" + "ab", ""},  // read as GBK
+      {"agree-every-bmp-character.txt", EveryBmpCharacter(), " (UTF-8)"},
   };
   Program program;
   ASSERT_TRUE(program.Started());

@@ -5,11 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <thread>
+#include <vector>
 
+#include "sources/cp936_table.h"
 #include "tests/support/gbk_corpus.h"
 
 namespace {
@@ -114,6 +120,34 @@ TEST(TextEncodings, EachFormOfATextCountsAsItsGbkForm) {
       }
 }
 
+// A text is UTF-8 only when it is valid through and through: a form UTF-8
+// leaves out, in the middle of a text (where the quick check judges it) or
+// at its end (where the careful one does), makes the text GBK; so does GBK
+// text whose pairs look like two-byte forms. scripts/mutants.py checks that
+// a check weakened in either place fails here.
+TEST(TextEncodings, TextThatIsNearlyUtf8IsGbk) {
+  const std::string forms[] = {
+      "\xC0\x80", "\xC1\xBF",                  // overlong two-byte forms
+      "\xE0\x80\x80", "\xE0\x9F\xBF",          // overlong three-byte forms
+      "\xED\xA0\x80", "\xED\xBF\xBF",          // surrogates
+      "\xF0\x80\x80\x80", "\xF0\x8F\xBF\xBF",  // overlong four-byte forms
+      "\xF4\x90\x80\x80", "\xF8\x88\x80\x80",  // beyond U+10FFFF
+  };
+  std::vector<std::string> texts = {
+      "\xC0\xA1\xC0\xA7\xC0\xB6\xC1\xB5",  // 馈困蓝恋 in GBK: C0 and C1 leads
+  };
+  for (const std::string& form : forms) {
+    texts.push_back(u8"中" + form + u8"文，abc");  // the quick check's
+    texts.push_back(u8"中文" + form);              // the careful one's
+  }
+  for (const std::string& text : texts) {
+    const StreamCount counted = Count(text);
+    ASSERT_EQ(StreamStatus::kCounted, counted.status);
+    EXPECT_EQ(Encoding::kGbk, counted.encoding) << testing::PrintToString(text);
+    EXPECT_EQ(GbkCountsOf(text), FourOf(counted.counts->Tally().Counts()));
+  }
+}
+
 TEST(TextEncodings, MalformedMarkedOrForcedTextIsRefusedWithItsOffset) {
   const struct {
     std::string text;
@@ -189,6 +223,34 @@ TEST(TextStream, AFileReadAheadHandsOutEachChunkWholeAndStopsAtTheFirstZero) {
   ASSERT_EQ(StreamStatus::kCounted, result.status);
   EXPECT_EQ((Four{0, 0, kTextChunkSize + 7, 0}), FourOf(result.counts->Tally().Counts()));
   EXPECT_LT(source.reads_, 9u);  // the reader stopped when the count ended
+}
+
+// One table of GBK forms on every system, code page 936's as Windows has
+// it: every character of the Basic Multilingual Plane counts alike here
+// and there, and under Wine the table is the system's own.
+TEST(CodePage936, EveryCharacterOfTheBmpCountsAsOnWindows) {
+  const StreamCount counted = Count(EveryBmpCharacter());
+  ASSERT_EQ(StreamStatus::kCounted, counted.status);
+  EXPECT_EQ(Encoding::kUtf8, counted.encoding);
+  EXPECT_EQ(kEveryBmpCharacterCounts, FourOf(counted.counts->Tally().Counts()));
+#ifdef _WIN32
+  int differ = 0;
+  for (uint32_t c = 1; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    const wchar_t in = wchar_t(c);
+    unsigned char out[4];
+    BOOL usedDefault = FALSE;
+    const int n = WideCharToMultiByte(936, WC_NO_BEST_FIT_CHARS, &in, 1,
+                                      reinterpret_cast<char*>(out), 4, nullptr, &usedDefault);
+    uint16_t system = 0;
+    if (!usedDefault && n == 1 && out[0] < 0x80) system = out[0];
+    if (!usedDefault && n == 2) system = uint16_t(out[0] << 8 | out[1]);
+    if (Cp936Form(c) != system && ++differ <= 10)
+      ADD_FAILURE() << std::hex << "U+" << c << ": ours " << Cp936Form(c) << ", the system's "
+                    << system;
+  }
+  EXPECT_EQ(0, differ);
+#endif
 }
 
 }  // namespace

@@ -58,3 +58,18 @@ std::string Utf16(const std::u16string& text, bool bigEndian) {
   }
   return out;
 }
+
+std::string EveryBmpCharacter() {
+  std::string out;
+  for (uint32_t c = 1; c < 0x10000; ++c) {
+    if (c >= 0xD800 && c <= 0xDFFF) continue;
+    if (c < 0x80) {
+      out += char(c);
+    } else if (c < 0x800) {
+      out += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+    } else {
+      out += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+    }
+  }
+  return out;
+}

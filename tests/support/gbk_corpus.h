@@ -29,3 +29,11 @@ std::string MakeRandomBytes(size_t size, uint32_t seed);
 
 // `text` in UTF-16 of either byte order, without a byte-order mark.
 std::string Utf16(const std::u16string& text, bool bigEndian);
+
+// Every character of the Basic Multilingual Plane, U+0001 to U+FFFF but the
+// surrogates, in order, in UTF-8; and its counts as Windows' code page 936
+// gives them (measured there): 13,680 hanzi and 49,680 marks (every
+// character without a GBK form one mark), and the ASCII controls, letters
+// and digits (93) and marks (34, a lone CR among them).
+std::string EveryBmpCharacter();
+const Four kEveryBmpCharacterCounts = {13680, 49680, 93, 34};
