@@ -2,6 +2,8 @@
 
 #include "sources/text_stream.h"
 
+#include <immintrin.h>
+
 #ifdef _WIN32
 #include <windows.h>
 #else
@@ -80,6 +82,8 @@ struct ReadAhead::Thread {
   void Join() { thread.join(); }
 };
 #endif
+
+void RingSignal::Pause() { _mm_pause(); }
 
 RingSignal::RingSignal() : system_(std::make_unique<System>()) {}
 RingSignal::~RingSignal() = default;

@@ -37,7 +37,12 @@ class RingSignal {
   // Returns once `ready()` holds; `ready` reads only atomics.
   template <typename Ready>
   void WaitUntil(Ready ready) {
-    if (ready()) return;
+    // The other side is usually a few microseconds away: waiting for it on
+    // the spot is cheaper than a sleep and a wake through the system.
+    for (int spin = 0; spin < kSpins; ++spin) {
+      if (ready()) return;
+      Pause();
+    }
     Lock();
     sleeping_.store(true);
     while (!ready()) Sleep();
@@ -55,6 +60,8 @@ class RingSignal {
   }
 
  private:
+  static constexpr int kSpins = 4096;  // some tens of microseconds
+  static void Pause();
   void Lock();
   void Unlock();
   void Sleep();  // releases the lock while asleep

@@ -204,7 +204,9 @@ bool GbkConverter::Finish(TextSink& out) {
 // an incomplete character).
 size_t GbkConverter::Convert(const unsigned char* data, size_t size, uint64_t at0,
                              TextSink& out) {
-  const std::vector<uint16_t>& table = GbkTable();
+  // The table is built on the first character past ASCII: GBK text, whose
+  // UTF-8 reading fails at once, never pays for it.
+  const uint16_t* table = nullptr;
   char* buffer = out_.get();
   size_t made = 0, at = 0;
   while (at < size) {
@@ -225,7 +227,8 @@ size_t GbkConverter::Convert(const unsigned char* data, size_t size, uint64_t at
       at += size_t(len);
       break;
     }
-    const unsigned v = cp < 0x10000 ? table[cp] : kNoGbkForm;
+    if (!table && cp >= 0x80 && cp < 0x10000) table = GbkTable().data();
+    const unsigned v = cp < 0x80 ? cp : cp < 0x10000 ? table[cp] : kNoGbkForm;
     // One byte or two, without a branch on which.
     const bool two = v >= 0x100;
     buffer[made] = char(two ? v >> 8 : v);

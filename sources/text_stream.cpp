@@ -1,6 +1,7 @@
 #include "sources/text_stream.h"
 
 #include <algorithm>
+#include <chrono>
 #include <new>
 
 #include "sources/read_ahead.h"
@@ -109,6 +110,33 @@ class Readings {
   uint64_t errorOffset_ = 0;
 };
 
+// Whether a file is worth reading ahead on a thread of its own, judged by
+// the chunks after the first (which pays for starting up), read in turn and
+// timed. It is when counting a chunk takes a good part of reading one (text
+// being converted, or a slow scan): then the two overlap. Otherwise the
+// count keeps up anyway and a reader thread costs more than it saves, since
+// every chunk then crosses between cores, which slows the system's copy.
+class ReadAheadJudge {
+ public:
+  using Clock = std::chrono::steady_clock;
+
+  // After chunk `index` (0 the first) was read in `read` and counted in
+  // `count`; true once reading ahead is found to pay.
+  bool Pays(uint64_t index, Clock::duration read, Clock::duration count) {
+    if (index == 0 || index > kJudgedChunks) return false;
+    read_ += read;
+    count_ += count;
+    // Overlapped, the count takes about as long as the slower side, and the
+    // read about 1.4 times as long as in turn: overlap wins when counting
+    // takes more than 0.4 of reading.
+    return index == kJudgedChunks && count_ * 10 > read_ * 4;
+  }
+
+ private:
+  static constexpr uint64_t kJudgedChunks = 2;
+  Clock::duration read_{}, count_{};
+};
+
 }  // namespace
 
 StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const TextSink& blank,
@@ -136,15 +164,15 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
   const bool mayBeUtf8 = choice == EncodingChoice::kAuto && marked == Encoding::kGbk;
   Readings readings(blank, result.encoding, mayBeUtf8, markSize);
 
-  // Reading ahead pays when a file filled the first chunk: more is likely
-  // to come. Quarter chunks keep the reader as far ahead in a quarter of the
-  // memory. A pipe is read in turn, since a reader left waiting on one could
-  // not be stopped.
+  // A file may be read ahead (ReadAheadJudge), in quarter chunks, which
+  // keep the reader as far ahead in a quarter of the memory. A pipe is read
+  // in turn, since a reader left waiting on one could not be stopped.
   std::unique_ptr<ReadAhead> ahead;
-  if (source.IsFile() && size_t(got) == kTextChunkSize)
-    ahead = ReadAhead::Start(source, kTextChunkSize / 4);
+  ReadAheadJudge judge;
+  auto readAt = ReadAheadJudge::Clock::now(), countAt = readAt;
   uint64_t offset = 0;
-  for (;;) {
+  for (uint64_t index = 0;; ++index) {
+    countAt = ReadAheadJudge::Clock::now();
     readings.Add(bytes + markSize, size_t(got) - markSize, offset + markSize);
     offset += uint64_t(got);
     markSize = 0;
@@ -153,7 +181,11 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
       return result;
     }
     if (readings.Ended()) break;
+    const auto counted = ReadAheadJudge::Clock::now();
+    if (!ahead && source.IsFile() && judge.Pays(index, countAt - readAt, counted - countAt))
+      ahead = ReadAhead::Start(source, kTextChunkSize / 4);
     const char* data = chunk.Data();
+    readAt = ReadAheadJudge::Clock::now();
     got = ahead ? ahead->Next(data) : source.Read(chunk.Data(), kTextChunkSize);
     bytes = reinterpret_cast<const unsigned char*>(data);
     if (got < 0) {

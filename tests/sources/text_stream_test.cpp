@@ -205,24 +205,27 @@ TEST(TextStream, EmptyRefusedFailedAndCancelledStreamsCountNothing) {
 
 // A slow count keeps the reader waiting on a full ring; each chunk is still
 // counted whole before its buffer is read into again. A 0 ends the reading.
+// A count that takes longer than reading (here it waits 3 ms a chunk) has
+// its file read ahead, from the third chunk on.
 TEST(TextStream, AFileReadAheadHandsOutEachChunkWholeAndStopsAtTheFirstZero) {
+  const auto slowly = [](uint64_t) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    return true;
+  };
   const GbkCorpus prose = MakeGbkProse(kTextChunkSize * 9 + 12345, 3);
-  FakeSource slowly(prose.text, kTextChunkSize, SIZE_MAX, true);
-  const StreamCount counted =
-      CountTextStream(slowly, EncodingChoice::kAuto, TextSink(), [](uint64_t) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(3));
-        return true;
-      });
+  FakeSource whole(prose.text, kTextChunkSize, SIZE_MAX, true);
+  const StreamCount counted = CountTextStream(whole, EncodingChoice::kAuto, TextSink(), slowly);
   ASSERT_EQ(StreamStatus::kCounted, counted.status);
   EXPECT_EQ(FourOf(prose.counts), FourOf(counted.counts->Tally().Counts()));
+  EXPECT_GT(whole.reads_, 3 + 24u);  // three chunks in turn, the rest in quarters
 
   std::string text(9 * kTextChunkSize + 5, 'a');
-  text[kTextChunkSize + 7] = '\0';
+  text[4 * kTextChunkSize + 7] = '\0';
   FakeSource source(text, kTextChunkSize, SIZE_MAX, true);
-  const StreamCount result = CountTextStream(source, EncodingChoice::kAuto, TextSink());
+  const StreamCount result = CountTextStream(source, EncodingChoice::kAuto, TextSink(), slowly);
   ASSERT_EQ(StreamStatus::kCounted, result.status);
-  EXPECT_EQ((Four{0, 0, kTextChunkSize + 7, 0}), FourOf(result.counts->Tally().Counts()));
-  EXPECT_LT(source.reads_, 9u);  // the reader stopped when the count ended
+  EXPECT_EQ((Four{0, 0, 4 * kTextChunkSize + 7, 0}), FourOf(result.counts->Tally().Counts()));
+  EXPECT_LT(source.reads_, 3 + 16u);  // the reader stopped soon after the count ended
 }
 
 // One table of GBK forms on every system, code page 936's as Windows has
