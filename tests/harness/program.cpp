@@ -339,7 +339,7 @@ void RegisterStandInClasses() {
     plain.lpfnWndProc = PlainWindowProc;
     plain.hInstance = GetModuleHandleW(nullptr);
     plain.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
-    for (const wchar_t* name : {L"Notepad", L"NotepadTextBox"}) {
+    for (const wchar_t* name : {L"Notepad", L"NotepadTextBox", L"EditorFrame"}) {
       plain.lpszClassName = name;
       RegisterClassExW(&plain);
     }
@@ -387,10 +387,13 @@ DWORD WINAPI StandInEditor::Run(void* param) {
 
 void StandInEditor::Build() {
   RegisterStandInClasses();
-  const bool classic = shape_ == Shape::kClassicEnglish;
-  frame_ = CreateWindowExW(0, L"Notepad", classic ? L"poem.txt - Notepad" : L"测试.txt - 记事本",
-                           WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 500, 300, nullptr, nullptr,
-                           GetModuleHandleW(nullptr), nullptr);
+  const bool classic = shape_ == Shape::kClassicEnglish || shape_ == Shape::kLongCaption;
+  std::wstring caption = L"测试.txt - 记事本";
+  if (shape_ == Shape::kClassicEnglish) caption = L"poem.txt - Notepad";
+  if (shape_ == Shape::kLongCaption) caption = std::wstring(125, L'长') + L".txt - 记事本";
+  frame_ = CreateWindowExW(0, shape_ == Shape::kLongCaption ? L"EditorFrame" : L"Notepad",
+                           caption.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 500, 300,
+                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!frame_) return;
   auto textBox = [&](bool visible) {
     HWND box = CreateWindowExW(0, L"NotepadTextBox", L"", WS_CHILD | (visible ? WS_VISIBLE : 0),

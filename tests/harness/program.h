@@ -139,6 +139,8 @@ class StandInEditor {
     kWindows11,        // "Notepad" > "NotepadTextBox" > "RichEditD2DPT", captioned in Chinese
     kWindows11TwoTabs, // the same with a second, hidden tab
     kClassicEnglish,   // "Notepad" > "Edit", captioned "poem.txt - Notepad"
+    kLongCaption,      // a frame of another class > "Edit", known by a caption
+                       // of 125 Chinese characters and " - 记事本"
   };
   explicit StandInEditor(Shape shape);
   ~StandInEditor();

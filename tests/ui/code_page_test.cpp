@@ -93,14 +93,15 @@ TEST_F(CodePage, FilesNamedInAnyScriptAreCountedDroppedAndChosen) {
 }
 
 // Notepad as Windows 11 builds it (its text in a RichEdit, one of its tabs
-// showing) and Notepad in English are counted, their captions shown.
+// showing), Notepad in English and a window known only by its long caption
+// are counted, their captions shown whole.
 TEST_F(CodePage, NotepadOfEveryShapeAndLanguageIsCounted) {
   Program program;
   ASSERT_TRUE(program.Started());
   program.SelectMode(0);
   const Slots sample = {"2", "2", "6", "2", "8", "8"};  // 中文，abc 123。 and a line end
   for (auto shape : {StandInEditor::Shape::kWindows11, StandInEditor::Shape::kWindows11TwoTabs,
-                     StandInEditor::Shape::kClassicEnglish}) {
+                     StandInEditor::Shape::kClassicEnglish, StandInEditor::Shape::kLongCaption}) {
     StandInEditor editor(shape);
     ASSERT_TRUE(editor.Started());
     editor.SetText("中文，abc 123。\r\n");
