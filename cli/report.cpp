@@ -82,16 +82,7 @@ bool GbkCharToText(const unsigned char bytes[2], std::string& out) {
   const uint32_t c = Cp936Character(bytes[0], bytes[1]);
   if (!c) return false;
   out.clear();
-  if (c < 0x80) {
-    out += char(c);
-  } else if (c < 0x800) {
-    out += char(0xC0 | c >> 6);
-    out += char(0x80 | (c & 0x3F));
-  } else {
-    out += char(0xE0 | c >> 12);
-    out += char(0x80 | (c >> 6 & 0x3F));
-    out += char(0x80 | (c & 0x3F));
-  }
+  AppendUtf8(c, out);
   return true;
 }
 

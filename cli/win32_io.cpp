@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/platform.h"
+#include "sources/text_encoding.h"
 #include "sources/win32_file.h"
 
 const char* const kNewline = "\r\n";
@@ -18,7 +19,7 @@ const char* const kNewline = "\r\n";
 namespace {
 
 // UTF-16 to UTF-8, an unpaired surrogate as its own three bytes (the form
-// UTF-8 leaves out, so nothing of a Windows name is lost) .
+// UTF-8 leaves out, so nothing of a Windows name is lost).
 std::string Utf8FromWide(const wchar_t* text, size_t length) {
   std::string out;
   out.reserve(length * 3);
@@ -27,21 +28,7 @@ std::string Utf8FromWide(const wchar_t* text, size_t length) {
     if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
         text[i + 1] <= 0xDFFF)
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
-    if (c < 0x80) {
-      out += char(c);
-    } else if (c < 0x800) {
-      out += char(0xC0 | c >> 6);
-      out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += char(0xE0 | c >> 12);
-      out += char(0x80 | (c >> 6 & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    } else {
-      out += char(0xF0 | c >> 18);
-      out += char(0x80 | (c >> 12 & 0x3F));
-      out += char(0x80 | (c >> 6 & 0x3F));
-      out += char(0x80 | (c & 0x3F));
-    }
+    AppendUtf8(c, out);
   }
   return out;
 }

@@ -137,6 +137,19 @@ class EditorCopy : public CountJob {
 
 std::shared_ptr<EditorCopy> g_copy;  // the last copy started
 
+// EnumChildWindows' callback: keeps the first visible text control in
+// `found` (an HWND*) and ends the search there.
+BOOL CALLBACK KeepFirstTextControl(HWND child, LPARAM found) {
+  if (!IsWindowVisible(child)) return TRUE;
+  for (const wchar_t* cls : kTextClasses) {
+    if (ClassIs(child, cls)) {
+      *reinterpret_cast<HWND*>(found) = child;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
 }  // namespace
 
 bool IsNotepad(HWND window, const std::wstring& caption) {
@@ -146,19 +159,7 @@ bool IsNotepad(HWND window, const std::wstring& caption) {
 
 HWND TextControlOf(HWND editor) {
   HWND found = nullptr;
-  EnumChildWindows(
-      editor,
-      [](HWND child, LPARAM out) -> BOOL {
-        if (!IsWindowVisible(child)) return TRUE;
-        for (const wchar_t* cls : kTextClasses) {
-          if (ClassIs(child, cls)) {
-            *reinterpret_cast<HWND*>(out) = child;
-            return FALSE;
-          }
-        }
-        return TRUE;
-      },
-      LPARAM(&found));
+  EnumChildWindows(editor, KeepFirstTextControl, LPARAM(&found));
   return found;
 }
 

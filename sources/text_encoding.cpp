@@ -140,6 +140,24 @@ Encoding EncodingOfMark(const unsigned char* head, size_t size, size_t& markSize
   return Encoding::kGbk;
 }
 
+void AppendUtf8(uint32_t c, std::string& out) {
+  if (c < 0x80) {
+    out += char(c);
+  } else if (c < 0x800) {
+    out += char(0xC0 | c >> 6);
+    out += char(0x80 | (c & 0x3F));
+  } else if (c < 0x10000) {
+    out += char(0xE0 | c >> 12);
+    out += char(0x80 | (c >> 6 & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  } else {
+    out += char(0xF0 | c >> 18);
+    out += char(0x80 | (c >> 12 & 0x3F));
+    out += char(0x80 | (c >> 6 & 0x3F));
+    out += char(0x80 | (c & 0x3F));
+  }
+}
+
 size_t FirstHighByte(const unsigned char* data, size_t size) {
   size_t i = 0;
   // Eight bytes at a time: text that is ASCII for long is read at memory speed.

@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "engine/text_tally.h"
 
@@ -26,6 +27,10 @@ Encoding EncodingOfMark(const unsigned char* head, size_t size, size_t& markSize
 // the `avail` bytes are a valid but incomplete start, -1 when malformed
 // (overlong forms, surrogates and values above U+10FFFF included).
 int Utf8SequenceLength(const unsigned char* p, size_t avail);
+
+// Appends `codePoint` to `out` in UTF-8; a surrogate as its three bytes, the
+// form UTF-8 leaves out (so a lone one in a Windows name survives).
+void AppendUtf8(uint32_t codePoint, std::string& out);
 
 // The first byte >= 0x80 in [data, data + size), or size when there is none.
 size_t FirstHighByte(const unsigned char* data, size_t size);

@@ -60,16 +60,26 @@ TEST_F(CodePage, EveryTextOfTheWindowReadsAsWritten) {
   HWND question = program.WaitForDialog("提示");
   ASSERT_TRUE(question);
   EXPECT_EQ("该文件可能不是纯文本格式，是否继续分析？", Program::MessageBoxText(question));
-  Program::Answer(question, IDNO);
+  Program::Answer(question, IDYES);  // counted all the same
+  EXPECT_TRUE(program.WaitForStatus("其他.md"));
+  EXPECT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}));
 }
 
+// The clipboard mode counts the text already there, then every text
+// copied; outside the mode a copy changes nothing.
 TEST_F(CodePage, ChineseTextOnTheClipboardCounts) {
-  const std::string poem = "春眠不觉晓，处处闻啼鸟。";
-  ASSERT_TRUE(PutClipboardText(poem));
   Program program;
   ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(PutClipboardText("abc"));
+  Sleep(500);
+  EXPECT_EQ(Slots(6, "0"), program.Slots());
+  EXPECT_EQ("【拖拽txt文件到界面也可得到结果】", program.Text(1016));
   program.SelectMode(1);
-  EXPECT_TRUE(program.WaitForStatus(poem));
+  EXPECT_TRUE(program.WaitForStatus("abc"));
+  EXPECT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}));
+  const std::string poem = "春眠不觉晓，处处闻啼鸟。";
+  ASSERT_TRUE(PutClipboardText(poem));
+  EXPECT_TRUE(program.WaitForStatus(poem));  // the text itself
   EXPECT_TRUE(program.WaitForSlots({"10", "2", "0", "0", "10", "10"}));
 }
 
