@@ -5,6 +5,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -105,6 +106,26 @@ class HandleSource : public InputSource {
   bool file_;
 };
 
+// Writes `text` to a console in pieces (older systems refuse a console
+// write of more than about 26,000 characters), never splitting a
+// surrogate pair.
+bool WriteToConsole(HANDLE console, const std::wstring& text, std::string& error) {
+  constexpr size_t kPiece = 8192;
+  for (size_t at = 0; at < text.size();) {
+    size_t piece = std::min(kPiece, text.size() - at);
+    if (at + piece < text.size() && text[at + piece - 1] >= 0xD800 && text[at + piece - 1] <= 0xDBFF)
+      --piece;
+    DWORD written = 0;
+    if (!WriteConsoleW(console, text.data() + at, DWORD(piece), &written, nullptr) ||
+        written == 0) {
+      error = SystemMessage(GetLastError());
+      return false;
+    }
+    at += written;
+  }
+  return true;
+}
+
 // False with the system's words in `error` when not all of `text` was written.
 bool Write(DWORD which, const std::string& text, std::string& error) {
   if (text.empty()) return true;
@@ -114,13 +135,7 @@ bool Write(DWORD which, const std::string& text, std::string& error) {
     return false;
   }
   DWORD mode;
-  if (GetConsoleMode(handle, &mode)) {
-    const std::wstring wide = WideFromUtf8(text);
-    DWORD written;
-    if (WriteConsoleW(handle, wide.data(), DWORD(wide.size()), &written, nullptr)) return true;
-    error = SystemMessage(GetLastError());
-    return false;
-  }
+  if (GetConsoleMode(handle, &mode)) return WriteToConsole(handle, WideFromUtf8(text), error);
   for (size_t at = 0; at < text.size();) {
     DWORD written = 0;
     if (!WriteFile(handle, text.data() + at, DWORD(text.size() - at), &written, nullptr)) {
@@ -160,8 +175,12 @@ std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& err
 std::FILE* OpenTempFile(std::string& error) {
   wchar_t folder[MAX_PATH + 1], path[MAX_PATH + 1];
   const DWORD n = GetTempPathW(MAX_PATH + 1, folder);
-  if (n == 0 || n > MAX_PATH || !GetTempFileNameW(folder, L"vxc", 0, path)) {
-    error = Utf8FromWide(folder, n <= MAX_PATH ? n : 0) + ": " + SystemMessage(GetLastError());
+  if (n == 0 || n > MAX_PATH) {  // a longer folder sets no error of its own
+    error = "the temporary folder: " + SystemMessage(n ? ERROR_BUFFER_OVERFLOW : GetLastError());
+    return nullptr;
+  }
+  if (!GetTempFileNameW(folder, L"vxc", 0, path)) {
+    error = Utf8FromWide(folder, n) + ": " + SystemMessage(GetLastError());
     return nullptr;
   }
   const HANDLE handle = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -4,6 +4,9 @@ Windows defines them, from a mapping in the format Unicode publishes vendor
 code pages in (one "0xGBKX<TAB>0xUNIC" line per character; Microsoft's
 CP936.TXT, or the lines a program on Windows or Wine prints with
 MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, ...) for every pair).
+The table in the repository was made from Wine 8's code page 936, which maps
+the user-defined areas to the private use area as Windows does; the tests
+compare it with the system's in both directions on every Windows test run.
 Single bytes are not in it: 0x00-0x7F are ASCII, and 0x80 (the euro sign)
 and 0xFF are characters Vantorix does not count as single bytes.
 

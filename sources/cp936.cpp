@@ -26,8 +26,10 @@ struct Tables {
   }
 };
 
+// Never destroyed: a count's thread may still be at work while the process
+// ends.
 const Tables& TheTables() {
-  static const Tables tables;
+  static const Tables& tables = *new Tables;
   return tables;
 }
 

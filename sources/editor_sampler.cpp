@@ -65,9 +65,6 @@ bool ProbeEditor(HWND edit, EditorProbes& probes) {
 // The edit control's text, `length` UTF-16 units as it said, or null when
 // the editor did not answer in time; `copied` is what it gave. The room
 // past `length` is never touched, whatever the editor claims it copied.
-// The editor is another program's: the system copies its text through a
-// buffer of its own, so a copy that outlives its limit never writes into
-// ours once it is freed.
 std::unique_ptr<wchar_t[]> EditorText(HWND edit, std::uint64_t length, size_t& copied) {
   if (length > kMaxEditorText / sizeof(wchar_t)) return nullptr;
   const DWORD_PTR room = DWORD_PTR(length);
@@ -88,6 +85,15 @@ std::wstring Caption(HWND window) {
   return caption;
 }
 
+// Our own windows are never the editor: the system copies another
+// program's text through a buffer of its own, so a copy that outlives its
+// time limit is harmless; one of our own would write into ours, freed.
+bool IsAnotherProgramsWindow(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  return process != 0 && process != GetCurrentProcessId();
+}
+
 EditorSamplerState g_sampler;
 
 // One copy of the editor's text and its count, on the count's thread; its
@@ -100,7 +106,7 @@ class EditorCopy : public CountJob {
   void Run() override {
     size_t copied = 0;
     const std::unique_ptr<wchar_t[]> text = EditorText(edit_, probes_.length, copied);
-    if (text) {
+    if (text && !Cancelled()) {  // a copy cannot be broken off; its count can
       result_ = CountUtf16Text(reinterpret_cast<const char16_t*>(text.get()), copied,
                                TextSink(), [&](uint64_t) { return !Cancelled(); });
       counted_ = result_.status == StreamStatus::kCounted ||
@@ -168,8 +174,9 @@ void ResetEditorSampler() { g_sampler = EditorSamplerState(); }
 void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
   if (g_copy && g_copy->Busy()) return;  // the last copy comes first
   HWND foreground = GetForegroundWindow();
+  if (!foreground || !IsAnotherProgramsWindow(foreground)) return;
   std::wstring caption = Caption(foreground);
-  if (!foreground || !IsNotepad(foreground, caption)) return;
+  if (!IsNotepad(foreground, caption)) return;
 
   HWND edit = TextControlOf(foreground);
   EditorProbes probes;

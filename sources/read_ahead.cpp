@@ -2,7 +2,9 @@
 
 #include "sources/text_stream.h"
 
+#if defined(__i386__) || defined(__x86_64__)
 #include <immintrin.h>
+#endif
 
 #ifdef _WIN32
 #include <windows.h>
@@ -83,7 +85,11 @@ struct ReadAhead::Thread {
 };
 #endif
 
-void RingSignal::Pause() { _mm_pause(); }
+void RingSignal::Pause() {
+#if defined(__i386__) || defined(__x86_64__)
+  _mm_pause();
+#endif
+}
 
 RingSignal::RingSignal() : system_(std::make_unique<System>()) {}
 RingSignal::~RingSignal() = default;

@@ -5,6 +5,7 @@
 // on two cores instead of taking turns on one.
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,10 +40,11 @@ class RingSignal {
   void WaitUntil(Ready ready) {
     // The other side is usually a few microseconds away: waiting for it on
     // the spot is cheaper than a sleep and a wake through the system.
-    for (int spin = 0; spin < kSpins; ++spin) {
+    const auto until = std::chrono::steady_clock::now() + kSpinFor;
+    do {
       if (ready()) return;
       Pause();
-    }
+    } while (std::chrono::steady_clock::now() < until);
     Lock();
     sleeping_.store(true);
     while (!ready()) Sleep();
@@ -60,8 +62,8 @@ class RingSignal {
   }
 
  private:
-  static constexpr int kSpins = 4096;  // some tens of microseconds
-  static void Pause();
+  static constexpr std::chrono::microseconds kSpinFor{20};
+  static void Pause();  // a processor's hint that it is waiting on the spot
   void Lock();
   void Unlock();
   void Sleep();  // releases the lock while asleep

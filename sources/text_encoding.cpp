@@ -20,14 +20,17 @@ constexpr size_t kOutSize = 64 * 1024;
 
 // What every character of the Basic Multilingual Plane (GBK has none
 // beyond it) becomes: its GBK form, or the mark of a character without one.
+// Never destroyed: a count's thread may still be at work while the process
+// ends.
 const std::vector<uint16_t>& GbkTable() {
-  static const std::vector<uint16_t> table = [] {
-    std::vector<uint16_t> t(0x10000);
+  static const std::vector<uint16_t>& table = *[] {
+    auto* made = new std::vector<uint16_t>(0x10000);
+    std::vector<uint16_t>& t = *made;
     for (uint32_t cp = 0; cp < 0x10000; ++cp) {
       const uint16_t form = Cp936Form(cp);
       t[cp] = form || cp == 0 ? form : kNoGbkForm;
     }
-    return t;
+    return made;
   }();
   return table;
 }

@@ -357,7 +357,7 @@ void RegisterStandInClasses() {
 
 }  // namespace
 
-StandInEditor::StandInEditor(Shape shape) : shape_(shape) {
+StandInEditor::StandInEditor(Shape shape, Answers answers) : shape_(shape), answers_(answers) {
   ready_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   thread_ = CreateThread(nullptr, 0, Run, this, 0, &threadId_);
   if (thread_) WaitForSingleObject(ready_, 10000);
@@ -375,6 +375,11 @@ StandInEditor::~StandInEditor() {
 DWORD WINAPI StandInEditor::Run(void* param) {
   auto* self = static_cast<StandInEditor*>(param);
   self->Build();
+  if (self->shown_) {  // its answers, and the copies counted
+    SetPropW(self->shown_, L"StandInEditor", self);
+    self->textProc_ =
+        WNDPROC(SetWindowLongPtrW(self->shown_, GWLP_WNDPROC, LONG_PTR(&StandInEditor::Answer)));
+  }
   SetEvent(self->ready_);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
@@ -410,6 +415,17 @@ void StandInEditor::Build() {
   // The hidden tab first, so that only its visibility tells them apart.
   if (shape_ == Shape::kWindows11TwoTabs) hidden_ = textBox(false);
   shown_ = textBox(true);
+}
+
+LRESULT CALLBACK StandInEditor::Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = static_cast<StandInEditor*>(GetPropW(window, L"StandInEditor"));
+  if (message == WM_GETTEXTLENGTH && self->answers_.claimedLength)
+    return LRESULT(self->answers_.claimedLength);
+  if (message == WM_GETTEXT) {
+    InterlockedIncrement(&self->copies_);
+    Sleep(self->answers_.copyMs);
+  }
+  return CallWindowProcW(self->textProc_, window, message, wParam, lParam);
 }
 
 void StandInEditor::SetText(const std::string& text, bool hiddenTab) {

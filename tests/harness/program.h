@@ -130,6 +130,13 @@ class Notepad {
   HWND window_ = nullptr;
 };
 
+// How a stand-in editor's text control answers: with a length of its own
+// (0: the true one), and taking `copyMs` over each copy of its text.
+struct StandInAnswers {
+  unsigned long long claimedLength = 0;
+  DWORD copyMs = 0;
+};
+
 // A window shaped as an editor is, made by this process on a thread of its
 // own that answers its messages, so that the program under test asks it as
 // it asks a real one.
@@ -142,7 +149,8 @@ class StandInEditor {
     kLongCaption,      // a frame of another class > "Edit", known by a caption
                        // of 125 Chinese characters and " - 记事本"
   };
-  explicit StandInEditor(Shape shape);
+  using Answers = StandInAnswers;
+  explicit StandInEditor(Shape shape, Answers answers = {});
   ~StandInEditor();
   StandInEditor(const StandInEditor&) = delete;
   StandInEditor& operator=(const StandInEditor&) = delete;
@@ -152,12 +160,18 @@ class StandInEditor {
   void SetText(const std::string& text, bool hiddenTab = false);
   void BringToFront() { SetForegroundWindow(frame_); }
   std::string Caption() const { return Program::WindowCaption(frame_); }
+  // How often its text was copied (WM_GETTEXT).
+  long Copies() const { return copies_; }
 
  private:
   static DWORD WINAPI Run(void* self);
+  static LRESULT CALLBACK Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Build();
 
   Shape shape_;
+  Answers answers_;
+  WNDPROC textProc_ = nullptr;
+  volatile long copies_ = 0;
   HANDLE thread_ = nullptr;
   HANDLE ready_ = nullptr;
   DWORD threadId_ = 0;

@@ -252,6 +252,15 @@ TEST(CodePage936, EveryCharacterOfTheBmpCountsAsOnWindows) {
       ADD_FAILURE() << std::hex << "U+" << c << ": ours " << Cp936Form(c) << ", the system's "
                     << system;
   }
+  for (int lead = 0x81; lead <= 0xFE; ++lead)  // and back, as --explain shows characters
+    for (int trail = 0x40; trail <= 0xFE; ++trail) {
+      const char pair[2] = {char(lead), char(trail)};
+      wchar_t c = 0;
+      if (MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, pair, 2, &c, 1) != 1) c = 0;
+      if (Cp936Character(lead, trail) != c && ++differ <= 10)
+        ADD_FAILURE() << std::hex << lead << trail << ": ours U+" << Cp936Character(lead, trail)
+                      << ", the system's U+" << unsigned(c);
+    }
   EXPECT_EQ(0, differ);
 #endif
 }

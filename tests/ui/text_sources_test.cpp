@@ -167,6 +167,37 @@ TEST_F(TextSources, ABigFileIsCountedWhileTheWindowAnswers) {
   EXPECT_TRUE(program.Close());
 }
 
+// An editor that claims a length past what is believed is never copied;
+// one that takes its time over a copy is copied again only when it changed
+// or a refresh is due, and afresh when sampling starts again.
+TEST_F(TextSources, ALyingOrSlowNotepadIsCopiedOnlyWithinBounds) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(0);
+  {
+    // Room for this many UTF-16 units is just past the 256 MiB believed.
+    StandInEditor liar(StandInEditor::Shape::kWindows11, {(256ull << 20) / 2 + 1, 0});
+    liar.SetText("abc");
+    liar.BringToFront();
+    Sleep(1000);
+    EXPECT_EQ(0, liar.Copies());
+    EXPECT_EQ(Slots(6, "0"), program.Slots());
+    EXPECT_TRUE(program.Answers());
+  }
+  StandInEditor slow(StandInEditor::Shape::kWindows11, {0, 40});
+  slow.SetText("abc");
+  slow.BringToFront();
+  ASSERT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}));
+  const long copies = slow.Copies();
+  Sleep(600);  // a refresh is due 25 copies' time after the last
+  EXPECT_EQ(copies, slow.Copies());
+  EXPECT_EQ(slow.Caption(), program.Text(1016));  // shown on every tick all the same
+  program.SelectMode(-1);
+  program.SelectMode(0);  // the results were cleared: the text is copied afresh
+  EXPECT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}));
+  EXPECT_EQ(copies + 1, slow.Copies());
+}
+
 std::string Formatted(uint64_t count) {
   char text[kCountTextSize];
   FormatCount(Count(count), text, sizeof text);
