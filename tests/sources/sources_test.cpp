@@ -1,5 +1,6 @@
-// The clipboard copy, in-process (the foreground editor is tried on the
-// real program, with stand-in editors of another process).
+// The clipboard copy and the form of long paths, in-process (the foreground
+// editor is tried on the real program, with stand-in editors of another
+// process).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -8,6 +9,7 @@
 #include <string>
 
 #include "sources/clipboard_reader.h"
+#include "sources/win32_file.h"
 
 namespace {
 
@@ -31,6 +33,21 @@ TEST(Clipboard, TextWithoutATerminatorInItsBlockIsCopiedSafely) {
   EXPECT_GE(length, size / sizeof(wchar_t) - 1);
   EXPECT_LE(length, units);
   EXPECT_EQ(length, std::wcslen(text.get()));
+}
+
+// Wine opens a path of any length as it is, Windows not beyond 260
+// characters: there the form for long paths is what reaches the file, so it
+// is checked on its own. It must be whole and clean, since the system
+// cleans up no "\\?\" path.
+TEST(LongPaths, PathsFrom260CharactersOnAreWholeInTheFormForLongPaths) {
+  const std::wstring deep(300, L'长');
+  EXPECT_EQ(L"C:\\short\\a.txt", LongPathForm(L"C:\\short\\a.txt"));
+  EXPECT_EQ(L"\\\\?\\C:\\" + deep + L"\\a.txt",
+            LongPathForm(L"C:\\x\\..\\" + deep + L"\\.\\a.txt"));
+  EXPECT_EQ(L"\\\\?\\UNC\\server\\share\\" + deep,
+            LongPathForm(L"\\\\server\\share\\" + deep));
+  const std::wstring already = L"\\\\?\\C:\\" + deep;
+  EXPECT_EQ(already, LongPathForm(already));
 }
 
 }  // namespace

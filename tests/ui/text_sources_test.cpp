@@ -114,7 +114,7 @@ TEST_F(TextSources, FilesHeldOpenForWritingOrDeepInFoldersAreCounted) {
                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(INVALID_HANDLE_VALUE, writer);
   std::string deep = TempFolder();
-  while (deep.size() < 300) deep += "一个很深的文件夹\\";
+  while (Wide(deep).size() < 300) deep += "一个很深的文件夹\\";  // characters, not bytes
   deep += "deep.txt";
   ASSERT_TRUE(WriteFileAt(deep, kSampleGbk));
   Program program;
