@@ -43,3 +43,5 @@ uint32_t Cp936Character(unsigned char lead, unsigned char trail) {
 uint16_t Cp936Form(uint32_t codePoint) {
   return codePoint < 0x10000 ? TheTables().forms[codePoint] : 0;
 }
+
+const uint16_t* Cp936Forms() { return TheTables().forms.data(); }

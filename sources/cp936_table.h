@@ -18,3 +18,5 @@ uint32_t Cp936Character(unsigned char lead, unsigned char trail);
 // above 0x7F such as the euro sign's 0x80, which the engine would take for
 // a lead byte).
 uint16_t Cp936Form(uint32_t codePoint);
+// Cp936Form's answers for every code point below 0x10000, by code point.
+const uint16_t* Cp936Forms();

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
 
 #include "sources/cp936_table.h"
 
@@ -17,23 +16,6 @@ constexpr uint32_t kNoFormMark = 0x10FFFF;
 
 // Converted text is handed to the sink in pieces of this size.
 constexpr size_t kOutSize = 64 * 1024;
-
-// What every character of the Basic Multilingual Plane (GBK has none
-// beyond it) becomes: its GBK form, or the mark of a character without one.
-// Never destroyed: a count's thread may still be at work while the process
-// ends.
-const std::vector<uint16_t>& GbkTable() {
-  static const std::vector<uint16_t>& table = *[] {
-    auto* made = new std::vector<uint16_t>(0x10000);
-    std::vector<uint16_t>& t = *made;
-    for (uint32_t cp = 0; cp < 0x10000; ++cp) {
-      const uint16_t form = Cp936Form(cp);
-      t[cp] = form || cp == 0 ? form : kNoGbkForm;
-    }
-    return made;
-  }();
-  return table;
-}
 
 }  // namespace
 
@@ -225,9 +207,9 @@ bool GbkConverter::Finish(TextSink& out) {
 // an incomplete character).
 size_t GbkConverter::Convert(const unsigned char* data, size_t size, uint64_t at0,
                              TextSink& out) {
-  // The table is built on the first character past ASCII: GBK text, whose
-  // UTF-8 reading fails at once, never pays for it.
-  const uint16_t* table = nullptr;
+  // Code page 936's table is built on the first character past ASCII: GBK
+  // text, whose UTF-8 reading fails at once, never pays for it.
+  const uint16_t* forms = nullptr;
   char* buffer = out_.get();
   size_t made = 0, at = 0;
   while (at < size) {
@@ -248,8 +230,9 @@ size_t GbkConverter::Convert(const unsigned char* data, size_t size, uint64_t at
       at += size_t(len);
       break;
     }
-    if (!table && cp >= 0x80 && cp < 0x10000) table = GbkTable().data();
-    const unsigned v = cp < 0x80 ? cp : cp < 0x10000 ? table[cp] : kNoGbkForm;
+    if (!forms && cp >= 0x80 && cp < 0x10000) forms = Cp936Forms();
+    const unsigned form = cp < 0x80 ? cp : cp < 0x10000 ? forms[cp] : 0;
+    const unsigned v = form ? form : kNoGbkForm;  // cp is not 0 here
     // One byte or two, without a branch on which.
     const bool two = v >= 0x100;
     buffer[made] = char(two ? v >> 8 : v);
