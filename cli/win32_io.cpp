@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -26,8 +25,7 @@ std::string Utf8FromWide(const wchar_t* text, size_t length) {
   out.reserve(length * 3);
   for (size_t i = 0; i < length; ++i) {
     uint32_t c = text[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
-        text[i + 1] <= 0xDFFF)
+    if (IsHighSurrogate(c) && i + 1 < length && IsLowSurrogate(text[i + 1]))
       c = 0x10000 + ((c - 0xD800) << 10) + (text[++i] - 0xDC00);
     AppendUtf8(c, out);
   }
@@ -112,9 +110,7 @@ class HandleSource : public InputSource {
 bool WriteToConsole(HANDLE console, const std::wstring& text, std::string& error) {
   constexpr size_t kPiece = 8192;
   for (size_t at = 0; at < text.size();) {
-    size_t piece = std::min(kPiece, text.size() - at);
-    if (at + piece < text.size() && text[at + piece - 1] >= 0xD800 && text[at + piece - 1] <= 0xDBFF)
-      --piece;
+    const size_t piece = WholeUtf16Prefix(text.data() + at, text.size() - at, kPiece);
     DWORD written = 0;
     if (!WriteConsoleW(console, text.data() + at, DWORD(piece), &written, nullptr) ||
         written == 0) {

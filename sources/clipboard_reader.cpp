@@ -10,6 +10,7 @@
 #include "engine/recount.h"
 #include "res/resource.h"
 #include "sources/background_count.h"
+#include "sources/text_encoding.h"
 #include "sources/text_stream.h"
 
 std::unique_ptr<wchar_t[]> GetClipboardText(size_t& length) {
@@ -44,9 +45,7 @@ constexpr size_t kStatusTextMax = 512;
 // The first `max` units of `text` or fewer, never cutting a surrogate pair
 // in two.
 std::wstring Beginning(const wchar_t* text, size_t length, size_t max) {
-  size_t end = length < max ? length : max;
-  if (end < length && end > 0 && text[end - 1] >= 0xD800 && text[end - 1] <= 0xDBFF) --end;
-  return std::wstring(text, end);
+  return std::wstring(text, WholeUtf16Prefix(text, length, max));
 }
 
 // Copies and counts the clipboard's text.

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <string>
 
 #include "engine/recount.h"
 #include "engine/text_tally.h"
@@ -17,6 +18,11 @@ namespace {
 // Any window can claim to be Notepad and answer with any length: beyond
 // this the answer is not believed.
 constexpr DWORD_PTR kMaxEditorText = DWORD_PTR(256) << 20;
+
+// Caption suffix Notepad shows on Chinese Windows; in other languages it is
+// known by its window class, which every Notepad has had.
+constexpr wchar_t kNotepadCaptionMark[] = L" - 记事本";
+constexpr wchar_t kNotepadClass[] = L"Notepad";
 
 // The classes of the controls an editor's text may live in.
 const wchar_t* const kTextClasses[] = {L"Edit", L"RichEditD2DPT", L"RICHEDIT50W",
@@ -156,18 +162,23 @@ BOOL CALLBACK KeepFirstTextControl(HWND child, LPARAM found) {
   return TRUE;
 }
 
-}  // namespace
-
+// True when `window`, captioned `caption`, is a Notepad window.
 bool IsNotepad(HWND window, const std::wstring& caption) {
   return caption.find(kNotepadCaptionMark) != std::wstring::npos ||
          ClassIs(window, kNotepadClass);
 }
 
+// The control holding the editor's text: the first visible descendant of
+// `editor` that is an edit or rich edit control (Windows 11's Notepad keeps
+// its text in a RichEditD2DPT inside a NotepadTextBox, and shows one of its
+// tabs); null when there is none.
 HWND TextControlOf(HWND editor) {
   HWND found = nullptr;
   EnumChildWindows(editor, KeepFirstTextControl, LPARAM(&found));
   return found;
 }
+
+}  // namespace
 
 void ResetEditorSampler() { g_sampler = EditorSamplerState(); }
 

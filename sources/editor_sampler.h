@@ -8,22 +8,6 @@
 
 #include <windows.h>
 
-#include <string>
-
-// Caption suffix Notepad shows on Chinese Windows; in other languages it is
-// known by its window class, which every Notepad has had.
-inline constexpr wchar_t kNotepadCaptionMark[] = L" - 记事本";
-inline constexpr wchar_t kNotepadClass[] = L"Notepad";
-
-// True when `window`, captioned `caption`, is a Notepad window.
-bool IsNotepad(HWND window, const std::wstring& caption);
-
-// The control holding the editor's text: the first visible descendant of
-// `editor` that is an edit or rich edit control (Windows 11's Notepad keeps
-// its text in a RichEditD2DPT inside a NotepadTextBox, and shows one of its
-// tabs); null when there is none.
-HWND TextControlOf(HWND editor);
-
 // The sampling timer's callback; its arguments are not used.
 void CALLBACK SampleForegroundEditor(HWND window, UINT message, UINT_PTR timerId, DWORD time);
 

@@ -55,11 +55,10 @@ unsigned Utf16Unit(const unsigned char* p, bool bigEndian) {
 int Utf16SequenceLength(const unsigned char* p, size_t avail, bool bigEndian) {
   if (avail < 2) return 0;
   const unsigned u = Utf16Unit(p, bigEndian);
-  if (u >= 0xDC00 && u <= 0xDFFF) return -1;
-  if (u < 0xD800 || u > 0xDBFF) return 2;
+  if (IsLowSurrogate(u)) return -1;
+  if (!IsHighSurrogate(u)) return 2;
   if (avail < 4) return 0;
-  const unsigned low = Utf16Unit(p + 2, bigEndian);
-  return low >= 0xDC00 && low <= 0xDFFF ? 4 : -1;
+  return IsLowSurrogate(Utf16Unit(p + 2, bigEndian)) ? 4 : -1;
 }
 
 // The character at `p`: its length as the functions above give it, and its

@@ -32,6 +32,18 @@ int Utf8SequenceLength(const unsigned char* p, size_t avail);
 // form UTF-8 leaves out (so a lone one in a Windows name survives).
 void AppendUtf8(uint32_t codePoint, std::string& out);
 
+// UTF-16's surrogates: a high one starts a pair, a low one ends it.
+constexpr bool IsHighSurrogate(uint32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
+constexpr bool IsLowSurrogate(uint32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
+
+// How many of a UTF-16 text's `length` units to take so that at most `max`
+// are taken and no surrogate pair is cut in two.
+template <typename Unit>
+size_t WholeUtf16Prefix(const Unit* text, size_t length, size_t max) {
+  if (max >= length) return length;
+  return max > 0 && IsHighSurrogate(text[max - 1]) ? max - 1 : max;
+}
+
 // The first byte >= 0x80 in [data, data + size), or size when there is none.
 size_t FirstHighByte(const unsigned char* data, size_t size);
 

@@ -170,6 +170,16 @@ TEST(TextEncodings, MalformedMarkedOrForcedTextIsRefusedWithItsOffset) {
     }
 }
 
+// A UTF-16 text shown or written in pieces (the status line, a console) is
+// cut between characters, never between a surrogate pair's halves.
+TEST(TextEncodings, Utf16IsCutBetweenCharacters) {
+  const char16_t text[] = u"a\U0001F600b";  // a, high, low, b
+  EXPECT_EQ(1u, WholeUtf16Prefix(text, 4, 2));
+  EXPECT_EQ(3u, WholeUtf16Prefix(text, 4, 3));
+  EXPECT_EQ(4u, WholeUtf16Prefix(text, 4, 9));
+  EXPECT_EQ(0u, WholeUtf16Prefix(text + 1, 3, 1));
+}
+
 TEST(TextStream, EmptyRefusedFailedAndCancelledStreamsCountNothing) {
   EXPECT_EQ(StreamStatus::kEmpty, Count("").status);
   // GBK beginning with 0xFF is refused, as it always was, forced or not.
