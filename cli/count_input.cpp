@@ -45,6 +45,10 @@ bool CountInput(const std::string& name, EncodingChoice encoding, bool explain,
     case StreamStatus::kCancelled:
       error = raw->Error().empty() ? "read failed" : raw->Error();
       return false;
+    case StreamStatus::kChanged:
+      error = "changed while it was read (cut short, lengthened or written by another "
+              "program): not counted";
+      return false;
     case StreamStatus::kEmpty:
       result.counts = blank->Clone();
       break;

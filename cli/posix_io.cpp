@@ -21,8 +21,7 @@ class FdSource : public InputSource {
   FdSource(int fd, bool owned) : fd_(fd), owned_(owned) {
     // Tells the kernel to read ahead generously; a pipe just refuses.
     posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-    struct stat info;
-    file_ = fstat(fd_, &info) == 0 && S_ISREG(info.st_mode);
+    file_ = fstat(fd_, &opened_) == 0 && S_ISREG(opened_.st_mode);
   }
   ~FdSource() override {
     if (owned_) close(fd_);
@@ -37,10 +36,19 @@ class FdSource : public InputSource {
     }
   }
   bool IsFile() const override { return file_; }
+  bool Unchanged(uint64_t bytesRead, bool toEnd) const override {
+    if (!file_) return true;
+    struct stat now;
+    return fstat(fd_, &now) == 0 && now.st_size == opened_.st_size &&
+           now.st_mtim.tv_sec == opened_.st_mtim.tv_sec &&
+           now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec &&
+           (toEnd ? bytesRead == uint64_t(opened_.st_size) : bytesRead <= uint64_t(opened_.st_size));
+  }
 
  private:
   int fd_;
   bool owned_;
+  struct stat opened_ = {};
   bool file_;
 };
 

@@ -83,13 +83,13 @@ std::string SystemMessage(DWORD code) {
 class HandleSource : public InputSource {
  public:
   HandleSource(HANDLE handle, bool owned)
-      : handle_(handle), owned_(owned), file_(GetFileType(handle) == FILE_TYPE_DISK) {}
+      : handle_(handle), owned_(owned), file_(ReadFileState(handle, opened_)) {}
   ~HandleSource() override {
     if (owned_) CloseHandle(handle_);
   }
   int64_t Read(char* buffer, size_t capacity) override {
     DWORD got = 0;
-    if (ReadFile(handle_, buffer, DWORD(capacity), &got, nullptr)) return got;
+    if (ReadFilePiece(handle_, buffer, DWORD(capacity), got)) return got;
     const DWORD code = GetLastError();
     if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;  // a pipe's end
     error_ = SystemMessage(code);
@@ -97,10 +97,14 @@ class HandleSource : public InputSource {
   }
 
   bool IsFile() const override { return file_; }
+  bool Unchanged(uint64_t bytesRead, bool toEnd) const override {
+    return !file_ || FileUnchanged(handle_, opened_, bytesRead, toEnd);
+  }
 
  private:
   HANDLE handle_;
   bool owned_;
+  FileState opened_;
   bool file_;
 };
 
@@ -163,6 +167,14 @@ std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& err
   const HANDLE file = OpenFileForReading(WideFromUtf8(name));
   if (file == INVALID_HANDLE_VALUE) {
     error = SystemMessage(GetLastError());
+    return nullptr;
+  }
+  // A device (NUL, COM1, CON) is no file: reading one may give nothing, or
+  // wait for ever. Standard input ("-") and named pipes are read as streams.
+  const DWORD type = GetFileType(file);
+  if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) {
+    CloseHandle(file);
+    error = "is a device, not a file";
     return nullptr;
   }
   return std::make_unique<HandleSource>(file, true);

@@ -8,6 +8,9 @@
 inline constexpr wchar_t kHintText[] = L"【拖拽txt文件到界面也可得到结果】";
 inline constexpr wchar_t kCannotOpenText[] = L"无法获取文件大小";
 inline constexpr wchar_t kReadFailedText[] = L"读取文件失败~";
+// A file another program changed while it was counted: its counts are of
+// no one text, so none show.
+inline constexpr wchar_t kFileChangedText[] = L"文件在计算时被改动，请重新计算";
 // vantorix-count gives the window's words for a refused file, in UTF-8.
 #define VX_NOT_ANSI_TEXT "暂不支持非 ANSI 编码文件！"
 inline constexpr wchar_t kNotAnsiText[] = L"" VX_NOT_ANSI_TEXT;

@@ -48,12 +48,14 @@ std::wstring Beginning(const wchar_t* text, size_t length, size_t max) {
   return std::wstring(text, WholeUtf16Prefix(text, length, max));
 }
 
-// Copies and counts the clipboard's text.
+// Counts a private copy of the clipboard's text: the clipboard itself is
+// opened on the window's thread only, since the next text replaces the
+// data of the one before while a holder may still be reading it.
 class ClipboardJob : public CountJob {
  public:
+  ClipboardJob(std::unique_ptr<wchar_t[]> text, size_t length)
+      : text_(std::move(text)), length_(length) {}
   void Run() override {
-    text_ = GetClipboardText(length_);
-    if (!text_) return;
     result_ = CountUtf16Text(reinterpret_cast<const char16_t*>(text_.get()), length_, TextSink(),
                              [&](uint64_t done) {
                                Progress(int(done * 100 / length_));
@@ -68,34 +70,24 @@ class ClipboardJob : public CountJob {
   }
 
  private:
-  std::unique_ptr<wchar_t[]> text_;
-  size_t length_ = 0;
+  const std::unique_ptr<wchar_t[]> text_;
+  const size_t length_;
   StreamCount result_;
 };
 
-// Texts up to this size are counted at once, on the window's thread: it
-// takes a few milliseconds, and start-up's order (the hint text after
-// the restored mode's count) holds.
-constexpr size_t kCountAtOnceMax = size_t(1) << 20;
-
-// The size of the clipboard's text block, 0 when there is none.
-size_t ClipboardTextSize() {
-  if (!OpenClipboard(nullptr)) return 0;
-  const HANDLE data =
-      IsClipboardFormatAvailable(CF_UNICODETEXT) ? GetClipboardData(CF_UNICODETEXT) : nullptr;
-  const size_t size = data ? GlobalSize(data) : 0;
-  CloseClipboard();
-  return size;
-}
+// Texts up to this many UTF-16 units are counted at once, on the window's
+// thread: it takes a few milliseconds, and start-up's order (the hint text
+// after the restored mode's count) holds.
+constexpr size_t kCountAtOnceMax = size_t(1) << 19;
 
 }  // namespace
 
 void CountClipboardText() {
-  auto job = std::make_shared<ClipboardJob>();
-  if (ClipboardTextSize() > kCountAtOnceMax) {
-    StartCount(std::move(job));
-    return;
-  }
+  size_t length = 0;
+  std::unique_ptr<wchar_t[]> text = GetClipboardText(length);
+  if (!text) return;
+  auto job = std::make_shared<ClipboardJob>(std::move(text), length);
+  if (length > kCountAtOnceMax && StartCount(job)) return;
   CancelCount();  // an earlier, bigger text must not land after this one
   job->Run();
   job->Show();

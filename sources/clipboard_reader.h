@@ -10,7 +10,8 @@
 std::unique_ptr<wchar_t[]> GetClipboardText(size_t& length);
 
 // Counts the clipboard's text by the rule every source follows (its code
-// page 936 form, text_stream.h), off the window's thread when it is big
-// (background_count.h), and shows its beginning in the status line; a
-// clipboard without text, or with an empty one, changes nothing.
+// page 936 form, text_stream.h) and shows its beginning in the status line;
+// a clipboard without text, or with an empty one, changes nothing. Call it
+// on the window's thread: the clipboard is copied there, and a big text's
+// copy is counted off that thread (background_count.h).
 void CountClipboardText();

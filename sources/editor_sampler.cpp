@@ -168,14 +168,62 @@ bool IsNotepad(HWND window, const std::wstring& caption) {
          ClassIs(window, kNotepadClass);
 }
 
+// A search of one editor's windows for its text control.
+struct ControlSearch {
+  explicit ControlSearch(HWND frame) : frame(frame), startMs(NowMs()) {}
+  const HWND frame;
+  const std::uint32_t startMs;
+  HWND found = nullptr;  // written by the search before `done`
+  std::atomic<bool> done{false};
+};
+
+// A control found stays the editor's while it is its visible descendant
+// (Windows 11's Notepad hides the tab it leaves); having none is believed
+// this long before looking again.
+constexpr std::uint32_t kNoControlRecheckMs = 1000;
+
+bool StillCurrent(const ControlSearch& search) {
+  if (!search.found) return NowMs() - search.startMs < kNoControlRecheckMs;
+  return IsWindowVisible(search.found) && IsChild(search.frame, search.found);
+}
+
+DWORD WINAPI SearchForTextControl(void* param) {
+  const std::unique_ptr<std::shared_ptr<ControlSearch>> share(
+      static_cast<std::shared_ptr<ControlSearch>*>(param));
+  ControlSearch& search = **share;
+  EnumChildWindows(search.frame, KeepFirstTextControl, LPARAM(&search.found));
+  search.done = true;
+  return 0;
+}
+
+std::shared_ptr<ControlSearch> g_search;  // the last search started
+
 // The control holding the editor's text: the first visible descendant of
 // `editor` that is an edit or rich edit control (Windows 11's Notepad keeps
 // its text in a RichEditD2DPT inside a NotepadTextBox, and shows one of its
-// tabs); null when there is none.
-HWND TextControlOf(HWND editor) {
-  HWND found = nullptr;
-  EnumChildWindows(editor, KeepFirstTextControl, LPARAM(&found));
-  return found;
+// tabs); null when there is none. An editor may have thousands of child
+// windows, so they are searched once per editor, on a thread of its own,
+// and the answer kept while it holds: false while that search runs.
+bool TextControlOf(HWND editor, HWND& found) {
+  if (g_search && g_search->frame == editor) {
+    if (!g_search->done) return false;
+    if (StillCurrent(*g_search)) {
+      found = g_search->found;
+      return true;
+    }
+  }
+  g_search = std::make_shared<ControlSearch>(editor);
+  auto* threadShare = new std::shared_ptr<ControlSearch>(g_search);
+  const HANDLE thread = CreateThread(nullptr, 0, SearchForTextControl, threadShare, 0, nullptr);
+  if (!thread) {  // no thread to be had: search here, once
+    delete threadShare;
+    EnumChildWindows(editor, KeepFirstTextControl, LPARAM(&g_search->found));
+    g_search->done = true;
+    found = g_search->found;
+    return true;
+  }
+  CloseHandle(thread);  // it ends by itself; a search left behind is forgotten
+  return false;
 }
 
 }  // namespace
@@ -189,12 +237,15 @@ void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
   std::wstring caption = Caption(foreground);
   if (!IsNotepad(foreground, caption)) return;
 
-  HWND edit = TextControlOf(foreground);
+  HWND edit = nullptr;
+  if (!TextControlOf(foreground, edit)) return;  // still looking for it
   EditorProbes probes;
   if (!ProbeEditor(edit, probes)) return;  // no answer in time: this tick changes nothing
   const std::uint32_t start = NowMs();
   if (!FullCopyDue(g_sampler, probes, start)) {
-    SetSlotText(IDC_STATUS, caption.c_str());
+    // The caption goes with its counts: only while they are this very
+    // editor's, and its probes have not moved since their copy.
+    if (g_sampler.counted && probes == g_sampler.probes) SetSlotText(IDC_STATUS, caption.c_str());
     return;
   }
   if (!edit) {  // an editor without a text control holds an empty text

@@ -19,16 +19,20 @@ namespace {
 
 class Win32File : public ChunkSource {
  public:
-  explicit Win32File(HANDLE file) : file_(file) {}
+  Win32File(HANDLE file, const FileState& opened) : file_(file), opened_(opened) {}
   int64_t Read(char* buffer, size_t capacity) override {
     DWORD got = 0;
-    if (!ReadFile(file_, buffer, DWORD(capacity), &got, nullptr)) return -1;
+    if (!ReadFilePiece(file_, buffer, DWORD(capacity), got)) return -1;
     return got;
   }
   bool IsFile() const override { return true; }  // only files on disk are counted
+  bool Unchanged(uint64_t bytesRead, bool toEnd) const override {
+    return FileUnchanged(file_, opened_, bytesRead, toEnd);
+  }
 
  private:
   HANDLE file_;
+  FileState opened_;
 };
 
 // Files that are plainly text; anything else is counted only when the user
@@ -71,14 +75,14 @@ void StartNextFile();
 // One file's count.
 class FileJob : public CountJob {
  public:
-  FileJob(HANDLE file, uint64_t size, std::wstring name)
-      : file_(file), size_(size), name_(std::move(name)) {}
+  FileJob(HANDLE file, const FileState& opened, std::wstring name)
+      : file_(file), opened_(opened), name_(std::move(name)) {}
   ~FileJob() override { CloseHandle(file_); }
 
   void Run() override {
-    Win32File source(file_);
+    Win32File source(file_, opened_);
     result_ = CountTextStream(source, EncodingChoice::kAuto, TextSink(), [&](uint64_t done) {
-      Progress(int(std::min<uint64_t>(99, done * 100 / size_)));
+      Progress(int(std::min<uint64_t>(99, done * 100 / opened_.size)));
       return !Cancelled();
     });
   }
@@ -105,6 +109,10 @@ class FileJob : public CountJob {
       case StreamStatus::kCancelled:
         ShowStatus(kReadFailedText);
         break;
+      case StreamStatus::kChanged:
+        ShowZeroResults();  // no number passes for this file's count
+        ShowStatus(kFileChangedText);
+        break;
       case StreamStatus::kCounted:
         result_.counts->Tally().Publish();
         break;
@@ -114,7 +122,7 @@ class FileJob : public CountJob {
 
  private:
   HANDLE file_;
-  uint64_t size_;
+  FileState opened_;
   std::wstring name_;  // as the status line shows it
   StreamCount result_;
 };
@@ -137,19 +145,18 @@ FileStart StartFileCount(const std::wstring& path) {
   HANDLE file = OpenFileForReading(path);
   // Only files on disk: a pipe or a device would have no size and could
   // keep the count waiting in a read.
-  LARGE_INTEGER size;
-  if (file == INVALID_HANDLE_VALUE || GetFileType(file) != FILE_TYPE_DISK ||
-      !GetFileSizeEx(file, &size)) {
+  FileState opened;
+  if (file == INVALID_HANDLE_VALUE || !ReadFileState(file, opened)) {
     if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     ShowStatus(kCannotOpenText);
     return FileStart::kNot;
   }
-  if (size.QuadPart == 0) {
+  if (opened.size == 0) {
     CloseHandle(file);
     ShowZeroResults();  // the status line keeps the file name
     return FileStart::kNot;
   }
-  if (!StartCount(std::make_shared<FileJob>(file, uint64_t(size.QuadPart), name))) {
+  if (!StartCount(std::make_shared<FileJob>(file, opened, name))) {
     ShowStatus(kReadFailedText);
     return FileStart::kNot;
   }

@@ -149,7 +149,9 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
   }
   int64_t got = ReadHead(source, chunk.Data());
   if (got <= 0) {
-    result.status = got < 0 ? StreamStatus::kReadFailed : StreamStatus::kEmpty;
+    result.status = got < 0                     ? StreamStatus::kReadFailed
+                    : source.Unchanged(0, true) ? StreamStatus::kEmpty
+                                                : StreamStatus::kChanged;
     return result;
   }
   auto* bytes = reinterpret_cast<const unsigned char*>(chunk.Data());
@@ -171,6 +173,7 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
   ReadAheadJudge judge;
   auto readAt = ReadAheadJudge::Clock::now(), countAt = readAt;
   uint64_t offset = 0;
+  bool toEnd = false;
   for (uint64_t index = 0;; ++index) {
     countAt = ReadAheadJudge::Clock::now();
     readings.Add(bytes + markSize, size_t(got) - markSize, offset + markSize);
@@ -192,7 +195,14 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
       result.status = StreamStatus::kReadFailed;
       return result;
     }
-    if (got == 0) break;
+    if (got == 0) {
+      toEnd = true;
+      break;
+    }
+  }
+  if (!source.Unchanged(offset, toEnd)) {
+    result.status = StreamStatus::kChanged;
+    return result;
   }
   if (!readings.Finish()) {
     result.status = StreamStatus::kMalformed;

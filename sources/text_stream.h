@@ -31,6 +31,14 @@ class ChunkSource {
   // True for a file on disk, whose reads always end: it is then read on a
   // thread of its own while the chunk before is counted.
   virtual bool IsFile() const { return false; }
+  // Asked once the count has read `bytesRead` bytes, to the input's end
+  // when `toEnd` (otherwise to its first 0): false when the input is a file
+  // that another program cut short, lengthened or wrote while it was read,
+  // whose counts would then be those of no one text.
+  virtual bool Unchanged(uint64_t bytesRead, bool toEnd) const {
+    (void)bytesRead, (void)toEnd;
+    return true;
+  }
 };
 
 enum class StreamStatus {
@@ -40,6 +48,7 @@ enum class StreamStatus {
   kMalformed,   // marked (or forced) UTF-8 or UTF-16 that is not well-formed
   kReadFailed,  // a read failed somewhere
   kCancelled,   // the caller's progress callback said stop
+  kChanged,     // the file changed while it was read (ChunkSource::Unchanged)
 };
 
 struct StreamCount {

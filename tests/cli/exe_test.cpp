@@ -4,6 +4,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <thread>
+
 #include "tests/cli/run_cli.h"
 #include "tests/harness/program.h"
 
@@ -54,6 +56,47 @@ TEST(CliExe, TheExplainTextsGoToTheUsersTemporaryFolder) {
   EXPECT_EQ(0u, run.err.find("vantorix-count: no temporary file for --explain (" + missing))
       << run.err;
   EXPECT_EQ(RunCli({"--explain", file}).out, run.out);
+}
+
+// Devices are no files: each is refused by name, at once, where NUL once
+// counted as empty and COM1 waited for ever; standard input still reads.
+TEST(CliExe, DevicesAreRefusedByName) {
+  for (const char* device : {"NUL", "COM1", "nul.txt"}) {
+    const CliRun run = RunCli({device});
+    EXPECT_EQ(1, run.status) << device;
+    EXPECT_EQ(std::string("vantorix-count: ") + device + ": is a device, not a file\r\n", run.err);
+  }
+  const CliRun piped = RunCli({"-"}, "ab");
+  EXPECT_EQ(0, piped.status) << piped.err;
+}
+
+// "tr.txt " is not its neighbour "tr.txt": each name counts its own file.
+TEST(CliExe, ANameEndingInASpaceOrADotCountsThatFile) {
+  MakeTempFile("cli-tr.txt", "neighbour");
+  const std::string spaced = TempFolder() + "cli-tr.txt ";
+  ASSERT_TRUE(WriteFileAt("\\\\?\\" + spaced, "ab"));
+  const std::string missing = TempFolder() + "cli-tr.txt.";
+  const CliRun run = RunCli({"--format", "csv", spaced, missing});
+  EXPECT_EQ(1, run.status);
+  EXPECT_NE(std::string::npos, run.out.find(spaced + ",0,0,2,0,2")) << run.out;
+  EXPECT_EQ("vantorix-count: " + missing + ": No such file or directory\r\n", run.err);
+}
+
+// A file cut short by another program while it is counted is no count:
+// said on standard error, exit status 1. Each read waits a while here
+// (VX_TEST_READ_PAUSE_MS), so the cut falls inside the count.
+TEST(CliExe, AFileCutShortWhileCountedIsAnError) {
+  const std::string path = MakeTempFile("cli-cut.txt", std::string(6 << 20, 'a'));
+  std::thread cutter([&] {
+    if (WaitUntilOpenedElsewhere(path, 20000)) CutFileShort(path, 1 << 20);
+  });
+  const CliRun run = RunCli({path}, "", CliStdout::kCaptured, {"VX_TEST_READ_PAUSE_MS=150"});
+  cutter.join();
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("vantorix-count: " + path +
+                ": changed while it was read (cut short, lengthened or written by another "
+                "program): not counted\r\n",
+            run.err);
 }
 
 }  // namespace

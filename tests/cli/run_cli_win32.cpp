@@ -71,6 +71,8 @@ CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
     DWORD code = DWORD(-1);
     if (WaitForSingleObject(info.hProcess, 60000) == WAIT_OBJECT_0)
       GetExitCodeProcess(info.hProcess, &code);
+    else
+      TerminateProcess(info.hProcess, code);  // a hung run fails, and goes
     run.status = int(code);
     CloseHandle(info.hProcess);
     CloseHandle(info.hThread);

@@ -212,18 +212,24 @@ bool Program::WaitForExit(DWORD timeoutMs) {
 }
 
 bool PutClipboardText(const std::string& text) {
-  for (int attempt = 0; attempt < 250 && !OpenClipboard(nullptr); ++attempt) Sleep(20);
-  EmptyClipboard();
   const std::wstring wide = Wide(text);
   const size_t bytes = (wide.size() + 1) * sizeof(wchar_t);
-  HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
-  if (block) {
-    std::memcpy(GlobalLock(block), wide.c_str(), bytes);
-    GlobalUnlock(block);
+  // The program reads the clipboard as each text arrives: while it holds
+  // it, opening it or setting its data fails, and is tried again.
+  for (int attempt = 0; attempt < 250; ++attempt, Sleep(20)) {
+    if (!OpenClipboard(nullptr)) continue;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, bytes);
+    if (block) {
+      std::memcpy(GlobalLock(block), wide.c_str(), bytes);
+      GlobalUnlock(block);
+    }
+    const bool set = block && SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+    if (block && !set) GlobalFree(block);
+    CloseClipboard();
+    if (set) return true;
   }
-  const bool ok = block && SetClipboardData(CF_UNICODETEXT, block) != nullptr;
-  CloseClipboard();
-  return ok;
+  return false;
 }
 
 bool ChooseInFileDialog(const Program& program, const std::string& path) {
@@ -283,6 +289,27 @@ std::string ReadFileAt(const std::string& path) {
   while (ReadFile(file, chunk, sizeof chunk, &got, nullptr) && got > 0) content.append(chunk, got);
   CloseHandle(file);
   return content;
+}
+
+bool WaitUntilOpenedElsewhere(const std::string& path, DWORD timeoutMs) {
+  return WaitFor([&] {
+    HANDLE alone = CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (alone == INVALID_HANDLE_VALUE) return GetLastError() == ERROR_SHARING_VIOLATION;
+    CloseHandle(alone);
+    return false;
+  }, timeoutMs);
+}
+
+bool CutFileShort(const std::string& path, LONG size) {
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  const bool cut = SetFilePointer(file, size, nullptr, FILE_BEGIN) != INVALID_SET_FILE_POINTER &&
+                   SetEndOfFile(file);
+  CloseHandle(file);
+  return cut;
 }
 
 std::string MakeTempFile(const std::string& name, const std::string& content) {
@@ -392,9 +419,11 @@ DWORD WINAPI StandInEditor::Run(void* param) {
 
 void StandInEditor::Build() {
   RegisterStandInClasses();
-  const bool classic = shape_ == Shape::kClassicEnglish || shape_ == Shape::kLongCaption;
+  const bool classic = shape_ == Shape::kClassicEnglish || shape_ == Shape::kLongCaption ||
+                       shape_ == Shape::kCrowded;
   std::wstring caption = L"测试.txt - 记事本";
   if (shape_ == Shape::kClassicEnglish) caption = L"poem.txt - Notepad";
+  if (shape_ == Shape::kCrowded) caption = L"crowded.txt - Notepad";
   if (shape_ == Shape::kLongCaption) caption = std::wstring(125, L'长') + L".txt - 记事本";
   frame_ = CreateWindowExW(0, shape_ == Shape::kLongCaption ? L"EditorFrame" : L"Notepad",
                            caption.c_str(), WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40, 500, 300,
@@ -408,6 +437,9 @@ void StandInEditor::Build() {
                            nullptr, GetModuleHandleW(nullptr), nullptr);
   };
   if (classic) {
+    for (int i = 0; shape_ == Shape::kCrowded && i < kCrowdedChildren; ++i)
+      CreateWindowExW(0, L"NotepadTextBox", L"", WS_CHILD | WS_VISIBLE, 0, 0, 1, 1, frame_,
+                      nullptr, GetModuleHandleW(nullptr), nullptr);
     shown_ = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE, 0, 0, 480,
                              250, frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
     return;

@@ -108,6 +108,12 @@ bool DropFiles(const Program& program, const std::vector<std::string>& paths);
 std::string MakeTempFile(const std::string& name, const std::string& content);
 // Writes a file at `path` (any length), creating the folders on the way.
 bool WriteFileAt(const std::string& path, const std::string& content);
+// Waits until another process holds the file at `path` open (a file shared
+// with no one cannot be opened while it does).
+bool WaitUntilOpenedElsewhere(const std::string& path, DWORD timeoutMs = 10000);
+// Cuts the file at `path` to `size` bytes, as another program might while
+// it is read.
+bool CutFileShort(const std::string& path, LONG size);
 // The whole content of the file at `path`; empty when it cannot be read.
 std::string ReadFileAt(const std::string& path);
 
@@ -148,7 +154,10 @@ class StandInEditor {
     kClassicEnglish,   // "Notepad" > "Edit", captioned "poem.txt - Notepad"
     kLongCaption,      // a frame of another class > "Edit", known by a caption
                        // of 125 Chinese characters and " - 记事本"
+    kCrowded,          // "Notepad" > kCrowdedChildren empty windows, then "Edit",
+                       // captioned "crowded.txt - Notepad"
   };
+  static constexpr int kCrowdedChildren = 5000;
   using Answers = StandInAnswers;
   explicit StandInEditor(Shape shape, Answers answers = {});
   ~StandInEditor();

@@ -50,4 +50,32 @@ TEST(LongPaths, PathsFrom260CharactersOnAreWholeInTheFormForLongPaths) {
   EXPECT_EQ(already, LongPathForm(already));
 }
 
+// The system's clean-up drops a name's trailing space or dot, which would
+// open the neighbour "tr.txt" for "tr.txt ": such a path keeps its names in
+// the "\\?\" form, whatever its length.
+TEST(LongPaths, NamesEndingInASpaceOrADotAreKeptAsTheyAre) {
+  EXPECT_EQ(L"\\\\?\\C:\\t\\tr.txt ", LongPathForm(L"C:\\t\\tr.txt "));
+  EXPECT_EQ(L"\\\\?\\C:\\t\\td.txt.", LongPathForm(L"C:/t/./td.txt."));
+  EXPECT_EQ(L"\\\\?\\C:\\dir. \\a.txt", LongPathForm(L"C:\\x\\..\\dir. \\a.txt"));
+  EXPECT_EQ(L"C:\\t\\..\\a.txt", LongPathForm(L"C:\\t\\..\\a.txt"));  // nothing to keep
+}
+
+TEST(LongPaths, RelativePathsAreMadeWholeAgainstTheCurrentFolder) {
+  const struct {
+    const wchar_t* path;
+    const wchar_t* whole;
+  } cases[] = {
+      {L"tr.txt ", L"C:\\work\\tr.txt "},
+      {L"..\\..\\..\\a.txt", L"C:\\a.txt"},  // never above the root
+      {L"\\top\\a. ", L"C:\\top\\a. "},
+      {L"C:a.txt", L"C:\\work\\a.txt"},  // the current folder of that drive
+      {L"D:a.txt", L"D:\\a.txt"},
+      {L"\\\\server\\share\\..\\x ", L"\\\\server\\share\\x "},
+      {L".", L"C:\\work"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.whole, FullPathKeepingNames(c.path, L"C:\\work")) << c.path;
+  EXPECT_EQ(L"\\\\server\\share\\a", FullPathKeepingNames(L"\\a", L"\\\\server\\share\\d"));
+}
+
 }  // namespace

@@ -1,0 +1,51 @@
+// A file another program changes while vantorix-count reads it gives no
+// count: the reader knows the file as it was opened.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <string>
+
+#include "cli/platform.h"
+
+namespace {
+
+class FileChangedWhileRead : public ::testing::Test {
+ protected:
+  void SetUp() override { std::ofstream(path_, std::ios::binary) << std::string(kSize, 'a'); }
+  void TearDown() override { unlink(path_.c_str()); }
+
+  // Counts the file, doing `change` to it once the first chunk is read.
+  StreamStatus CountChangingAfterFirstChunk(void (*change)(const std::string& path)) {
+    std::string error;
+    std::unique_ptr<InputSource> input = OpenInput(path_, error);
+    EXPECT_TRUE(input) << error;
+    if (!input) return StreamStatus::kReadFailed;
+    bool changed = false;
+    return CountTextStream(*input, EncodingChoice::kAuto, TextSink(), [&](uint64_t) {
+             if (!changed) change(path_);
+             changed = true;
+             return true;
+           })
+        .status;
+  }
+
+  static constexpr size_t kSize = 4 * kTextChunkSize;
+  const std::string path_ = "/tmp/vx-changed-" + std::to_string(getpid()) + ".txt";
+};
+
+TEST_F(FileChangedWhileRead, CutShortLengthenedOrRewrittenIsNoCount) {
+  EXPECT_EQ(StreamStatus::kChanged, CountChangingAfterFirstChunk([](const std::string& p) {
+              ASSERT_EQ(0, truncate(p.c_str(), kTextChunkSize + 5));
+            }));
+  EXPECT_EQ(StreamStatus::kChanged, CountChangingAfterFirstChunk([](const std::string& p) {
+              std::ofstream(p, std::ios::binary | std::ios::app) << "more";
+            }));
+  EXPECT_EQ(StreamStatus::kChanged, CountChangingAfterFirstChunk([](const std::string& p) {
+              usleep(20000);  // a later write time, whatever the file system's resolution
+              std::fstream(p, std::ios::binary | std::ios::in | std::ios::out) << "b";
+            }));
+  EXPECT_EQ(StreamStatus::kCounted, CountChangingAfterFirstChunk([](const std::string&) {}));
+}
+
+}  // namespace
