@@ -202,6 +202,22 @@ int main(int argc, char** argv) {
     std::printf("typed letters: median %.0f ms, slowest %.0f ms\n", delays[delays.size() / 2],
                 delays.back());
   }
+  // A selection made shows as the selection's count (the status line
+  // marked 选中：), from the copy already held; one emptied, as the whole
+  // text's, after a fresh copy (typing over a selection keeps the length).
+  HWND status = GetDlgItem(main, kStatusLine);
+  const std::wstring selectedMark = L"选中：";
+  for (int i = 0; i < 6; ++i) {
+    Sleep(700 + 300 * DWORD(i % 3));
+    const bool select = i % 2 == 0;
+    const double asked = NowMs();
+    SendMessageW(edit, EM_SETSEL, select ? WPARAM(1000 * (i + 1)) : 0, select ? 5000000 : 0);
+    if (!WaitFor([&] { return (Text(status).rfind(selectedMark, 0) == 0) == select; },
+                 kShowTimeoutMs, 2))
+      return Fail("a selection never showed");
+    std::printf("selection %s shown after %.0f ms\n", select ? "made" : "emptied",
+                NowMs() - asked);
+  }
   g_stopAsking = true;
   WaitForMultipleObjects(2, asking, TRUE, 20000);
   const double* v = g_vantorix.worstMs;

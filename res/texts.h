@@ -6,6 +6,8 @@
 
 // Status line
 inline constexpr wchar_t kHintText[] = L"【拖拽txt文件到界面也可得到结果】";
+// Before the caption while the counts are those of the editor's selection
+inline constexpr wchar_t kSelectionPrefix[] = L"选中：";
 inline constexpr wchar_t kCannotOpenText[] = L"无法获取文件大小";
 inline constexpr wchar_t kReadFailedText[] = L"读取文件失败~";
 // A file another program changed while it was counted: its counts are of

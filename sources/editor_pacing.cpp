@@ -1,15 +1,20 @@
 #include "sources/editor_pacing.h"
 
 bool operator==(const EditorProbes& a, const EditorProbes& b) {
-  return a.edit == b.edit && a.length == b.length && a.lines == b.lines &&
-         a.selection == b.selection && a.modified == b.modified;
+  return !TextMayDiffer(a, b) && a.selStart == b.selStart && a.selEnd == b.selEnd;
 }
 
 bool operator!=(const EditorProbes& a, const EditorProbes& b) { return !(a == b); }
 
+bool TextMayDiffer(const EditorProbes& before, const EditorProbes& now) {
+  return before.edit != now.edit || before.length != now.length || before.lines != now.lines ||
+         before.modified != now.modified || before.codePage != now.codePage ||
+         (before.HasSelection() && !now.HasSelection());
+}
+
 bool FullCopyDue(const EditorSamplerState& state, const EditorProbes& now,
                  std::uint32_t nowMs) {
-  const bool changed = !state.counted || now != state.probes;
+  const bool changed = !state.counted || TextMayDiffer(state.probes, now);
   const std::uint64_t wait =
       std::uint64_t(changed ? kChangedSpacing : kUnchangedSpacing) * state.copyCostMs;
   return std::uint32_t(nowMs - state.copyEndMs) >= wait;

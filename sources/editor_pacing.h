@@ -13,14 +13,24 @@
 // not change; they miss an edit that keeps them all, such as another
 // program replacing a text by one as long, hence the refresh.
 struct EditorProbes {
-  std::uintptr_t edit = 0;      // the edit control, 0 for an editor without one
-  std::uint64_t length = 0;     // in UTF-16 units
+  std::uintptr_t edit = 0;      // the text control, 0 for an editor without one
+  std::uint64_t length = 0;     // in the control's own units
   std::uint64_t lines = 0;
-  std::uint64_t selection = 0;  // EM_GETSEL's answer, start and end packed
+  std::uint64_t selStart = 0;   // the selection, in the control's own positions
+  std::uint64_t selEnd = 0;
+  std::uint32_t codePage = 0;   // where positions count bytes: their code page
   bool modified = false;
+  bool HasSelection() const { return selEnd > selStart; }
 };
 bool operator==(const EditorProbes& a, const EditorProbes& b);
 bool operator!=(const EditorProbes& a, const EditorProbes& b);
+
+// True when `now` says the text may differ from the one `before` was taken
+// with: another control, its length, line count or modified flag moved, or
+// a selection collapsed to a caret (typing over a selection can keep the
+// length). A selection or caret that only moved leaves the text as it was:
+// its count comes from the copy already held.
+bool TextMayDiffer(const EditorProbes& before, const EditorProbes& now);
 
 // What the sampler remembers between ticks. A default one copies at once.
 struct EditorSamplerState {
@@ -44,7 +54,8 @@ bool FullCopyDue(const EditorSamplerState& state, const EditorProbes& now,
                  std::uint32_t nowMs);
 
 // Notes a copy from `startMs` to `endMs`: `taken` holds the probes taken
-// before it, or is null when the copy failed.
+// before it, or is null when the copy failed. A selection counted from the
+// copy already held is noted by setting state.probes' selection.
 void NoteCopy(EditorSamplerState& state, const EditorProbes* taken, std::uint32_t startMs,
               std::uint32_t endMs);
 

@@ -3,30 +3,23 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <string>
 
 #include "engine/recount.h"
 #include "engine/text_tally.h"
 #include "res/resource.h"
+#include "res/texts.h"
 #include "sources/background_count.h"
 #include "sources/editor_pacing.h"
+#include "sources/text_control.h"
 #include "sources/text_stream.h"
 
 namespace {
-
-// Any window can claim to be Notepad and answer with any length: beyond
-// this the answer is not believed.
-constexpr DWORD_PTR kMaxEditorText = DWORD_PTR(256) << 20;
 
 // Caption suffix Notepad shows on Chinese Windows; in other languages it is
 // known by its window class, which every Notepad has had.
 constexpr wchar_t kNotepadCaptionMark[] = L" - 记事本";
 constexpr wchar_t kNotepadClass[] = L"Notepad";
-
-// The classes of the controls an editor's text may live in.
-const wchar_t* const kTextClasses[] = {L"Edit", L"RichEditD2DPT", L"RICHEDIT50W",
-                                       L"RichEdit20W"};
 
 // Milliseconds, finer than GetTickCount's steps of about 16 ms: a copy
 // shorter than a step would often read as free, and be repeated each tick.
@@ -41,47 +34,6 @@ bool ClassIs(HWND window, const wchar_t* name) {
   wchar_t cls[64];
   return GetClassNameW(window, cls, 64) > 0 &&
          CompareStringOrdinal(cls, -1, name, -1, TRUE) == CSTR_EQUAL;
-}
-
-// The editor belongs to another process: ask it with a bounded wait, so a
-// hung editor cannot hang us.
-bool AskEditor(HWND edit, UINT msg, WPARAM wParam, LPARAM lParam, UINT limitMs,
-               DWORD_PTR& result) {
-  return SendMessageTimeoutW(edit, msg, wParam, lParam, SMTO_BLOCK | SMTO_ABORTIFHUNG,
-                             limitMs, &result) != 0;
-}
-
-// The length comes in UTF-16 units, as the text does.
-bool ProbeEditor(HWND edit, EditorProbes& probes) {
-  probes.edit = std::uintptr_t(edit);
-  if (!edit) return true;
-  DWORD_PTR length = 0, lines = 0, selection = 0, modified = 0;
-  if (!AskEditor(edit, WM_GETTEXTLENGTH, 0, 0, kProbeTimeLimitMs, length) ||
-      !AskEditor(edit, EM_GETLINECOUNT, 0, 0, kProbeTimeLimitMs, lines) ||
-      !AskEditor(edit, EM_GETSEL, 0, 0, kProbeTimeLimitMs, selection) ||
-      !AskEditor(edit, EM_GETMODIFY, 0, 0, kProbeTimeLimitMs, modified))
-    return false;
-  probes.length = length;
-  probes.lines = lines;
-  probes.selection = selection;
-  probes.modified = modified != 0;
-  return true;
-}
-
-// The edit control's text, `length` UTF-16 units as it said, or null when
-// the editor did not answer in time; `copied` is what it gave. The room
-// past `length` is never touched, whatever the editor claims it copied.
-std::unique_ptr<wchar_t[]> EditorText(HWND edit, std::uint64_t length, size_t& copied) {
-  if (length > kMaxEditorText / sizeof(wchar_t)) return nullptr;
-  const DWORD_PTR room = DWORD_PTR(length);
-  std::unique_ptr<wchar_t[]> text(new (std::nothrow) wchar_t[room + 1]);
-  DWORD_PTR got = 0;
-  if (!text || !AskEditor(edit, WM_GETTEXT, room + 1, LPARAM(text.get()),
-                          CopyTimeLimitMs(length), got))
-    return nullptr;
-  copied = got < room ? size_t(got) : size_t(room);
-  text[copied] = L'\0';
-  return text;
 }
 
 // The whole caption of `window`, however long.
@@ -100,21 +52,49 @@ bool IsAnotherProgramsWindow(HWND window) {
   return process != 0 && process != GetCurrentProcessId();
 }
 
+// What the status line shows for counts of `probes`' text: the caption,
+// marked when they are the selection's.
+std::wstring StatusFor(const std::wstring& caption, const EditorProbes& probes) {
+  return probes.HasSelection() ? kSelectionPrefix + caption : caption;
+}
+
 EditorSamplerState g_sampler;
 
-// One copy of the editor's text and its count, on the count's thread; its
-// results and the pacing's note come back to the window's thread.
-class EditorCopy : public CountJob {
+// The text of the last copy shown, kept so that a selection that moves over
+// it is counted without copying the text again.
+struct HeldText {
+  std::shared_ptr<const TextControl> control;
+  std::shared_ptr<const wchar_t[]> text;
+  size_t length = 0;
+};
+HeldText g_held;
+
+// One count of a control's text, or of its selection, on the count's
+// thread: of a fresh copy, or of the text already held. Its results and
+// the pacing's note come back to the window's thread.
+class EditorCount : public CountJob {
  public:
-  EditorCopy(HWND edit, const EditorProbes& probes, std::wstring caption, std::uint32_t startMs)
-      : edit_(edit), probes_(probes), caption_(std::move(caption)), startMs_(startMs) {}
+  EditorCount(std::shared_ptr<const TextControl> control, const EditorProbes& probes,
+              std::wstring caption, std::uint32_t startMs, const HeldText* held = nullptr)
+      : control_(std::move(control)), probes_(probes), caption_(std::move(caption)),
+        startMs_(startMs), fresh_(held == nullptr) {
+    if (held) {
+      text_ = held->text;
+      length_ = held->length;
+    }
+  }
 
   void Run() override {
-    size_t copied = 0;
-    const std::unique_ptr<wchar_t[]> text = EditorText(edit_, probes_.length, copied);
-    if (text && !Cancelled()) {  // a copy cannot be broken off; its count can
-      result_ = CountUtf16Text(reinterpret_cast<const char16_t*>(text.get()), copied,
-                               TextSink(), [&](uint64_t) { return !Cancelled(); });
+    if (fresh_) {
+      std::unique_ptr<wchar_t[]> copy = control_->CopyText(probes_, length_);
+      text_ = std::move(copy);
+    }
+    if (text_ && !Cancelled()) {  // a copy cannot be broken off; its count can
+      const auto* text = reinterpret_cast<const char16_t*>(text_.get());
+      size_t from = 0, to = length_;
+      if (probes_.HasSelection()) control_->SelectionIn(text, length_, probes_, from, to);
+      result_ = CountUtf16Text(text + from, to - from, TextSink(),
+                               [&](uint64_t) { return !Cancelled(); });
       counted_ = result_.status == StreamStatus::kCounted ||
                  result_.status == StreamStatus::kEmpty;
     }
@@ -124,22 +104,27 @@ class EditorCopy : public CountJob {
   void ShowProgress(int) override {}
   void Show() override {
     shown_ = true;
-    NoteCopy(g_sampler, counted_ ? &probes_ : nullptr, startMs_, endMs_);
+    if (fresh_) NoteCopy(g_sampler, counted_ ? &probes_ : nullptr, startMs_, endMs_);
     if (!counted_) return;  // no answer in time: nothing changes
-    SetSlotText(IDC_STATUS, caption_.c_str());
+    if (!fresh_) g_sampler.probes = probes_;  // the same text, another selection
+    g_held = {control_, text_, length_};
+    SetSlotText(IDC_STATUS, StatusFor(caption_, probes_).c_str());
     if (result_.counts) result_.counts->Tally().Publish();
-    else TextTally().Publish();  // an empty document counts zero
+    else TextTally().Publish();  // an empty text or selection counts zero
   }
 
-  // True while this copy keeps the next from starting: until its thread
+  // True while this count keeps the next from starting: until its thread
   // ends, and unless cancelled, until its results are shown.
   bool Busy() const { return !ended_ || (!Cancelled() && !shown_); }
 
  private:
-  const HWND edit_;
+  const std::shared_ptr<const TextControl> control_;
   const EditorProbes probes_;
   const std::wstring caption_;
   const std::uint32_t startMs_;
+  const bool fresh_;  // copies the text, rather than counting the one held
+  std::shared_ptr<const wchar_t[]> text_;
+  size_t length_ = 0;
   std::uint32_t endMs_ = 0;
   bool counted_ = false;
   std::atomic<bool> ended_{false};
@@ -147,19 +132,14 @@ class EditorCopy : public CountJob {
   StreamCount result_;
 };
 
-std::shared_ptr<EditorCopy> g_copy;  // the last copy started
+std::shared_ptr<EditorCount> g_count;  // the last count started
 
 // EnumChildWindows' callback: keeps the first visible text control in
 // `found` (an HWND*) and ends the search there.
 BOOL CALLBACK KeepFirstTextControl(HWND child, LPARAM found) {
-  if (!IsWindowVisible(child)) return TRUE;
-  for (const wchar_t* cls : kTextClasses) {
-    if (ClassIs(child, cls)) {
-      *reinterpret_cast<HWND*>(found) = child;
-      return FALSE;
-    }
-  }
-  return TRUE;
+  if (!IsWindowVisible(child) || !HasTextControlClass(child)) return TRUE;
+  *reinterpret_cast<HWND*>(found) = child;
+  return FALSE;
 }
 
 // True when `window`, captioned `caption`, is a Notepad window.
@@ -198,26 +178,27 @@ DWORD WINAPI SearchForTextControl(void* param) {
 
 std::shared_ptr<ControlSearch> g_search;  // the last search started
 
-// The control holding the editor's text: the first visible descendant of
-// `editor` that is an edit or rich edit control (Windows 11's Notepad keeps
-// its text in a RichEditD2DPT inside a NotepadTextBox, and shows one of its
-// tabs); null when there is none. An editor may have thousands of child
-// windows, so they are searched once per editor, on a thread of its own,
-// and the answer kept while it holds: false while that search runs.
-bool TextControlOf(HWND editor, HWND& found) {
-  if (g_search && g_search->frame == editor) {
+// The control holding Notepad's text, whatever has the focus inside it: the
+// first visible descendant of `notepad` that is an edit or rich edit control
+// (Windows 11's Notepad keeps its text in a RichEditD2DPT inside a
+// NotepadTextBox, and shows one of its tabs); null when there is none. A
+// window may have thousands of children, so they are searched once per
+// window, on a thread of its own, and the answer kept while it holds: false
+// while that search runs.
+bool NotepadTextControl(HWND notepad, HWND& found) {
+  if (g_search && g_search->frame == notepad) {
     if (!g_search->done) return false;
     if (StillCurrent(*g_search)) {
       found = g_search->found;
       return true;
     }
   }
-  g_search = std::make_shared<ControlSearch>(editor);
+  g_search = std::make_shared<ControlSearch>(notepad);
   auto* threadShare = new std::shared_ptr<ControlSearch>(g_search);
   const HANDLE thread = CreateThread(nullptr, 0, SearchForTextControl, threadShare, 0, nullptr);
   if (!thread) {  // no thread to be had: search here, once
     delete threadShare;
-    EnumChildWindows(editor, KeepFirstTextControl, LPARAM(&g_search->found));
+    EnumChildWindows(notepad, KeepFirstTextControl, LPARAM(&g_search->found));
     g_search->done = true;
     found = g_search->found;
     return true;
@@ -226,34 +207,89 @@ bool TextControlOf(HWND editor, HWND& found) {
   return false;
 }
 
+// The window with the keyboard focus in `frame`, another program's window
+// in front; null when it has none of its own.
+HWND FocusIn(HWND frame) {
+  GUITHREADINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetGUIThreadInfo(GetWindowThreadProcessId(frame, nullptr), &info) || !info.hwndFocus)
+    return nullptr;
+  return GetAncestor(info.hwndFocus, GA_ROOT) == frame ? info.hwndFocus : nullptr;
+}
+
+// The family reading `window`, judged once per window: null for one that is
+// no text control, or a password box.
+std::shared_ptr<const TextControl> ControlFor(HWND window) {
+  static HWND judged = nullptr;
+  static std::shared_ptr<const TextControl> control;
+  if (window != judged || (control && !IsWindow(window))) {
+    judged = window;
+    control = TextControlFor(window);
+  }
+  return control;
+}
+
+// The text control to count in `frame`, the window in front, captioned
+// `caption`; false when there is none to count (yet). Notepad's is its text
+// control, or none (an empty text); any other program's is the text
+// control with the focus.
+bool ControlToCount(HWND frame, const std::wstring& caption,
+                    std::shared_ptr<const TextControl>& control) {
+  HWND window = nullptr;
+  if (IsNotepad(frame, caption)) {
+    if (!NotepadTextControl(frame, window)) return false;
+    if (!window) return true;
+  } else {
+    window = FocusIn(frame);
+    if (!window) return false;
+  }
+  control = ControlFor(window);
+  return control != nullptr;
+}
+
+// A tick whose copy is not due: a selection that moved over the text held
+// is counted from it; otherwise the caption is shown only while the counts
+// shown are this control's, as they stand.
+void WithoutCopy(const std::shared_ptr<const TextControl>& control, const EditorProbes& probes,
+                 const std::wstring& caption) {
+  if (!g_sampler.counted || TextMayDiffer(g_sampler.probes, probes)) return;
+  if (probes == g_sampler.probes) {
+    SetSlotText(IDC_STATUS, StatusFor(caption, probes).c_str());
+    return;
+  }
+  if (!g_held.text || g_held.control != control) return;
+  g_count = std::make_shared<EditorCount>(control, probes, caption, NowMs(), &g_held);
+  if (!StartCount(g_count)) g_count.reset();
+}
+
 }  // namespace
 
-void ResetEditorSampler() { g_sampler = EditorSamplerState(); }
+void ResetEditorSampler() {
+  g_sampler = EditorSamplerState();
+  g_held = HeldText();
+}
 
 void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
-  if (g_copy && g_copy->Busy()) return;  // the last copy comes first
+  if (g_count && g_count->Busy()) return;  // the last count comes first
   HWND foreground = GetForegroundWindow();
   if (!foreground || !IsAnotherProgramsWindow(foreground)) return;
   std::wstring caption = Caption(foreground);
-  if (!IsNotepad(foreground, caption)) return;
-
-  HWND edit = nullptr;
-  if (!TextControlOf(foreground, edit)) return;  // still looking for it
+  std::shared_ptr<const TextControl> control;
+  if (!ControlToCount(foreground, caption, control)) return;
   EditorProbes probes;
-  if (!ProbeEditor(edit, probes)) return;  // no answer in time: this tick changes nothing
+  if (control && !control->Probe(probes)) return;  // no answer in time: nothing changes
   const std::uint32_t start = NowMs();
   if (!FullCopyDue(g_sampler, probes, start)) {
-    // The caption goes with its counts: only while they are this very
-    // editor's, and its probes have not moved since their copy.
-    if (g_sampler.counted && probes == g_sampler.probes) SetSlotText(IDC_STATUS, caption.c_str());
+    WithoutCopy(control, probes, caption);
     return;
   }
-  if (!edit) {  // an editor without a text control holds an empty text
+  if (!control) {  // a Notepad without a text control holds an empty text
     SetSlotText(IDC_STATUS, caption.c_str());
     TextTally().Publish();
     NoteCopy(g_sampler, &probes, start, NowMs());
+    g_held = HeldText();
     return;
   }
-  g_copy = std::make_shared<EditorCopy>(edit, probes, std::move(caption), start);
-  if (!StartCount(g_copy)) g_copy.reset();
+  g_count = std::make_shared<EditorCount>(control, probes, std::move(caption), start);
+  if (!StartCount(g_count)) g_count.reset();
 }

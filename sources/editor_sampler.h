@@ -1,10 +1,16 @@
 #pragma once
 // The foreground editor source: on each tick of the sampling timer, counts
-// the text of the Notepad window in the foreground, whatever its language
-// and version. A tick only asks the editor cheap questions (sources/
+// the text being written in the window in front, of any program: a
+// Notepad's text control (whatever its language and version, whatever has
+// the focus inside it), or in any other program the text control with the
+// keyboard focus (text_control.h: Edit, RichEdit, Scintilla; never a
+// password box). While that control has a selection, the selection is
+// counted. A tick only asks the control cheap questions (sources/
 // editor_pacing.h); when they moved, or a refresh is due, the text is
 // copied and counted off the window's thread (background_count.h), by the
-// rule every source follows. The status line shows the caption.
+// rule every source follows; a selection that moves over an unchanged text
+// is counted from the copy already held. The status line shows the top-
+// level window's caption, after "选中：" for a selection.
 
 #include <windows.h>
 

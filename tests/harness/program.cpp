@@ -1,4 +1,5 @@
 #include "tests/harness/program.h"
+#include "tests/harness/scintilla_stand_in.h"
 
 #include <shellapi.h>
 #include <shlobj.h>
@@ -353,7 +354,20 @@ std::string Notepad::Caption() const { return Program::WindowCaption(window_); }
 
 namespace {
 
+// Asks a stand-in's frame, on its own thread, to give the focus to the
+// window in LPARAM, now and whenever the frame is activated, as editors do.
+constexpr UINT kFocusPane = WM_APP + 7;
+
 LRESULT CALLBACK PlainWindowProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  if (m == kFocusPane) {
+    SetPropW(w, L"FocusPane", HANDLE(lp));
+    SetFocus(HWND(lp));
+    return 0;
+  }
+  if (m == WM_SETFOCUS && GetPropW(w, L"FocusPane")) {
+    SetFocus(HWND(GetPropW(w, L"FocusPane")));
+    return 0;
+  }
   return DefWindowProcW(w, m, wp, lp);
 }
 
@@ -366,10 +380,18 @@ void RegisterStandInClasses() {
     plain.lpfnWndProc = PlainWindowProc;
     plain.hInstance = GetModuleHandleW(nullptr);
     plain.hbrBackground = HBRUSH(COLOR_WINDOW + 1);
-    for (const wchar_t* name : {L"Notepad", L"NotepadTextBox", L"EditorFrame"}) {
+    for (const wchar_t* name : {L"Notepad", L"NotepadTextBox", L"EditorFrame", L"WriterFrame"}) {
       plain.lpszClassName = name;
       RegisterClassExW(&plain);
     }
+    WNDCLASSEXW edit = {};
+    edit.cbSize = sizeof edit;
+    if (GetClassInfoExW(nullptr, L"Edit", &edit)) {
+      edit.lpszClassName = L"WriterEdit";
+      edit.hInstance = GetModuleHandleW(nullptr);
+      RegisterClassExW(&edit);
+    }
+    RegisterScintillaStandIn();
     WNDCLASSEXW rich = {};
     rich.cbSize = sizeof rich;
     if (GetClassInfoExW(LoadLibraryW(L"msftedit.dll"), L"RICHEDIT50W", &rich)) {
@@ -402,6 +424,7 @@ StandInEditor::~StandInEditor() {
 DWORD WINAPI StandInEditor::Run(void* param) {
   auto* self = static_cast<StandInEditor*>(param);
   self->Build();
+  self->focused_ = self->shown_;
   if (self->shown_) {  // its answers, and the copies counted
     SetPropW(self->shown_, L"StandInEditor", self);
     self->textProc_ =
@@ -417,8 +440,44 @@ DWORD WINAPI StandInEditor::Run(void* param) {
   return 0;
 }
 
+// Another program's frame with its text control (or two) and the focus in
+// the first.
+void StandInEditor::BuildWriter() {
+  frame_ = CreateWindowExW(0, L"WriterFrame", L"稿子 - 写作", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 60,
+                           60, 500, 300, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (!frame_) return;
+  auto control = [&](const wchar_t* cls, DWORD style, int x) {
+    // No wrapping: Wine wraps a long line slowly.
+    return CreateWindowExW(0, cls, L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOHSCROLL |
+                           style, x, 0, 240,
+                           250, frame_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  };
+  switch (shape_) {
+    case Shape::kTwoPanes:
+      shown_ = control(L"Edit", 0, 0);
+      panes_[1] = control(L"Edit", 0, 250);
+      break;
+    case Shape::kRichEdit:
+      LoadLibraryW(L"msftedit.dll");
+      shown_ = control(L"RICHEDIT50W", 0, 0);
+      break;
+    case Shape::kSuperclassedEdit: shown_ = control(L"WriterEdit", 0, 0); break;
+    case Shape::kPasswordBox: shown_ = CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE |
+                                                       ES_PASSWORD, 0, 0, 240, 25, frame_, nullptr,
+                                                       GetModuleHandleW(nullptr), nullptr);
+      break;
+    default: shown_ = control(L"Scintilla", 0, 0); break;
+  }
+  panes_[0] = shown_;
+  SendMessageW(frame_, kFocusPane, 0, LPARAM(shown_));
+}
+
 void StandInEditor::Build() {
   RegisterStandInClasses();
+  if (shape_ >= Shape::kTwoPanes) {
+    BuildWriter();
+    return;
+  }
   const bool classic = shape_ == Shape::kClassicEnglish || shape_ == Shape::kLongCaption ||
                        shape_ == Shape::kCrowded;
   std::wstring caption = L"测试.txt - 记事本";
@@ -461,5 +520,19 @@ LRESULT CALLBACK StandInEditor::Answer(HWND window, UINT message, WPARAM wParam,
 }
 
 void StandInEditor::SetText(const std::string& text, bool hiddenTab) {
-  SendMessageW(hiddenTab ? hidden_ : shown_, WM_SETTEXT, 0, LPARAM(Wide(text).c_str()));
+  SendMessageW(hiddenTab ? hidden_ : focused_, WM_SETTEXT, 0, LPARAM(Wide(text).c_str()));
+}
+
+void StandInEditor::Select(unsigned long long start, unsigned long long end) {
+  const bool scintilla = shape_ == Shape::kScintilla;
+  SendMessageW(focused_, scintilla ? kSciSetSel : EM_SETSEL, WPARAM(start), LPARAM(end));
+}
+
+void StandInEditor::FocusPane(int pane) {
+  focused_ = panes_[pane];
+  SendMessageW(frame_, kFocusPane, 0, LPARAM(focused_));
+}
+
+void StandInEditor::SetCodePage(unsigned codePage) {
+  SendMessageW(shown_, kSciSetCodePage, codePage, 0);
 }

@@ -156,6 +156,13 @@ class StandInEditor {
                        // of 125 Chinese characters and " - 记事本"
     kCrowded,          // "Notepad" > kCrowdedChildren empty windows, then "Edit",
                        // captioned "crowded.txt - Notepad"
+    // Other programs, each a "WriterFrame" captioned "稿子 - 写作", whose
+    // text control has the focus:
+    kTwoPanes,         // two "Edit" panes (FocusPane picks one)
+    kRichEdit,         // "RICHEDIT50W"
+    kSuperclassedEdit, // "WriterEdit", a superclass of "Edit"
+    kPasswordBox,      // "Edit" with ES_PASSWORD
+    kScintilla,        // "Scintilla" (scintilla_stand_in.h), a UTF-8 document
   };
   static constexpr int kCrowdedChildren = 5000;
   using Answers = StandInAnswers;
@@ -165,8 +172,16 @@ class StandInEditor {
   StandInEditor& operator=(const StandInEditor&) = delete;
 
   bool Started() const { return frame_ != nullptr; }
-  // The text of the tab that shows (or of the hidden tab).
+  // The text of the tab that shows (or of the hidden tab); in the other
+  // programs, of the pane with the focus.
   void SetText(const std::string& text, bool hiddenTab = false);
+  // Selects from `start` to `end` in the focused control's own positions
+  // (Scintilla: bytes of its document's code page).
+  void Select(unsigned long long start, unsigned long long end);
+  // Moves the focus to pane 0 or 1 (kTwoPanes).
+  void FocusPane(int pane);
+  // The Scintilla document's code page (0: the system's).
+  void SetCodePage(unsigned codePage);
   void BringToFront() { SetForegroundWindow(frame_); }
   std::string Caption() const { return Program::WindowCaption(frame_); }
   // How often its text was copied (WM_GETTEXT).
@@ -176,6 +191,7 @@ class StandInEditor {
   static DWORD WINAPI Run(void* self);
   static LRESULT CALLBACK Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   void Build();
+  void BuildWriter();
 
   Shape shape_;
   Answers answers_;
@@ -186,4 +202,6 @@ class StandInEditor {
   DWORD threadId_ = 0;
   HWND frame_ = nullptr;
   HWND shown_ = nullptr, hidden_ = nullptr;  // the text controls
+  HWND panes_[2] = {};                       // kTwoPanes' second is panes_[1]
+  HWND focused_ = nullptr;                   // the one SetText and Select work on
 };

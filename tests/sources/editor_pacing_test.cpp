@@ -11,7 +11,8 @@ EditorProbes Probes() {
   p.edit = 0x1234;
   p.length = 7000000;
   p.lines = 132351;
-  p.selection = 0x00050005;
+  p.selStart = 5;  // one letter selected
+  p.selEnd = 6;
   return p;
 }
 
@@ -56,7 +57,7 @@ TEST(EditorPacing, AnyMovedProbeIsCopiedOnceTheLastCostHasPassed) {
   const Change changes[] = {
       {"a letter typed", [](EditorProbes& p) { ++p.length; }},
       {"a line split where a letter went", [](EditorProbes& p) { ++p.lines; }},
-      {"a letter typed over a selected one", [](EditorProbes& p) { p.selection = 0x00060006; }},
+      {"a letter typed over the selected one", [](EditorProbes& p) { p.selStart = 6; }},
       {"the first edit after a save", [](EditorProbes& p) { p.modified = true; }},
       {"another editor in front", [](EditorProbes& p) { p.edit = 0x5678; }},
   };
@@ -68,6 +69,21 @@ TEST(EditorPacing, AnyMovedProbeIsCopiedOnceTheLastCostHasPassed) {
     EXPECT_FALSE(FullCopyDue(state, now, 1199));
     EXPECT_TRUE(FullCopyDue(state, now, 1200));
   }
+}
+
+// A selection that grows, shrinks or moves, or a caret that moves, leaves
+// the text as it was: it is counted from the copy already held.
+TEST(EditorPacing, AMovedSelectionIsNoChangeOfTheText) {
+  const EditorSamplerState state = CopiedAt(1000, 200);
+  EditorProbes grown = Probes(), caret = Probes(), moved = Probes();
+  grown.selEnd = 70000;  // past 65,536
+  EXPECT_FALSE(TextMayDiffer(Probes(), grown));
+  EXPECT_FALSE(FullCopyDue(state, grown, 1200));
+  EXPECT_NE(Probes(), grown);  // though the counts shown are no longer its
+  caret.selStart = caret.selEnd = 2;
+  moved.selStart = moved.selEnd = 9;
+  EXPECT_FALSE(TextMayDiffer(caret, moved));
+  EXPECT_FALSE(TextMayDiffer(caret, grown));  // a selection made from the caret
 }
 
 TEST(EditorPacing, TheCopyTimeLimitStartsAtTheProbesAndGrowsWithTheText) {

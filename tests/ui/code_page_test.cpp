@@ -124,6 +124,31 @@ TEST_F(CodePage, NotepadOfEveryShapeAndLanguageIsCounted) {
   }
 }
 
+// Any program's focused text control and its selection count alike on
+// every system: a RichEdit's Chinese text, and a Scintilla document in the
+// system's own code page, whose byte positions differ between them.
+TEST_F(CodePage, AnyProgramsTextAndSelectionCountAlike) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(0);
+  {
+    StandInEditor writer(StandInEditor::Shape::kRichEdit);
+    writer.SetText("中文，abc 123。\r\n");
+    writer.BringToFront();
+    EXPECT_TRUE(program.WaitForSlots({"2", "2", "6", "2", "8", "8"}));
+    writer.Select(0, 3);  // 中文，
+    EXPECT_TRUE(program.WaitForSlots({"2", "1", "0", "0", "2", "2"}));
+    EXPECT_EQ("选中：稿子 - 写作", program.Text(1016));
+  }
+  StandInEditor scintilla(StandInEditor::Shape::kScintilla);
+  scintilla.SetCodePage(0);
+  scintilla.SetText("\xC3\xA9" "abc");                 // éabc
+  const unsigned afterA = GetACP() == 1252 ? 2 : 3;  // é takes 1 byte in 1252, 2 in GBK and UTF-8
+  scintilla.Select(afterA, afterA + 2);                 // bc
+  scintilla.BringToFront();
+  EXPECT_TRUE(program.WaitForSlots({"0", "0", "2", "0", "2", "2"}));
+}
+
 // The same text counts alike from the clipboard, from Notepad and from a
 // UTF-8 file: each source's text becomes its GBK form the same way.
 TEST_F(CodePage, EverySourceCountsTheSameTextAlike) {

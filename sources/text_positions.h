@@ -1,0 +1,25 @@
+#pragma once
+// Where a text control's own positions fall in its text as WM_GETTEXT hands
+// it over (UTF-16). Each control family counts in its own units; these turn
+// them into indexes of the copied text once, at the edge. Portable: no
+// window code, tested natively.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+// A RichEdit ends each paragraph with one position, though its copied text
+// ends it with CR LF: the index of `position`, at most `length`.
+size_t RichEditPositionToIndex(const char16_t* text, size_t length, uint64_t position);
+
+// How many bytes code point `c` takes in a document's code page.
+using CodePointBytes = std::function<unsigned(uint32_t c)>;
+unsigned Utf8Bytes(uint32_t c);
+unsigned Cp936Bytes(uint32_t c);
+
+// Scintilla counts in bytes of its document's code page: the index of the
+// character that byte `position` begins (or falls in), at most `length`.
+// A surrogate pair is one code point; a lone surrogate takes the bytes of
+// U+FFFD.
+size_t BytePositionToIndex(const char16_t* text, size_t length, uint64_t position,
+                           const CodePointBytes& bytesOf);

@@ -1,0 +1,56 @@
+// Each control family's positions as indexes of the text it hands over.
+#include "sources/text_positions.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(TextPositions, ARichEditCountsAParagraphEndOnce) {
+  const std::u16string text = u"ab\r\ncd\r\n\r\nef";
+  const struct {
+    uint64_t position;
+    size_t index;
+  } cases[] = {
+      {0, 0}, {2, 2},    // before the first paragraph end
+      {3, 4}, {5, 6},    // past one CR LF
+      {6, 8}, {7, 10},   // an empty paragraph
+      {9, 12}, {99, 12}, // the end, and past it
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.index, RichEditPositionToIndex(text.data(), text.size(), c.position))
+        << c.position;
+  // A lone CR (or LF) is a position of its own, as the copy shows it.
+  EXPECT_EQ(2u, RichEditPositionToIndex(u"\ra\n", 3, 2));
+}
+
+// Scintilla counts bytes of its document's code page: a character outside
+// the BMP is 4 UTF-8 bytes and 2 UTF-16 units, a hanzi 3 bytes in UTF-8 and
+// 2 in GBK.
+TEST(TextPositions, ScintillaBytePositionsFallOnTheirCharacters) {
+  const std::u16string text = u"a中😀b";  // UTF-8: 1+3+4+1 bytes; GBK: 1+2+(none)+1
+  const struct {
+    const char* what;
+    CodePointBytes bytes;
+    uint64_t position;
+    size_t index;
+  } cases[] = {
+      {"UTF-8, the start", Utf8Bytes, 0, 0},
+      {"UTF-8, after a", Utf8Bytes, 1, 1},
+      {"UTF-8, inside 中", Utf8Bytes, 2, 1},
+      {"UTF-8, after 中", Utf8Bytes, 4, 2},
+      {"UTF-8, after the emoji", Utf8Bytes, 8, 4},
+      {"UTF-8, the end", Utf8Bytes, 9, 5},
+      {"UTF-8, past the end", Utf8Bytes, 50, 5},
+      {"GBK, after 中", Cp936Bytes, 3, 2},
+      {"GBK, after the emoji held as ?", Cp936Bytes, 4, 4},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.index, BytePositionToIndex(text.data(), text.size(), c.position, c.bytes))
+        << c.what;
+  const std::u16string lone = u"\xD800" u"a";  // a lone surrogate: U+FFFD's 3 bytes
+  EXPECT_EQ(1u, BytePositionToIndex(lone.data(), lone.size(), 3, Utf8Bytes));
+}
+
+}  // namespace
