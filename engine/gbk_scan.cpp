@@ -41,9 +41,11 @@ void ScanGbkScalar(const unsigned char* data, size_t size,
     } else if (b == '\r') {
       ++counts.enPunct;
       state.afterCr = true;
+    } else if (b == '\n') {
+      if (!afterCr) ++counts.enPunct;  // a CR LF line end counts once
     } else if (IsEnglishPunct(b)) {
       ++counts.enPunct;
-    } else if (!(b == '\n' && afterCr)) {
+    } else {
       ++counts.enChars;
     }
   }

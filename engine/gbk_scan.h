@@ -5,11 +5,11 @@
 //     byte as its trail (never classified). Leads 0xB0..0xF7 (the GB2312
 //     hanzi rows) are Chinese characters; every other lead is Chinese
 //     punctuation;
-//   - 0x20..0x2F, 0x3A..0x40, 0x5B..0x60, 0x7B..0x7E and CR are English
-//     punctuation;
-//   - every other byte below 0x80 (letters, digits, controls, 0x7F) is an
-//     English character, except an LF directly after a counted CR: a CR LF
-//     line end counts once, as punctuation.
+//   - 0x20..0x2F, 0x3A..0x40, 0x5B..0x60, 0x7B..0x7E, CR and LF are English
+//     punctuation, except an LF directly after a counted CR: a line end
+//     counts once, as punctuation, whether CR LF, LF or CR;
+//   - every other byte below 0x80 (letters, digits, tab and the other
+//     controls, 0x7F) is an English character.
 // The first 0 byte ends the text.
 //
 // The scan is incremental: a text may arrive in pieces of any size, split

@@ -171,8 +171,12 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void CountChunk(
   const __m512i trail = _mm512_mask_or_epi64(leadNext, trailIn, leadNext, one);
 
   const __m512i punct = _mm512_ternarylogic_epi64(m.punctCr, high, trail, 0x10);
-  // An LF right after a counted CR is not counted; a CR is never a lead, so
-  // such an LF is a single.
+  // Singles counted as punctuation: English punctuation, CR and LF (a high
+  // byte reads the line flag of its low 7 bits: masked off).
+  const __m512i counted = _mm512_or_si512(
+      punct, _mm512_andnot_si512(_mm512_or_si512(high, trail), m.line));
+  // An LF right after a counted CR is not counted again; a CR is never a
+  // lead, so such an LF is a single.
   const __m512i cr = _mm512_and_si512(m.line, punct);
   const __m512i lf = _mm512_ternarylogic_epi64(m.line, m.punctCr, high, 0x10);
   const __m512i afterCr =
@@ -182,7 +186,7 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void CountChunk(
   t.leads = _mm512_add_epi64(t.leads, _mm512_popcnt_epi64(lead));
   t.hanzi = _mm512_add_epi64(
       t.hanzi, _mm512_popcnt_epi64(_mm512_and_si512(lead, m.hanziLead)));
-  t.puncts = _mm512_add_epi64(t.puncts, _mm512_popcnt_epi64(punct));
+  t.puncts = _mm512_add_epi64(t.puncts, _mm512_popcnt_epi64(counted));
   t.crLfs = _mm512_add_epi64(
       t.crLfs, _mm512_popcnt_epi64(_mm512_and_si512(lf, afterCr)));
 }
@@ -224,8 +228,8 @@ __attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
   const uint64_t singles = done - (leads + trailIn - trailOut) - leads;
   c.cnChars += hanzi;
   c.cnPunct += leads - hanzi;
-  c.enPunct += puncts;
-  c.enChars += singles - puncts - crLfs;
+  c.enPunct += puncts - crLfs;
+  c.enChars += singles - puncts;
   s.trailNext = trailOut != 0;
   alignas(64) uint64_t lastCrs[8];
   _mm512_store_si512(lastCrs, t.crBefore);
@@ -244,7 +248,7 @@ CountBlockAvx512(const unsigned char* block, GbkScanState& s, GbkCounts& c) {
   b.high = _mm512_movepi8_mask(v);
   b.zero = _mm512_testn_epi8_mask(v, v);
   b.cnLead = _mm512_test_epi8_mask(flags, _mm512_set1_epi8(kHanziLeadFlag));
-  b.punctCr = _mm512_test_epi8_mask(flags, _mm512_set1_epi8(kPunctCrFlag));
+  b.punctLine = _mm512_test_epi8_mask(flags, _mm512_set1_epi8(kPunctCrFlag | kLineFlag));
   b.cr = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r'));
   b.lf = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n'));
   CountBlock(b, s, c, [](BlockMask m) -> unsigned {

@@ -49,7 +49,7 @@ struct BlockBits {
   BlockMask high;     // byte >= 0x80
   BlockMask zero;     // byte == 0
   BlockMask cnLead;   // 0xB0..0xF7: a Chinese character when it is a lead
-  BlockMask punctCr;  // English punctuation or CR
+  BlockMask punctLine;  // English punctuation, CR or LF
   BlockMask cr;       // CR
   BlockMask lf;       // LF
 };
@@ -90,10 +90,10 @@ VX_ALWAYS_INLINE void CountBlock(const BlockBits& b, GbkScanState& state,
   const unsigned highs = popcount(countedHigh);
   const unsigned hanzi = popcount(countedHigh & b.cnLead);
   const unsigned singles = popcount(single);
-  const unsigned puncts = popcount(single & b.punctCr);
+  const unsigned puncts = popcount(single & b.punctLine);
   const unsigned skipped = lfAfterCr ? popcount(lfAfterCr) : 0;
   counts.cnChars += hanzi;
   counts.cnPunct += highs - hanzi;
-  counts.enPunct += puncts;
-  counts.enChars += singles - puncts - skipped;
+  counts.enPunct += puncts - skipped;
+  counts.enChars += singles - puncts;
 }

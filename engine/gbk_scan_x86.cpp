@@ -35,7 +35,7 @@ LessEqualU8(__m128i x, char k) {
 }
 
 struct Sse2Bits {
-  unsigned high, zero, cnLead, punctCr, cr, lf;
+  unsigned high, zero, cnLead, punctLine, cr, lf;
 };
 
 __attribute__((target("sse2"))) VX_ALWAYS_INLINE Sse2Bits
@@ -53,22 +53,23 @@ ClassifySse2(__m128i v) {
   bits.high = unsigned(_mm_movemask_epi8(v));
   bits.zero = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
   bits.cnLead = unsigned(_mm_movemask_epi8(cnLead));
-  bits.punctCr = unsigned(_mm_movemask_epi8(_mm_or_si128(punct, cr)));
+  const __m128i lf = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x0A));
+  bits.punctLine = unsigned(_mm_movemask_epi8(_mm_or_si128(punct, _mm_or_si128(cr, lf))));
   bits.cr = unsigned(_mm_movemask_epi8(cr));
-  bits.lf = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(0x0A))));
+  bits.lf = unsigned(_mm_movemask_epi8(lf));
   return bits;
 }
 
-// English punctuation or CR by nibble lookup: the high nibble picks a set of
+// English punctuation, CR or LF by nibble lookup: the high nibble picks a set of
 // low nibbles (one bit per set), the low nibble says which sets hold it.
 __attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i
-PunctOrCrAvx2(__m256i v) {
+PunctOrLineAvx2(__m256i v) {
   const __m256i byHigh = _mm256_setr_epi8(
       0x20, 0, 0x01, 0x02, 0x04, 0x08, 0x04, 0x10, 0, 0, 0, 0, 0, 0, 0, 0,
       0x20, 0, 0x01, 0x02, 0x04, 0x08, 0x04, 0x10, 0, 0, 0, 0, 0, 0, 0, 0);
   const __m256i byLow = _mm256_setr_epi8(
-      0x05, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0x03, 0x1B, 0x1B, 0x3B, 0x1B, 0x0B,
-      0x05, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0x03, 0x1B, 0x1B, 0x3B, 0x1B, 0x0B);
+      0x05, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0x23, 0x1B, 0x1B, 0x3B, 0x1B, 0x0B,
+      0x05, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0x23, 0x1B, 0x1B, 0x3B, 0x1B, 0x0B);
   const __m256i nibble = _mm256_set1_epi8(0x0F);
   const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
   const __m256i lo = _mm256_and_si256(v, nibble);
@@ -78,7 +79,7 @@ PunctOrCrAvx2(__m256i v) {
 }
 
 struct Avx2Bits {
-  uint32_t high, zero, cnLead, notPunctCr, cr, lf;
+  uint32_t high, zero, cnLead, notPunctLine, cr, lf;
 };
 
 __attribute__((target("avx2"))) VX_ALWAYS_INLINE Avx2Bits
@@ -91,7 +92,7 @@ ClassifyAvx2(__m256i v) {
   bits.zero = uint32_t(_mm256_movemask_epi8(
       _mm256_cmpeq_epi8(v, _mm256_setzero_si256())));
   bits.cnLead = uint32_t(_mm256_movemask_epi8(cnLead));
-  bits.notPunctCr = uint32_t(_mm256_movemask_epi8(PunctOrCrAvx2(v)));
+  bits.notPunctLine = uint32_t(_mm256_movemask_epi8(PunctOrLineAvx2(v)));
   bits.cr = uint32_t(_mm256_movemask_epi8(
       _mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x0D))));
   bits.lf = uint32_t(_mm256_movemask_epi8(
@@ -122,7 +123,7 @@ __attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
       b.high |= BlockMask(part.high) << shift;
       b.zero |= BlockMask(part.zero) << shift;
       b.cnLead |= BlockMask(part.cnLead) << shift;
-      b.punctCr |= BlockMask(part.punctCr) << shift;
+      b.punctLine |= BlockMask(part.punctLine) << shift;
       b.cr |= BlockMask(part.cr) << shift;
       b.lf |= BlockMask(part.lf) << shift;
     }
@@ -148,7 +149,7 @@ __attribute__((target("avx2,popcnt"))) VX_ALWAYS_INLINE void CountBlockAvx2(
     b.high |= BlockMask(part.high) << shift;
     b.zero |= BlockMask(part.zero) << shift;
     b.cnLead |= BlockMask(part.cnLead) << shift;
-    b.punctCr |= BlockMask(~part.notPunctCr) << shift;
+    b.punctLine |= BlockMask(~part.notPunctLine) << shift;
     b.cr |= BlockMask(part.cr) << shift;
     b.lf |= BlockMask(part.lf) << shift;
   }
@@ -193,8 +194,9 @@ ClassCountedAvx2(__m256i v) {
 }  // namespace
 
 // The fast loop needs per byte only three bits, taken from whole-vector
-// compares: high, "counted as its own class" (hanzi lead or English
-// punctuation) and "LF right after a CR byte" (from a load one byte back).
+// compares: high, "counted as its own class" (hanzi lead, or English
+// punctuation, CR or LF) and "LF right after a CR byte" (from a load one
+// byte back).
 // Which bytes are trails follows from the high bits; the classes then
 // follow from the byte's own bit, since a non-trail high byte is a lead and
 // a non-trail low byte a single. The carry of a lead into the next block
@@ -244,13 +246,13 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
     for (unsigned k = 0; k < kVectors; ++k) {
       const __m256i before =
           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k - 1));
+      const __m256i lf = _mm256_cmpeq_epi8(v[k], _mm256_set1_epi8('\n'));
       const __m256i pair =
-          _mm256_and_si256(_mm256_cmpeq_epi8(v[k], _mm256_set1_epi8('\n')),
-                           _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\r')));
+          _mm256_and_si256(lf, _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\r')));
       const unsigned shift = 32 * k;
       high |= BlockMask(uint32_t(_mm256_movemask_epi8(v[k]))) << shift;
       counted |= BlockMask(uint32_t(_mm256_movemask_epi8(
-                     ClassCountedAvx2(v[k])))) << shift;
+                     _mm256_or_si256(ClassCountedAvx2(v[k]), lf)))) << shift;
       crLf |= BlockMask(uint32_t(_mm256_movemask_epi8(pair))) << shift;
     }
 
@@ -276,8 +278,8 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
   const size_t singles = (done - fastFrom) - trails - leads;
   c.cnChars += hanzi;
   c.cnPunct += leads - hanzi;
-  c.enPunct += puncts;
-  c.enChars += singles - puncts - crLfs;
+  c.enPunct += puncts - crLfs;
+  c.enChars += singles - puncts;
   s.trailNext = trailNext != 0;
   s.afterCr = prevNonTrail && data[done - 1] == '\r';
   if (zero) {

@@ -11,15 +11,11 @@
 #include "res/texts.h"
 #include "sources/background_count.h"
 #include "sources/editor_pacing.h"
+#include "sources/notepad_window.h"
 #include "sources/text_control.h"
 #include "sources/text_stream.h"
 
 namespace {
-
-// Caption suffix Notepad shows on Chinese Windows; in other languages it is
-// known by its window class, which every Notepad has had.
-constexpr wchar_t kNotepadCaptionMark[] = L" - 记事本";
-constexpr wchar_t kNotepadClass[] = L"Notepad";
 
 // Milliseconds, finer than GetTickCount's steps of about 16 ms: a copy
 // shorter than a step would often read as free, and be repeated each tick.
@@ -28,12 +24,6 @@ std::uint32_t NowMs() {
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&now);
   return std::uint32_t(now.QuadPart * 1000 / frequency.QuadPart);
-}
-
-bool ClassIs(HWND window, const wchar_t* name) {
-  wchar_t cls[64];
-  return GetClassNameW(window, cls, 64) > 0 &&
-         CompareStringOrdinal(cls, -1, name, -1, TRUE) == CSTR_EQUAL;
 }
 
 // The whole caption of `window`, however long.
@@ -133,79 +123,6 @@ class EditorCount : public CountJob {
 };
 
 std::shared_ptr<EditorCount> g_count;  // the last count started
-
-// EnumChildWindows' callback: keeps the first visible text control in
-// `found` (an HWND*) and ends the search there.
-BOOL CALLBACK KeepFirstTextControl(HWND child, LPARAM found) {
-  if (!IsWindowVisible(child) || !HasTextControlClass(child)) return TRUE;
-  *reinterpret_cast<HWND*>(found) = child;
-  return FALSE;
-}
-
-// True when `window`, captioned `caption`, is a Notepad window.
-bool IsNotepad(HWND window, const std::wstring& caption) {
-  return caption.find(kNotepadCaptionMark) != std::wstring::npos ||
-         ClassIs(window, kNotepadClass);
-}
-
-// A search of one editor's windows for its text control.
-struct ControlSearch {
-  explicit ControlSearch(HWND frame) : frame(frame), startMs(NowMs()) {}
-  const HWND frame;
-  const std::uint32_t startMs;
-  HWND found = nullptr;  // written by the search before `done`
-  std::atomic<bool> done{false};
-};
-
-// A control found stays the editor's while it is its visible descendant
-// (Windows 11's Notepad hides the tab it leaves); having none is believed
-// this long before looking again.
-constexpr std::uint32_t kNoControlRecheckMs = 1000;
-
-bool StillCurrent(const ControlSearch& search) {
-  if (!search.found) return NowMs() - search.startMs < kNoControlRecheckMs;
-  return IsWindowVisible(search.found) && IsChild(search.frame, search.found);
-}
-
-DWORD WINAPI SearchForTextControl(void* param) {
-  const std::unique_ptr<std::shared_ptr<ControlSearch>> share(
-      static_cast<std::shared_ptr<ControlSearch>*>(param));
-  ControlSearch& search = **share;
-  EnumChildWindows(search.frame, KeepFirstTextControl, LPARAM(&search.found));
-  search.done = true;
-  return 0;
-}
-
-std::shared_ptr<ControlSearch> g_search;  // the last search started
-
-// The control holding Notepad's text, whatever has the focus inside it: the
-// first visible descendant of `notepad` that is an edit or rich edit control
-// (Windows 11's Notepad keeps its text in a RichEditD2DPT inside a
-// NotepadTextBox, and shows one of its tabs); null when there is none. A
-// window may have thousands of children, so they are searched once per
-// window, on a thread of its own, and the answer kept while it holds: false
-// while that search runs.
-bool NotepadTextControl(HWND notepad, HWND& found) {
-  if (g_search && g_search->frame == notepad) {
-    if (!g_search->done) return false;
-    if (StillCurrent(*g_search)) {
-      found = g_search->found;
-      return true;
-    }
-  }
-  g_search = std::make_shared<ControlSearch>(notepad);
-  auto* threadShare = new std::shared_ptr<ControlSearch>(g_search);
-  const HANDLE thread = CreateThread(nullptr, 0, SearchForTextControl, threadShare, 0, nullptr);
-  if (!thread) {  // no thread to be had: search here, once
-    delete threadShare;
-    EnumChildWindows(notepad, KeepFirstTextControl, LPARAM(&g_search->found));
-    g_search->done = true;
-    found = g_search->found;
-    return true;
-  }
-  CloseHandle(thread);  // it ends by itself; a search left behind is forgotten
-  return false;
-}
 
 // The window with the keyboard focus in `frame`, another program's window
 // in front; null when it has none of its own.

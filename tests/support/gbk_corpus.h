@@ -36,4 +36,4 @@ std::string Utf16(const std::u16string& text, bool bigEndian);
 // character without a GBK form one mark), and the ASCII controls, letters
 // and digits (93) and marks (34, a lone CR among them).
 std::string EveryBmpCharacter();
-const Four kEveryBmpCharacterCounts = {13680, 49680, 93, 34};
+const Four kEveryBmpCharacterCounts = {13680, 49680, 92, 35};
