@@ -136,11 +136,11 @@ enum class FileStart {
 // Starts counting `path` unless the user declines or it cannot be opened.
 FileStart StartFileCount(const std::wstring& path) {
   const unsigned drop = g_drop;
+  const wchar_t* name = FileNamePart(path.c_str());
+  ShowStatus(name);  // also says which file a question is about
   if (!HasTextExtension(path.c_str()) && !(g_ask && g_ask()))
     return g_drop == drop ? FileStart::kNot : FileStart::kSuperseded;
   if (g_drop != drop) return FileStart::kSuperseded;
-  const wchar_t* name = FileNamePart(path.c_str());
-  ShowStatus(name);
 
   HANDLE file = OpenFileForReading(path);
   // Only files on disk: a pipe or a device would have no size and could

@@ -211,6 +211,7 @@ void CCountDlg::OnDropFiles(HDROP drop) {
     paths.push_back(path);
   }
   SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, kModeFile);  // no notification
+  CloseOpenQuestion();  // the newest drop wins: its question, if any, replaces it
   AnalyzeFiles(std::move(paths), UserWantsToCountOtherType);
   DragFinish(drop);
   Default();

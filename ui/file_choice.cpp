@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cwchar>
 #include <string>
 
 #include "framework/file_dialog.h"
@@ -20,6 +21,22 @@ void ChooseAndAnalyzeFile() {
   const std::wstring path = dialog.GetPathName();
   if (!path.empty()) AnalyzeFiles({path}, UserWantsToCountOtherType);
 }
+
+namespace {
+
+// EnumThreadWindows' callback: answers "no" to the question's box, which
+// this thread shows.
+BOOL CALLBACK DeclineQuestionBox(HWND window, LPARAM) {
+  wchar_t cls[16], caption[16];
+  if (GetClassNameW(window, cls, 16) && wcscmp(cls, L"#32770") == 0 &&
+      GetWindowTextW(window, caption, 16) && wcscmp(caption, kOtherTypeCaption) == 0)
+    SendMessageW(window, WM_COMMAND, IDNO, 0);
+  return TRUE;
+}
+
+}  // namespace
+
+void CloseOpenQuestion() { EnumThreadWindows(GetCurrentThreadId(), DeclineQuestionBox, 0); }
 
 // The question has no owner, so the main window would go on taking input
 // while it waits (a mode change, another drop) and could be re-entered: keep

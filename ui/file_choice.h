@@ -8,3 +8,7 @@ void ChooseAndAnalyzeFile();
 
 // Asks whether a file that may not be plain text is to be counted anyway.
 bool UserWantsToCountOtherType();
+
+// Answers "no" to the question if it is open: a newer drop replaces it
+// rather than stacking another box on it.
+void CloseOpenQuestion();
