@@ -1,5 +1,8 @@
 #include "cli/count_input.h"
 
+#include <algorithm>
+
+#include "cli/binary_format.h"
 #include "cli/platform.h"
 #include "res/texts.h"
 #include "sources/text_stream.h"
@@ -24,15 +27,49 @@ class ExplainingSink : public TextSink {
   CharTally chars_;
 };
 
+// Passes the input on, looking at its first bytes on the way: a binary
+// format's signature ends the reading there, as a failed read.
+class SignatureCheck : public ChunkSource {
+ public:
+  SignatureCheck(InputSource& input, const std::string& name) : input_(input), name_(name) {}
+  int64_t Read(char* buffer, size_t capacity) override {
+    const int64_t got = input_.Read(buffer, capacity);
+    if (got <= 0 || head_.size() >= kLongestSignature) return got;
+    head_.append(buffer, std::min<size_t>(size_t(got), kLongestSignature - head_.size()));
+    format_ = BinaryFormatOf(reinterpret_cast<const unsigned char*>(head_.data()),
+                             head_.size(), name_);
+    return format_.empty() ? got : -1;
+  }
+  bool IsFile() const override { return input_.IsFile(); }
+  bool Unchanged(uint64_t bytesRead, bool toEnd) const override {
+    return input_.Unchanged(bytesRead, toEnd);
+  }
+  const std::string& Format() const { return format_; }
+
+ private:
+  InputSource& input_;
+  const std::string& name_;
+  std::string head_;
+  std::string format_;
+};
+
 }  // namespace
 
-bool CountInput(const std::string& name, EncodingChoice encoding, bool explain,
-                InputCount& out, std::string& error) {
+bool CountInput(const std::string& name, const Options& options, InputCount& out,
+                std::string& error) {
+  const EncodingChoice encoding = options.encoding;
+  const bool explain = options.explain;
   std::unique_ptr<InputSource> raw = OpenInput(name, error);
   if (!raw) return false;
+  SignatureCheck checked(*raw, name);
+  ChunkSource& source = options.binary ? static_cast<ChunkSource&>(*raw) : checked;
   const std::unique_ptr<TextSink> blank =
       explain ? std::make_unique<ExplainingSink>() : std::make_unique<TextSink>();
-  StreamCount result = CountTextStream(*raw, encoding, *blank);
+  StreamCount result = CountTextStream(source, encoding, *blank);
+  if (!checked.Format().empty()) {
+    error = checked.Format() + ", not plain text";
+    return false;
+  }
   switch (result.status) {
     case StreamStatus::kNotAnsi:
       error = kNotAnsiMessage;

@@ -14,10 +14,12 @@ struct InputCount {
   std::unique_ptr<CharTally> chars;  // with --explain
 };
 
-// Counts the file `name` ("-": standard input) into `out`. On failure
-// returns false with `error` saying why, without the file's name.
-bool CountInput(const std::string& name, EncodingChoice encoding, bool explain,
-                InputCount& out, std::string& error);
+// Counts the file `name` ("-": standard input) into `out`, as `options`
+// say (the encoding, --explain, --binary). On failure returns false with
+// `error` saying why, without the file's name: a file that starts as a
+// binary format does (binary_format.h) is refused unless --binary.
+bool CountInput(const std::string& name, const Options& options, InputCount& out,
+                std::string& error);
 
 // The window's words for a file beginning with byte 0xFF.
 extern const char* const kNotAnsiMessage;

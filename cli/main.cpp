@@ -19,7 +19,7 @@ std::string HelpText() {
          "Counts the Chinese characters, Chinese punctuation, English characters and" + nl +
          "English punctuation of each FILE as the Vantorix window does, and their total." + nl +
          "With no FILE, or when FILE is -, reads standard input. The first 0 byte ends" + nl +
-         "a file's text." + nl + nl +
+         "a file's text. On Windows, * and ? in a FILE match the files of its folder." + nl + nl +
          "  --count LIST      categories of the total, comma-separated: cn-chars," + nl +
          "                    cn-punct, en-chars, en-punct, or all" + nl +
          "                    (default: cn-chars,en-chars, as the window first starts)" + nl +
@@ -36,6 +36,9 @@ std::string HelpText() {
          "                    Malformed marked or forced input is an error for that file." + nl +
          "  --explain         after the counts, each category's distinct characters" + nl +
          "                    with their counts, most frequent first (table or json)" + nl +
+         "  --binary          counts a file that starts as a zip archive (.docx, .xlsx," + nl +
+         "                    .odt, .epub), a PDF, an older Office file or a PNG, JPEG" + nl +
+         "                    or GIF image would, which is otherwise refused" + nl +
          "  -h, --help        shows this help" + nl +
          "  -V, --version     shows the version" + nl + nl +
          "JSON is UTF-8 on every system. A file name that is not valid UTF-8 (a GBK" + nl +
@@ -73,8 +76,13 @@ int Run(int argc, char** argv) {
   if (options.help) return Output(HelpText()) ? 0 : 1;
   if (options.version) return Output(std::string(kProgram) + " " + VX_VERSION + kNewline) ? 0 : 1;
 
+  options.files = ExpandFileNames(options.files);
   const bool withSums = options.files.size() >= 2;
-  if (options.files.empty()) options.files.push_back("-");
+  if (options.files.empty()) {
+    options.files.push_back("-");
+    if (StandardInputIsConsole())
+      Complain(std::string("reading standard input; end it with ") + kEndOfInputKeys);
+  }
   std::vector<ReportRow> rows;  // small: a name and four counts a file
   std::unique_ptr<ExplainSpool> spool;  // only with --explain
   if (options.explain) {
@@ -86,7 +94,7 @@ int Run(int argc, char** argv) {
   for (const std::string& name : options.files) {
     std::string error;
     InputCount count;
-    if (!CountInput(name, options.encoding, options.explain, count, error)) {
+    if (!CountInput(name, options, count, error)) {
       Complain(name + ": " + error);
       status = 1;
       continue;

@@ -82,6 +82,10 @@ std::string ParseOptions(const std::vector<std::string>& args, Options& options)
       options.explain = true;
       continue;
     }
+    if (arg == "--binary") {
+      options.binary = true;
+      continue;
+    }
     // The options with a value: "--name value" or "--name=value".
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);

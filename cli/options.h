@@ -15,6 +15,7 @@ struct Options {
   Format format = Format::kTable;
   EncodingChoice encoding = EncodingChoice::kAuto;  // as the window reads files
   bool explain = false;
+  bool binary = false;  // counts files that show a binary format's signature
   bool help = false;
   bool version = false;
   std::vector<std::string> files;  // empty: standard input

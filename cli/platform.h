@@ -38,6 +38,19 @@ std::FILE* OpenTempFile(std::string& error);
 // as its three-byte form, which OpenInput turns back).
 std::vector<std::string> Arguments(int argc, char** argv);
 
+// The files the names on the command line stand for. On Windows, whose
+// shell leaves it to each program, a name holding * or ? that names no file
+// as it stands is a pattern for the files of its folder, sorted; one that
+// matches nothing stays as it is, so that opening it names it. Elsewhere
+// the shell has done this: the names as they are.
+std::vector<std::string> ExpandFileNames(const std::vector<std::string>& names);
+
+// True when standard input is a terminal (a console window on Windows),
+// where a user would wait for nothing without a word.
+bool StandardInputIsConsole();
+// How a user at that console ends the input.
+extern const char* const kEndOfInputKeys;
+
 // Sets standard output and error up for writing bytes as they are.
 void InitConsole();
 // Writes `text` (UTF-8) to standard output: to a Windows console as UTF-16,

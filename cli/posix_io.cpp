@@ -72,6 +72,11 @@ bool WriteAll(int fd, const std::string& text, std::string& error) {
 
 }  // namespace
 
+std::vector<std::string> ExpandFileNames(const std::vector<std::string>& names) { return names; }
+
+bool StandardInputIsConsole() { return isatty(0) != 0; }
+const char* const kEndOfInputKeys = "Ctrl+D";
+
 std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& error) {
   if (name == "-") return std::make_unique<FdSource>(0, false);
   const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);

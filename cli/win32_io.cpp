@@ -5,10 +5,12 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "cli/platform.h"
 #include "sources/text_encoding.h"
@@ -162,11 +164,68 @@ std::vector<std::string> Arguments(int, char**) {
   return args;
 }
 
+namespace {
+
+bool IsPattern(const std::wstring& name) { return name.find_first_of(L"*?") != std::wstring::npos; }
+
+// The files `pattern` matches in its folder, sorted as Explorer lists
+// them by name (ignoring case); folders are left out.
+std::vector<std::wstring> FilesMatching(const std::wstring& pattern) {
+  const size_t slash = pattern.find_last_of(L"\\/:");
+  const std::wstring folder = slash == std::wstring::npos ? L"" : pattern.substr(0, slash + 1);
+  std::vector<std::wstring> found;
+  WIN32_FIND_DATAW entry;
+  const HANDLE search = FindFirstFileExW(LongPathForm(pattern).c_str(), FindExInfoBasic, &entry,
+                                         FindExSearchNameMatch, nullptr, 0);
+  if (search == INVALID_HANDLE_VALUE) return found;
+  do {
+    if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      found.push_back(folder + entry.cFileName);
+  } while (FindNextFileW(search, &entry));
+  FindClose(search);
+  std::sort(found.begin(), found.end(), [](const std::wstring& a, const std::wstring& b) {
+    return CompareStringOrdinal(a.c_str(), int(a.size()), b.c_str(), int(b.size()), TRUE) ==
+           CSTR_LESS_THAN;
+  });
+  return found;
+}
+
+bool IsFolder(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(LongPathForm(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+}  // namespace
+
+std::vector<std::string> ExpandFileNames(const std::vector<std::string>& names) {
+  std::vector<std::string> files;
+  for (const std::string& name : names) {
+    const std::wstring wide = WideFromUtf8(name);
+    const std::vector<std::wstring> matches =
+        name != "-" && IsPattern(wide) &&
+                GetFileAttributesW(LongPathForm(wide).c_str()) == INVALID_FILE_ATTRIBUTES
+            ? FilesMatching(wide)
+            : std::vector<std::wstring>();
+    if (matches.empty()) files.push_back(name);
+    for (const std::wstring& match : matches) files.push_back(Utf8FromWide(match.data(), match.size()));
+  }
+  return files;
+}
+
+bool StandardInputIsConsole() {
+  DWORD mode;
+  return GetConsoleMode(GetStdHandle(STD_INPUT_HANDLE), &mode) != 0;
+}
+const char* const kEndOfInputKeys = "Ctrl+Z, then Enter";
+
 std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& error) {
   if (name == "-") return std::make_unique<HandleSource>(GetStdHandle(STD_INPUT_HANDLE), false);
   const HANDLE file = OpenFileForReading(WideFromUtf8(name));
   if (file == INVALID_HANDLE_VALUE) {
-    error = SystemMessage(GetLastError());
+    const DWORD code = GetLastError();
+    // A folder cannot be opened as a file: say what it is, as on Linux.
+    error = code == ERROR_ACCESS_DENIED && IsFolder(WideFromUtf8(name)) ? "Is a directory"
+                                                                        : SystemMessage(code);
     return nullptr;
   }
   // A device (NUL, COM1, CON) is no file: reading one may give nothing, or

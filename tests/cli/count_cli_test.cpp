@@ -239,6 +239,46 @@ TEST(CliExplain, AFullTemporaryFolderIsBlamedOnItsFileAndLosesNothing) {
   EXPECT_EQ(6763u, ParseJson(full)["files"][1]["explain"]["cn_chars"].size());
 }
 
+// A file whose first bytes show a container or binary format is refused by
+// name, what it holds told by its extension; --binary counts it anyway. A
+// folder is no file either.
+TEST(CliErrors, FilesThatAreNotTextAreRefusedSayingWhatTheyAre) {
+  const struct {
+    const char* name;
+    std::string head;
+    const char* what;  // null: counted
+  } cases[] = {
+      {"contract.docx", "PK\x03\x04\x14\x00", "a zip archive (Word document)"},
+      {"sheet.XLSX", "PK\x03\x04", "a zip archive (Excel workbook)"},
+      {"book.epub", "PK\x03\x04", "a zip archive (EPUB book)"},
+      {"empty.zip", "PK\x05\x06", "a zip archive"},
+      {"paper.pdf", "%PDF-1.7\n", "a PDF document"},
+      {"old.doc", "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1", "an Office compound file (Word document)"},
+      {"photo.png", "\x89PNG\r\n\x1A\n", "a PNG image"},
+      {"photo.jpg", "\xFF\xD8\xFF\xE0", "a JPEG image"},
+      {"anim.gif", "GIF89a", "a GIF image"},
+      {"pk.txt", "PK is a name", nullptr},          // letters, not a signature
+      {"pdf.txt", "%PDF is how it starts", nullptr},
+  };
+  for (const auto& c : cases) {
+    const std::string path = WriteFile(c.name, c.head + "abc");
+    const CliRun run = RunCli({path});
+    if (!c.what) {
+      EXPECT_EQ(0, run.status) << c.name << ": " << run.err;
+      continue;
+    }
+    EXPECT_EQ(1, run.status) << c.name;
+    EXPECT_EQ("vantorix-count: " + path + ": " + c.what + ", not plain text\n", run.err);
+    // --binary counts it, but for the window's own refusal of a first byte 0xFF.
+    EXPECT_EQ(c.head[0] == '\xFF' ? 1 : 0, RunCli({"--binary", path}).status) << c.name;
+  }
+  const std::string folder = TempPath("a-folder");
+  std::filesystem::create_directory(folder);
+  const CliRun run = RunCli({folder});
+  EXPECT_EQ(1, run.status);
+  EXPECT_EQ("vantorix-count: " + folder + ": Is a directory\n", run.err);
+}
+
 TEST(CliErrors, AMissingFileIsReportedAndTheOthersShownInTheTable) {
   const std::string a = WriteFile("m1.txt", std::string(123456, 'a') + "\xD6\xD0");
   const std::string missing = TempPath("missing.txt");

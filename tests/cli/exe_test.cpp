@@ -82,6 +82,30 @@ TEST(CliExe, ANameEndingInASpaceOrADotCountsThatFile) {
   EXPECT_EQ("vantorix-count: " + missing + ": No such file or directory\r\n", run.err);
 }
 
+// cmd.exe leaves * and ? to the program: they match the files of their
+// folder, in order of name; a name with neither, "[" and all, is taken as it
+// is; a pattern matching nothing is an error naming it. A folder says what
+// it is, and a file on standard input brings no word about typing.
+TEST(CliExe, WildcardsMatchFilesInNameOrderAndFoldersAreNamed) {
+  const std::string folder = TempFolder() + "cli-wild\\";
+  for (const char* name : {"甲.txt", "b😀.txt", "a[1].txt", "c.md"})
+    ASSERT_TRUE(WriteFileAt(folder + name, "ab"));
+  const CliRun run = RunCli({"--format", "csv", folder + "*.txt", folder + "a[1].txt",
+                             folder + "?.md", folder + "*.none"});
+  EXPECT_EQ(1, run.status);
+  const std::string rows = folder + "a[1].txt,0,0,2,0,2\r\n" + folder + "b😀.txt,0,0,2,0,2\r\n" +
+                           folder + "甲.txt,0,0,2,0,2\r\n" + folder + "a[1].txt,0,0,2,0,2\r\n" +
+                           folder + "c.md,0,0,2,0,2\r\n";
+  EXPECT_NE(std::string::npos, run.out.find(rows)) << run.out;
+  EXPECT_EQ("vantorix-count: " + folder + "*.none: No such file or directory\r\n", run.err);
+  const std::string bare = folder.substr(0, folder.size() - 1);  // no \" on the command line
+  const CliRun onFolder = RunCli({bare});
+  EXPECT_EQ("vantorix-count: " + bare + ": Is a directory\r\n", onFolder.err);
+  const CliRun piped = RunCli({}, "ab");
+  EXPECT_EQ(0, piped.status);
+  EXPECT_EQ("", piped.err);
+}
+
 // A file cut short by another program while it is counted is no count:
 // said on standard error, exit status 1. Each read waits a while here
 // (VX_TEST_READ_PAUSE_MS), so the cut falls inside the count.
