@@ -63,10 +63,22 @@ void CharTally::Finish() {
   pendingCr_ = false;
 }
 
+void CharTally::NoteNoGbkForm(uint32_t codePoint) {
+  ++noGbkForm_[codePoint];
+  ++noGbkFormTotal_;
+}
+
 std::vector<CharTally::Entry> CharTally::Of(Category category) const {
+  constexpr unsigned kQuestionMark = 0xA3BF;  // what a character without a GBK form counts as
   std::vector<Entry> out;
-  for (unsigned key = 0; key < counts_.size(); ++key)
-    if (counts_[key] && category_[key] == category) out.push_back({key, counts_[key]});
+  for (unsigned key = 0; key < counts_.size(); ++key) {
+    if (!counts_[key] || category_[key] != category) continue;
+    const uint64_t count =
+        key == kQuestionMark ? counts_[key] - std::min(counts_[key], noGbkFormTotal_) : counts_[key];
+    if (count) out.push_back({key, count});
+    if (key != kQuestionMark) continue;
+    for (const auto& [codePoint, n] : noGbkForm_) out.push_back({kNoGbkFormKeys + codePoint, n});
+  }
   std::stable_sort(out.begin(), out.end(),
                    [](const Entry& a, const Entry& b) { return a.count > b.count; });
   return out;

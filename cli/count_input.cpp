@@ -21,6 +21,7 @@ class ExplainingSink : public TextSink {
   std::unique_ptr<TextSink> Clone() const override {
     return std::make_unique<ExplainingSink>(*this);
   }
+  void NoteNoGbkForm(uint32_t codePoint) override { chars_.NoteNoGbkForm(codePoint); }
   CharTally& Chars() { return chars_; }
 
  private:

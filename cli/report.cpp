@@ -86,9 +86,27 @@ bool GbkCharToText(const unsigned char bytes[2], std::string& out) {
   return true;
 }
 
+// A character without a GBK form: itself, and its code point where a GBK
+// character shows its bytes ("U+1F600"; a malformed unit has none).
+std::string NoGbkFormText(unsigned key) {
+  const uint32_t c = key - kNoGbkFormKeys;
+  std::string out;
+  if (c != 0x10FFFF) AppendUtf8(c, out);
+  return out;
+}
+std::string NoGbkFormCode(unsigned key) {
+  const uint32_t c = key - kNoGbkFormKeys;
+  if (c == 0x10FFFF) return "malformed";
+  char text[16];
+  std::snprintf(text, sizeof text, "U+%04X", unsigned(c));
+  return text;
+}
+
 // How a character shows in the table: white space and controls by name or
-// escape, bytes that are no character as \x escapes.
+// escape, bytes that are no character as \x escapes, a character without a
+// GBK form as itself, marked.
 std::string Shown(unsigned key) {
+  if (IsNoGbkFormKey(key)) return NoGbkFormText(key) + " (no GBK form)";
   unsigned char bytes[2];
   const size_t size = KeyBytes(key, bytes);
   if (key == kCrLfKey) return "CR LF";
@@ -235,8 +253,9 @@ std::string TableExplain(const std::string& name, const CharTally& chars) {
     for (const auto& e : entries) {
       unsigned char bytes[2];
       const size_t size = KeyBytes(e.key, bytes);
-      out += "    " + Padded(Grouped(e.count), countWidth) + "  " + Shown(e.key) + "  " +
-             Hex(bytes, size, "") + kNewline;
+      const std::string code = IsNoGbkFormKey(e.key) ? NoGbkFormCode(e.key) : Hex(bytes, size, "");
+      out += "    " + Padded(Grouped(e.count), countWidth) + "  " + Shown(e.key) + "  " + code +
+             kNewline;
     }
   }
   return out;
@@ -256,6 +275,14 @@ std::string JsonExplain(const CharTally& chars) {
     out += std::string(c ? ", " : "") + "\"" + kFieldNames[c] + "\": [";
     bool first = true;
     for (const auto& e : chars.Of(Category(c))) {
+      if (IsNoGbkFormKey(e.key)) {
+        const std::string text = NoGbkFormText(e.key);
+        out += std::string(first ? "" : ", ") + "{\"char\": " +
+               (text.empty() ? "null" : JsonString(text)) + ", \"gbk\": null, \"no_gbk_form\": \"" +
+               NoGbkFormCode(e.key) + "\", \"count\": " + std::to_string(e.count) + "}";
+        first = false;
+        continue;
+      }
       unsigned char bytes[2];
       const size_t size = KeyBytes(e.key, bytes);
       std::string text;

@@ -196,6 +196,7 @@ bool GbkConverter::Finish(TextSink& out) {
   if (ended_ || carrySize_ == 0) return true;
   if (onMalformed_ == OnMalformed::kFail) return Fail(offset_ - carrySize_);  // a character cut short
   const char noForm[2] = {char(kNoGbkForm >> 8), char(kNoGbkForm & 0xFF)};
+  out.NoteNoGbkForm(kNoFormMark);
   out.Add(noForm, 2);
   carrySize_ = 0;
   return true;
@@ -231,7 +232,8 @@ size_t GbkConverter::Convert(const unsigned char* data, size_t size, uint64_t at
     }
     if (!forms && cp >= 0x80 && cp < 0x10000) forms = Cp936Forms();
     const unsigned form = cp < 0x80 ? cp : cp < 0x10000 ? forms[cp] : 0;
-    const unsigned v = form ? form : kNoGbkForm;  // cp is not 0 here
+    if (!form) out.NoteNoGbkForm(cp);  // cp is not 0 here
+    const unsigned v = form ? form : kNoGbkForm;
     // One byte or two, without a branch on which.
     const bool two = v >= 0x100;
     buffer[made] = char(two ? v >> 8 : v);

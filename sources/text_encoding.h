@@ -53,6 +53,10 @@ class TextSink {
  public:
   virtual ~TextSink() = default;
   virtual void Add(const char* piece, size_t size) { tally_.Add(piece, size); }
+  // Told of each character the converter gives as the full-width question
+  // mark because it has no GBK form (U+10FFFF for a malformed unit), before
+  // the piece holding it is added.
+  virtual void NoteNoGbkForm(uint32_t codePoint) { (void)codePoint; }
   // A copy with everything added so far, to go on with another reading.
   virtual std::unique_ptr<TextSink> Clone() const { return std::make_unique<TextSink>(*this); }
   bool Ended() const { return tally_.Ended(); }

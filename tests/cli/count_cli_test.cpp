@@ -357,4 +357,25 @@ TEST(CliExplain, ListsEachCategorysCharactersMostFrequentFirst) {
     EXPECT_NE(std::string::npos, table.out.find(line)) << table.out;
 }
 
+// A character without a GBK form counts as one Chinese punctuation mark, as
+// the full-width question mark does, but is listed as itself, marked, never
+// as a question mark that was not in the text.
+TEST(CliExplain, ACharacterWithoutAGbkFormIsListedAsItself) {
+  const std::string text = "a😀？😀한";  // UTF-8; ？ (U+FF1F) is GBK's A3BF
+  const CliRun run = RunCli({"--format", "json", "--explain"}, text);
+  ASSERT_EQ(0, run.status) << run.err;
+  const nlohmann::json punct = ParseJson(run)["files"][0]["explain"]["cn_punct"];
+  ASSERT_EQ(3u, punct.size()) << punct;
+  EXPECT_EQ("😀", punct[0]["char"]);
+  EXPECT_EQ("U+1F600", punct[0]["no_gbk_form"]);
+  EXPECT_EQ(2, punct[0]["count"]);
+  EXPECT_EQ("？", punct[1]["char"]);
+  EXPECT_EQ("A3BF", punct[1]["gbk"]);
+  EXPECT_EQ(1, punct[1]["count"]);
+  EXPECT_EQ("한", punct[2]["char"]);
+  const CliRun table = RunCli({"--explain"}, text);
+  EXPECT_NE(std::string::npos, table.out.find("    2  😀 (no GBK form)  U+1F600\n")) << table.out;
+  EXPECT_NE(std::string::npos, table.out.find("    1  ？  A3BF\n")) << table.out;
+}
+
 }  // namespace
