@@ -71,6 +71,8 @@ template <UINT Msg, auto H> constexpr MessageEntry Posted() {
             return 0;
           }};
 }
+// void OnDpiChanged(WPARAM, LPARAM): the new DPI and the suggested rectangle.
+template <auto H> constexpr MessageEntry DpiChanged() { return Posted<WM_DPICHANGED, H>(); }
 template <auto H> constexpr MessageEntry Paint() { return Message<WM_PAINT, H>(); }
 template <auto H> constexpr MessageEntry DrawClipboard() { return Message<WM_DRAWCLIPBOARD, H>(); }
 template <auto H> constexpr MessageEntry Destroy() { return Message<WM_DESTROY, H>(); }

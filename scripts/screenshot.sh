@@ -1,7 +1,9 @@
 #!/bin/sh
 # Starts Vantorix and, beside it, Wine's Notepad with a short Chinese text, on
 # Wine's virtual desktop (which draws window frames, unlike a bare X server);
-# once Vantorix has counted the Notepad text, saves a PNG of the desktop.
+# once Vantorix has counted the Notepad text, saves a PNG of the desktop;
+# then the same with Vantorix as its compact strip at 144 DPI, beside it as
+# strip-144dpi.png.
 # Run through scripts/wine-env.sh --own-display.
 # usage: screenshot.sh PROGRAM.exe OUT.png
 set -eu
@@ -35,3 +37,21 @@ sleep 3  # a few samples of the Notepad text, and the paint
 import -display "$DISPLAY" -window root -crop 760x440+0+0 "$out"
 "$WINESERVER" -k
 echo "screenshot: $out"
+
+# The compact strip on a display at 144 DPI (150 %), beside the same
+# Notepad: Enter (the window has the keyboard focus) makes the strip.
+strip="$(dirname "$out")/strip-144dpi.png"
+"$here/wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+"$here/wine" explorer /desktop=shot,760x440 notepad.exe 'C:\users\Public\示例.txt' >/dev/null 2>&1 &
+wait_for_window '记事本'
+"$here/wine" explorer /desktop=shot "$program" >/dev/null 2>&1 &
+wait_for_window '"Vantorix"'
+sleep 2
+xdotool key Return
+sleep 2
+"$here/wine" explorer /desktop=shot notepad.exe 'C:\users\Public\示例.txt' >/dev/null 2>&1 &
+sleep 3
+import -display "$DISPLAY" -window root -crop 760x440+0+0 "$strip"
+"$here/wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
+"$WINESERVER" -k
+echo "screenshot: $strip"

@@ -6,10 +6,13 @@ bool operator==(const EditorProbes& a, const EditorProbes& b) {
 
 bool operator!=(const EditorProbes& a, const EditorProbes& b) { return !(a == b); }
 
+bool SameText(const EditorProbes& a, const EditorProbes& b) {
+  return a.edit == b.edit && a.length == b.length && a.lines == b.lines &&
+         a.modified == b.modified && a.codePage == b.codePage;
+}
+
 bool TextMayDiffer(const EditorProbes& before, const EditorProbes& now) {
-  return before.edit != now.edit || before.length != now.length || before.lines != now.lines ||
-         before.modified != now.modified || before.codePage != now.codePage ||
-         (before.HasSelection() && !now.HasSelection());
+  return !SameText(before, now) || (before.HasSelection() && !now.HasSelection());
 }
 
 bool FullCopyDue(const EditorSamplerState& state, const EditorProbes& now,

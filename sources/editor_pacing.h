@@ -25,6 +25,10 @@ struct EditorProbes {
 bool operator==(const EditorProbes& a, const EditorProbes& b);
 bool operator!=(const EditorProbes& a, const EditorProbes& b);
 
+// True when `a` and `b` say the same text: the same control, length, line
+// count, modified flag and code page, whatever the selection.
+bool SameText(const EditorProbes& a, const EditorProbes& b);
+
 // True when `now` says the text may differ from the one `before` was taken
 // with: another control, its length, line count or modified flag moved, or
 // a selection collapsed to a caret (typing over a selection can keep the

@@ -58,6 +58,7 @@ struct HeldText {
   size_t length = 0;
 };
 HeldText g_held;
+EditorProbes g_shown;  // the probes of the counts on screen
 
 // One count of a control's text, or of its selection, on the count's
 // thread: of a fresh copy, or of the text already held. Its results and
@@ -96,8 +97,8 @@ class EditorCount : public CountJob {
     shown_ = true;
     if (fresh_) NoteCopy(g_sampler, counted_ ? &probes_ : nullptr, startMs_, endMs_);
     if (!counted_) return;  // no answer in time: nothing changes
-    if (!fresh_) g_sampler.probes = probes_;  // the same text, another selection
     g_held = {control_, text_, length_};
+    g_shown = probes_;
     SetSlotText(IDC_STATUS, StatusFor(caption_, probes_).c_str());
     if (result_.counts) result_.counts->Tally().Publish();
     else TextTally().Publish();  // an empty text or selection counts zero
@@ -165,16 +166,18 @@ bool ControlToCount(HWND frame, const std::wstring& caption,
 }
 
 // A tick whose copy is not due: a selection that moved over the text held
-// is counted from it; otherwise the caption is shown only while the counts
-// shown are this control's, as they stand.
+// is counted from it at once; otherwise the caption is shown only while the
+// counts shown are this control's, as they stand.
 void WithoutCopy(const std::shared_ptr<const TextControl>& control, const EditorProbes& probes,
                  const std::wstring& caption) {
-  if (!g_sampler.counted || TextMayDiffer(g_sampler.probes, probes)) return;
-  if (probes == g_sampler.probes) {
+  if (!g_held.text || g_held.control != control || !SameText(g_shown, probes)) return;
+  if (probes == g_shown) {
     SetSlotText(IDC_STATUS, StatusFor(caption, probes).c_str());
     return;
   }
-  if (!g_held.text || g_held.control != control) return;
+  // A selection emptied may have been typed over, keeping the length: the
+  // whole held text shows now, and a fresh copy follows as for a change.
+  if (g_shown.HasSelection() && !probes.HasSelection()) g_sampler.counted = false;
   g_count = std::make_shared<EditorCount>(control, probes, caption, NowMs(), &g_held);
   if (!StartCount(g_count)) g_count.reset();
 }
@@ -184,6 +187,7 @@ void WithoutCopy(const std::shared_ptr<const TextControl>& control, const Editor
 void ResetEditorSampler() {
   g_sampler = EditorSamplerState();
   g_held = HeldText();
+  g_shown = EditorProbes();
 }
 
 void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
@@ -205,6 +209,7 @@ void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
     TextTally().Publish();
     NoteCopy(g_sampler, &probes, start, NowMs());
     g_held = HeldText();
+    g_shown = probes;
     return;
   }
   g_count = std::make_shared<EditorCount>(control, probes, std::move(caption), start);

@@ -38,6 +38,7 @@ const MessageEntry CCountDlg::kMessageMap[] = {
     map::Posted<kCountMessage, &CCountDlg::OnCount>(),
     map::CtlColor<&CCountDlg::OnCtlColor>(),
     map::Clicked<IDC_COMPACT_BUTTON, &CCountDlg::OnCompactButton>(),
+    map::DpiChanged<&CCountDlg::OnDpiChanged>(),
     map::Destroy<&CCountDlg::OnDestroy>(),
 };
 const size_t CCountDlg::kMessageMapSize = std::size(CCountDlg::kMessageMap);
@@ -68,6 +69,7 @@ BOOL CCountDlg::OnInitDialog() {
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_hIcon));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_hIcon));
   SetCountWindow(m_hWnd);
+  g_windowDpi = WindowDpi(m_hWnd);
   g_skinned = ApplySkin(*this);
   g_compactHeight = g_skinned ? kSkinnedCompactHeight : kPlainCompactHeight;
   SendDlgItemMessage(IDC_MODE_COMBO, CB_SETCURSEL, kModeEditor);

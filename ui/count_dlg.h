@@ -12,7 +12,7 @@ class CCountDlg : public CDialog {
   explicit CCountDlg(bool (*programIsIntact)());
   ~CCountDlg() override;
 
-  // Compact mode: a 129-pixel strip showing only the total.
+  // Compact mode: a strip 129 pixels wide at 96 DPI showing only the total.
   void SetCompactMode(int enable);
   void ToggleCompactMode();
 
@@ -36,6 +36,7 @@ class CCountDlg : public CDialog {
   void OnCount(WPARAM wParam, LPARAM lParam);
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
   void OnCompactButton();
+  void OnDpiChanged(WPARAM dpi, LPARAM suggested);
   void OnDestroy();
   DECLARE_MESSAGE_MAP()
 

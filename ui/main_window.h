@@ -36,13 +36,22 @@ struct CategoryBox {
 };
 extern const CategoryBox kCategoryBoxes[4];
 
-// Compact strip geometry, in pixels: a strip this wide, moved right by the
-// offset, the total box across it. The skin's frame is taller.
+// `pixels` at 96 DPI, at the window's DPI.
+inline int Scaled(int pixels) { return MulDiv(pixels, g_windowDpi, 96); }
+
+// The DPI of `window`'s monitor (the system's on systems before Windows 10).
+int WindowDpi(HWND window);
+
+// Compact strip geometry, in pixels at 96 DPI (Scaled for the window's): a
+// strip this wide, moved right by the offset, the total box across it. The
+// skin's frame is taller.
 constexpr int kCompactWidth = 129;
 constexpr int kCompactTotalHeight = 20;
 constexpr int kPlainCompactHeight = 42, kPlainCompactOffset = 105;
 constexpr int kSkinnedCompactHeight = 55, kSkinnedCompactOffset = 115;
-inline int CompactOffset() { return g_skinned ? kSkinnedCompactOffset : kPlainCompactOffset; }
+inline int CompactOffset() {
+  return Scaled(g_skinned ? kSkinnedCompactOffset : kPlainCompactOffset);
+}
 
 // True when a window of that size at `topLeft` would show on some monitor.
 bool IsOnSomeMonitor(POINT topLeft, int width, int height);

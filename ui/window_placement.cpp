@@ -5,6 +5,36 @@
 #include "ui/count_dlg.h"
 #include "ui/main_window.h"
 
+int WindowDpi(HWND window) {
+  // GetDpiForWindow is Windows 10's: looked up, so older systems still run.
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (getDpi) {
+    const UINT dpi = getDpi(window);
+    if (dpi) return int(dpi);
+  }
+  HDC screen = GetDC(nullptr);
+  const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+  if (screen) ReleaseDC(nullptr, screen);
+  return dpi > 0 ? dpi : 96;
+}
+
+// Moved to a monitor of another DPI: the system's suggested rectangle for
+// the full window, the strip laid out again at the new scale.
+void CCountDlg::OnDpiChanged(WPARAM dpi, LPARAM suggested) {
+  g_windowDpi = LOWORD(dpi);
+  const RECT& r = *reinterpret_cast<const RECT*>(suggested);
+  if (g_normalMode == 1) {
+    g_normalWidth = r.right - r.left;
+    g_normalHeight = r.bottom - r.top;
+    SetWindowPos(m_hWnd, nullptr, r.left, r.top, g_normalWidth, g_normalHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  } else {
+    SetCompactMode(1);
+  }
+}
+
 bool IsOnSomeMonitor(POINT topLeft, int width, int height) {
   const RECT window = {topLeft.x, topLeft.y, topLeft.x + width, topLeft.y + height};
   return MonitorFromRect(&window, MONITOR_DEFAULTTONULL) != nullptr;
@@ -14,10 +44,12 @@ void CCountDlg::SetCompactMode(int enable) {
   const int left = ReadNumberSetting(kSettingWindowX, 0);
   const int top = ReadNumberSetting(kSettingWindowY, 0);
   if (enable) {
-    MoveWindow(m_hWnd, left + CompactOffset(), top, kCompactWidth, g_compactHeight, TRUE);
+    MoveWindow(m_hWnd, left + CompactOffset(), top, Scaled(kCompactWidth),
+               Scaled(g_compactHeight), TRUE);
     SetTopmost(true);
     ShowDlgItem(IDC_COMPACT_TOTAL, true);
-    MoveDlgItem(IDC_COMPACT_TOTAL, -6, 0, kCompactWidth, kCompactTotalHeight);
+    MoveDlgItem(IDC_COMPACT_TOTAL, -Scaled(6), 0, Scaled(kCompactWidth),
+                Scaled(kCompactTotalHeight));
     ShowDlgItem(IDC_RESULT_GROUP, false);
   } else {
     MoveWindow(m_hWnd, left, top, g_normalWidth, g_normalHeight, TRUE);

@@ -148,4 +148,65 @@ TEST_F(Placement, TheTotalsAreDrawnInBlue) {
   EXPECT_EQ(0, countBlue(1013));   // the other counts keep the usual colour
 }
 
+// The system's DPI, as Windows keeps it for the user; the program reads it
+// when it starts. Set back to 96 when the test ends.
+class AtDpi {
+ public:
+  explicit AtDpi(DWORD dpi) { Set(dpi); }
+  ~AtDpi() { Set(96); }
+
+ private:
+  static void Set(DWORD dpi) {
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+      return;
+    RegSetValueExW(key, L"LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi),
+                   sizeof dpi);
+    RegCloseKey(key);
+  }
+};
+
+int ClientHeight(HWND control) {
+  RECT r;
+  GetClientRect(control, &r);
+  return r.bottom - r.top;
+}
+
+// The height of a line of the dialog's font (宋体, 9 points) at `dpi`.
+int LineHeight(int dpi) {
+  HFONT font = CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, 0, 0, 0, 0, L"宋体");
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICW metrics = {};
+  GetTextMetricsW(dc, &metrics);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(font);
+  return metrics.tmHeight;
+}
+
+// The strip follows the DPI: at 144 and 192 its total box had stayed 20
+// pixels high, shorter than a line of the window's own font, so the total
+// was cut off.
+TEST_F(Placement, TheStripGrowsWithTheDpiSoItsTotalFits) {
+  for (DWORD dpi : {96, 120, 144, 192}) {
+    SCOPED_TRACE(dpi);
+    AtDpi setting(dpi);
+    Program program;
+    ASSERT_TRUE(program.Started());
+    const int line = LineHeight(int(dpi));
+    program.PressKey(VK_RETURN);
+    ASSERT_TRUE(WaitFor([&] { return program.Visible(1020); }));
+    EXPECT_EQ(MulDiv(129, int(dpi), 96), Width(program.WindowRect()));
+    EXPECT_GE(ClientHeight(program.Control(1020)), line);
+    RECT box, strip;
+    GetWindowRect(program.Control(1020), &box);
+    GetWindowRect(program.Window(), &strip);
+    EXPECT_LE(box.bottom, strip.bottom) << "the total box inside the strip";
+    EXPECT_TRUE(program.Close());
+  }
+}
+
 }  // namespace
