@@ -42,6 +42,7 @@ echo "screenshot: $out"
 # Notepad: Enter (the window has the keyboard focus) makes the strip.
 strip="$(dirname "$out")/strip-144dpi.png"
 "$here/wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+"$here/wine" reg add 'HKCU\Vantorix\窗口X位置' /v 窗口X位置 /d 300 /f >/dev/null 2>&1
 "$here/wine" explorer /desktop=shot,760x440 notepad.exe 'C:\users\Public\示例.txt' >/dev/null 2>&1 &
 wait_for_window '记事本'
 "$here/wine" explorer /desktop=shot "$program" >/dev/null 2>&1 &
