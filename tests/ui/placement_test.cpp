@@ -187,6 +187,42 @@ int LineHeight(int dpi) {
   return metrics.tmHeight;
 }
 
+// The width of `text` in the dialog's font at `dpi`.
+int TextWidth(const std::wstring& text, int dpi) {
+  HFONT font = CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, 0, 0, 0, 0, L"宋体");
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  SIZE size = {};
+  GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  DeleteObject(font);
+  return size.cx;
+}
+
+// Every label, choice and result of the full window fits its control at
+// `dpi`: its text's width (a tick box's or radio button's mark beside it)
+// within the control's.
+void ExpectEveryTextFits(const Program& program, int dpi) {
+  for (HWND c = GetWindow(program.Window(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    const std::string text = Program::WindowCaption(c);
+    if (text.empty() || !IsWindowVisible(c)) continue;
+    wchar_t cls[32] = L"";
+    GetClassNameW(c, cls, 32);
+    if (_wcsicmp(cls, L"ComboBox") == 0) continue;
+    const LONG style = GetWindowLongW(c, GWL_STYLE);
+    const LONG kind = style & BS_TYPEMASK;
+    const bool marked = _wcsicmp(cls, L"Button") == 0 &&
+                        (kind == BS_AUTOCHECKBOX || kind == BS_CHECKBOX ||
+                         kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON);
+    RECT r;
+    GetClientRect(c, &r);
+    const int needed = TextWidth(Wide(text), dpi) + (marked ? MulDiv(16, dpi, 96) : 0);
+    EXPECT_LE(needed, r.right - r.left) << text << " at " << dpi << " DPI";
+  }
+}
+
 // The strip follows the DPI: at 144 and 192 its total box had stayed 20
 // pixels high, shorter than a line of the window's own font, so the total
 // was cut off.
@@ -197,6 +233,7 @@ TEST_F(Placement, TheStripGrowsWithTheDpiSoItsTotalFits) {
     Program program;
     ASSERT_TRUE(program.Started());
     const int line = LineHeight(int(dpi));
+    ExpectEveryTextFits(program, int(dpi));
     program.PressKey(VK_RETURN);
     ASSERT_TRUE(WaitFor([&] { return program.Visible(1020); }));
     EXPECT_EQ(MulDiv(129, int(dpi), 96), Width(program.WindowRect()));
