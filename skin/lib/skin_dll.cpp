@@ -135,7 +135,7 @@ HBRUSH BackgroundBrush(HWND hwnd, DialogInfo* d) {
   FreeBackground(d);
   const int gloss = d->topLevel ? g.glossAlpha : 0;
   const int height =
-      g.glossHeight ? g.glossHeight : g.skin.metrics[kMetricGlossHeight];
+      Px(hwnd, g.glossHeight ? g.glossHeight : g.skin.metrics[kMetricGlossHeight]);
   d->back = MakeDialogBackground(g.skin, size.cx, size.cy, gloss, height);
   if (d->back) d->backBrush = CreatePatternBrush(d->back);
   d->backSize = size;
@@ -149,7 +149,7 @@ void ApplyRegion(HWND hwnd, DialogInfo* d) {
   RECT wr;
   GetWindowRect(hwnd, &wr);
   const SIZE size = {wr.right - wr.left, wr.bottom - wr.top};
-  const int r = g.cornerRadius;
+  const int r = Px(hwnd, g.cornerRadius);
   if (g.attached && d->full && r > 0 && !IsZoomed(hwnd) && !IsIconic(hwnd)) {
     if (d->region && d->regionRadius == r && d->regionSize.cx == size.cx &&
         d->regionSize.cy == size.cy)

@@ -78,6 +78,15 @@ HBITMAP MakeDialogBackground(const SkinData& skin, int cx, int cy,
   return bmp;
 }
 
+int Px(HWND hwnd, int pixels) {
+  // GetDpiForWindow is Windows 10's: looked up, so older systems still run.
+  using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+  static const auto getDpi = reinterpret_cast<GetDpiForWindowFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  const UINT dpi = getDpi ? getDpi(hwnd) : 0;
+  return MulDiv(pixels, dpi ? int(dpi) : 96, 96);
+}
+
 void PaintGroupBox(HWND hwnd, HDC dc, const SkinData& skin,
                    const SkinElement& el, COLORREF text) {
   RECT rc;
@@ -87,9 +96,10 @@ void PaintGroupBox(HWND hwnd, HDC dc, const SkinData& skin,
   GetTextMetricsW(dc, &tm);
   const std::wstring caption = WindowText(hwnd);
   const int len = int(caption.size());
-  const int r = el.radius;
+  const int r = Px(hwnd, el.radius);
+  const int inset = std::max(r, Px(hwnd, 4)) + Px(hwnd, 4);
 
-  HPEN pen = CreatePen(PS_INSIDEFRAME, el.border, ToColorRef(el.frame));
+  HPEN pen = CreatePen(PS_INSIDEFRAME, Px(hwnd, el.border), ToColorRef(el.frame));
   HBRUSH face = CreateSolidBrush(ToColorRef(el.face));
   {
     Select p(dc, pen);
@@ -99,11 +109,9 @@ void PaintGroupBox(HWND hwnd, HDC dc, const SkinData& skin,
     if (len > 0) {
       RECT size = {0, 0, 0, 0};
       DrawTextW(dc, caption.c_str(), len, &size, DT_CALCRECT | DT_SINGLELINE);
-      const int pad = skin.metrics[kMetricCaptionPad];
-      RECT plate = {rc.left + std::max(r, 4) + 4, rc.top, 0,
-                    rc.top + tm.tmHeight + 2};
-      plate.right = std::min(plate.left + size.right + 2 * pad,
-                             LONG(rc.right - std::max(r, 4) - 4));
+      const int pad = Px(hwnd, skin.metrics[kMetricCaptionPad]);
+      RECT plate = {rc.left + inset, rc.top, 0, rc.top + tm.tmHeight + Px(hwnd, 2)};
+      plate.right = std::min(plate.left + size.right + 2 * pad, LONG(rc.right - inset));
       if (plate.right > plate.left) {
         SelectObject(dc, face);
         RoundRect(dc, plate.left, plate.top, plate.right, plate.bottom, r, r);
@@ -127,7 +135,7 @@ void PaintPushButton(HWND hwnd, HDC dc, const SkinElement& el, COLORREF text,
   const bool pressed = (state & BST_PUSHED) != 0;
   const bool isDefault =
       (GetWindowLongW(hwnd, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON;
-  const int r = el.radius;
+  const int r = Px(hwnd, el.radius);
 
   // Face: vertical gradient, reversed while pressed, clipped to the corners.
   const int saved = SaveDC(dc);
@@ -145,7 +153,7 @@ void PaintPushButton(HWND hwnd, HDC dc, const SkinElement& el, COLORREF text,
   }
   RestoreDC(dc, saved);
 
-  HPEN pen = CreatePen(PS_INSIDEFRAME, el.border + (isDefault ? 1 : 0),
+  HPEN pen = CreatePen(PS_INSIDEFRAME, Px(hwnd, el.border + (isDefault ? 1 : 0)),
                        ToColorRef(el.frame));
   {
     Select p(dc, pen);
@@ -164,7 +172,7 @@ void PaintPushButton(HWND hwnd, HDC dc, const SkinElement& el, COLORREF text,
   DrawTextW(dc, caption.c_str(), len, &tr, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
   if ((state & BST_FOCUS) && !FocusCueHidden(hwnd)) {
     RECT focus = rc;
-    InflateRect(&focus, -3, -3);
+    InflateRect(&focus, -Px(hwnd, 3), -Px(hwnd, 3));
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkColor(dc, RGB(255, 255, 255));
     DrawFocusRect(dc, &focus);
@@ -178,7 +186,7 @@ void PaintEditFrame(HWND hwnd, const SkinElement& el) {
   MapWindowPoints(hwnd, nullptr, reinterpret_cast<POINT*>(&cr), 2);
   // The edge is as thick as the gap between window and client on the left
   // (scroll bars sit on the right and bottom).
-  const int edge = std::min<int>(cr.left - wr.left, 3);
+  const int edge = std::min<int>(cr.left - wr.left, Px(hwnd, 3));
   if (edge <= 0) return;
   HDC dc = GetWindowDC(hwnd);
   if (!dc) return;
@@ -186,7 +194,7 @@ void PaintEditFrame(HWND hwnd, const SkinElement& el) {
   const COLORREF frame = ToColorRef(el.frame);
   for (int i = 0; i < edge; ++i) {
     // Outer rings in the frame colour, any further ring a pale tint of it.
-    SetDCBrushColor(dc, i < el.border ? frame : Mix(frame, RGB(255, 255, 255), 190));
+    SetDCBrushColor(dc, i < Px(hwnd, el.border) ? frame : Mix(frame, RGB(255, 255, 255), 190));
     FrameRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     InflateRect(&r, -1, -1);
   }

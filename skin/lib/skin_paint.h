@@ -13,6 +13,10 @@ inline COLORREF ToColorRef(uint32_t rgb) {
   return RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
+// A skin's size in pixels at 96 DPI (a radius, a border, the gloss band) at
+// `hwnd`'s DPI: the skin looks alike on every display.
+int Px(HWND hwnd, int pixels);
+
 // `b` laid over `a` at opacity `alpha` (0..255); exact at both ends.
 COLORREF Mix(COLORREF a, COLORREF b, int alpha);
 
