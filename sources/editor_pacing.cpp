@@ -1,7 +1,7 @@
 #include "sources/editor_pacing.h"
 
 bool operator==(const EditorProbes& a, const EditorProbes& b) {
-  return !TextMayDiffer(a, b) && a.selStart == b.selStart && a.selEnd == b.selEnd;
+  return SameText(a, b) && a.selStart == b.selStart && a.selEnd == b.selEnd;
 }
 
 bool operator!=(const EditorProbes& a, const EditorProbes& b) { return !(a == b); }

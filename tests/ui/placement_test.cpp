@@ -173,38 +173,42 @@ int ClientHeight(HWND control) {
   return r.bottom - r.top;
 }
 
-// The height of a line of the dialog's font (宋体, 9 points) at `dpi`.
-int LineHeight(int dpi) {
-  HFONT font = CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, 0, 0, 0, 0, L"宋体");
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
-  TEXTMETRICW metrics = {};
-  GetTextMetricsW(dc, &metrics);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(font);
-  return metrics.tmHeight;
-}
+// The dialog's font (宋体, 9 points) at `dpi`, selected into a memory DC
+// for measuring.
+class DialogFont {
+ public:
+  explicit DialogFont(int dpi)
+      : font_(CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                          DEFAULT_CHARSET, 0, 0, 0, 0, L"宋体")),
+        dc_(CreateCompatibleDC(nullptr)),
+        old_(SelectObject(dc_, font_)) {}
+  ~DialogFont() {
+    SelectObject(dc_, old_);
+    DeleteDC(dc_);
+    DeleteObject(font_);
+  }
+  int LineHeight() const {
+    TEXTMETRICW metrics = {};
+    GetTextMetricsW(dc_, &metrics);
+    return metrics.tmHeight;
+  }
+  int Width(const std::wstring& text) const {
+    SIZE size = {};
+    GetTextExtentPoint32W(dc_, text.c_str(), int(text.size()), &size);
+    return size.cx;
+  }
 
-// The width of `text` in the dialog's font at `dpi`.
-int TextWidth(const std::wstring& text, int dpi) {
-  HFONT font = CreateFontW(-MulDiv(9, dpi, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, 0, 0, 0, 0, L"宋体");
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
-  SIZE size = {};
-  GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  DeleteObject(font);
-  return size.cx;
-}
+ private:
+  HFONT font_;
+  HDC dc_;
+  HGDIOBJ old_;
+};
 
 // Every label, choice and result of the full window fits its control at
 // `dpi`: its text's width (a tick box's or radio button's mark beside it)
 // within the control's.
 void ExpectEveryTextFits(const Program& program, int dpi) {
+  const DialogFont font(dpi);
   for (HWND c = GetWindow(program.Window(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
     const std::string text = Program::WindowCaption(c);
     if (text.empty() || !IsWindowVisible(c)) continue;
@@ -218,7 +222,7 @@ void ExpectEveryTextFits(const Program& program, int dpi) {
                          kind == BS_AUTORADIOBUTTON || kind == BS_RADIOBUTTON);
     RECT r;
     GetClientRect(c, &r);
-    const int needed = TextWidth(Wide(text), dpi) + (marked ? MulDiv(16, dpi, 96) : 0);
+    const int needed = font.Width(Wide(text)) + (marked ? MulDiv(16, dpi, 96) : 0);
     EXPECT_LE(needed, r.right - r.left) << text << " at " << dpi << " DPI";
   }
 }
@@ -232,7 +236,7 @@ TEST_F(Placement, TheStripGrowsWithTheDpiSoItsTotalFits) {
     AtDpi setting(dpi);
     Program program;
     ASSERT_TRUE(program.Started());
-    const int line = LineHeight(int(dpi));
+    const int line = DialogFont(int(dpi)).LineHeight();
     ExpectEveryTextFits(program, int(dpi));
     program.PressKey(VK_RETURN);
     ASSERT_TRUE(WaitFor([&] { return program.Visible(1020); }));
