@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "engine/word_class.h"
+
 namespace {
 
 int CountedCategory(const GbkCounts& c) {
@@ -65,19 +67,23 @@ void CharTally::Finish() {
 
 void CharTally::NoteNoGbkForm(uint32_t codePoint) {
   ++noGbkForm_[codePoint];
-  ++noGbkFormTotal_;
+  ++standIns_[NoGbkFormStandIn(codePoint)];
 }
 
 std::vector<CharTally::Entry> CharTally::Of(Category category) const {
-  constexpr unsigned kQuestionMark = 0xA3BF;  // what a character without a GBK form counts as
   std::vector<Entry> out;
   for (unsigned key = 0; key < counts_.size(); ++key) {
     if (!counts_[key] || category_[key] != category) continue;
-    const uint64_t count =
-        key == kQuestionMark ? counts_[key] - std::min(counts_[key], noGbkFormTotal_) : counts_[key];
-    if (count) out.push_back({key, count});
-    if (key != kQuestionMark) continue;
-    for (const auto& [codePoint, n] : noGbkForm_) out.push_back({kNoGbkFormKeys + codePoint, n});
+    const auto standingIn = standIns_.find(key);
+    if (standingIn == standIns_.end()) {
+      out.push_back({key, counts_[key]});
+      continue;
+    }
+    // The stand-in's own occurrences, then the characters it stood for.
+    if (const uint64_t own = counts_[key] - std::min(counts_[key], standingIn->second))
+      out.push_back({key, own});
+    for (const auto& [codePoint, n] : noGbkForm_)
+      if (NoGbkFormStandIn(codePoint) == key) out.push_back({kNoGbkFormKeys + codePoint, n});
   }
   std::stable_sort(out.begin(), out.end(),
                    [](const Entry& a, const Entry& b) { return a.count > b.count; });

@@ -17,8 +17,8 @@ enum Category { kCnChars, kCnPunct, kEnChars, kEnPunct, kCategories };
 // character lead << 8 | trail; these two stand for what has no byte value.
 constexpr unsigned kCrLfKey = 0x0D0A;  // a CR LF line end, counted once
 inline unsigned LoneLeadKey(unsigned lead) { return 0x100 | lead; }  // no trail
-// A character without a GBK form, counted as the full-width question mark
-// (0xA3BF) but listed as itself: its code point above this.
+// A character without a GBK form, counted as its stand-in (NoGbkFormStandIn)
+// but listed as itself: its code point above this.
 constexpr unsigned kNoGbkFormKeys = 0x1000000;
 inline bool IsNoGbkFormKey(unsigned key) { return key >= kNoGbkFormKeys; }
 
@@ -28,8 +28,8 @@ class CharTally {
   void Add(const unsigned char* data, size_t size);
   // Files what still waits for its next byte, at the end of the text.
   void Finish();
-  // One of the full-width question marks added stands for `codePoint`,
-  // which has no GBK form.
+  // One of the stand-ins added stands for `codePoint`, which has no GBK
+  // form.
   void NoteNoGbkForm(uint32_t codePoint);
 
   struct Entry {
@@ -50,5 +50,5 @@ class CharTally {
   std::vector<uint64_t> counts_;
   std::vector<int8_t> category_;
   std::map<uint32_t, uint64_t> noGbkForm_;  // by code point
-  uint64_t noGbkFormTotal_ = 0;
+  std::map<unsigned, uint64_t> standIns_;  // by stand-in: how many stand in
 };

@@ -5,7 +5,7 @@
 
 #include "cli/platform.h"
 #include "engine/format_count.h"
-#include "sources/cp936_table.h"
+#include "engine/cp936_table.h"
 #include "sources/text_encoding.h"
 
 namespace {

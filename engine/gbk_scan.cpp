@@ -1,6 +1,7 @@
 #include "engine/gbk_scan.h"
 
 #include "engine/gbk_scan_kernels.h"
+#include "engine/word_class.h"
 
 namespace {
 
@@ -20,6 +21,47 @@ BlockKernel PickKernel() {
 
 const BlockKernel kKernel = PickKernel();
 
+// A mixed row's lead was counted as an East Asian character; its trail says
+// what it is.
+void SettleMixedLead(unsigned char trail, GbkScanState& state, GbkCounts& counts) {
+  switch (GbkWordClass(state.pendingLead, trail)) {
+    case WordClass::kEastAsian:
+      break;
+    case WordClass::kWordPart:
+      counts.words -= state.wordPartBeforeLead ? 1 : 0;
+      state.afterWordPart = true;
+      break;
+    case WordClass::kSpace:
+      --counts.words;
+      --counts.charsNoSpace;
+      break;
+  }
+  state.pendingLead = 0;
+}
+
+void CountLead(unsigned char b, GbkScanState& state, GbkCounts& counts) {
+  if (IsHanziLead(b))
+    ++counts.cnChars;
+  else
+    ++counts.cnPunct;
+  ++counts.words;
+  ++counts.charsNoSpace;
+  state.wordPartBeforeLead = state.afterWordPart;
+  state.afterWordPart = false;
+  state.pendingLead = IsMixedRowLead(b) ? b : 0;
+  state.trailNext = true;
+}
+
+void CountSingleForWords(unsigned char b, GbkScanState& state, GbkCounts& counts) {
+  if (IsSpaceByte(b)) {
+    state.afterWordPart = false;
+    return;
+  }
+  ++counts.charsNoSpace;
+  if (!state.afterWordPart) ++counts.words;
+  state.afterWordPart = true;
+}
+
 }  // namespace
 
 void ScanGbkScalar(const unsigned char* data, size_t size,
@@ -32,21 +74,21 @@ void ScanGbkScalar(const unsigned char* data, size_t size,
       state.ended = true;
     } else if (state.trailNext) {
       state.trailNext = false;
+      if (state.pendingLead) SettleMixedLead(b, state, counts);
     } else if (b >= 0x80) {
-      if (IsHanziLead(b))
-        ++counts.cnChars;
-      else
-        ++counts.cnPunct;
-      state.trailNext = true;
-    } else if (b == '\r') {
-      ++counts.enPunct;
-      state.afterCr = true;
-    } else if (b == '\n') {
-      if (!afterCr) ++counts.enPunct;  // a CR LF line end counts once
-    } else if (IsEnglishPunct(b)) {
-      ++counts.enPunct;
+      CountLead(b, state, counts);
     } else {
-      ++counts.enChars;
+      CountSingleForWords(b, state, counts);
+      if (b == '\r') {
+        ++counts.enPunct;
+        state.afterCr = true;
+      } else if (b == '\n') {
+        if (!afterCr) ++counts.enPunct;  // a CR LF line end counts once
+      } else if (IsEnglishPunct(b)) {
+        ++counts.enPunct;
+      } else {
+        ++counts.enChars;
+      }
     }
   }
 }
@@ -55,8 +97,13 @@ void ScanGbk(const unsigned char* data, size_t size, GbkScanState& state,
              GbkCounts& counts) {
   if (state.ended) return;
   size_t done = 0;
-  if (kKernel && size >= kGbkBlockSize)
-    done = kKernel(data, size, state, counts);
+  // The kernels start at a character whose class they can see whole.
+  if (state.pendingLead && size > 0) {
+    ScanGbkScalar(data, 1, state, counts);
+    done = 1;
+  }
+  if (kKernel && !state.ended && size - done > kGbkBlockSize)
+    done += kKernel(data + done, size - done, state, counts);
   if (!state.ended) ScanGbkScalar(data + done, size - done, state, counts);
 }
 

@@ -12,6 +12,11 @@
 //     controls, 0x7F) is an English character.
 // The first 0 byte ends the text.
 //
+// In the same pass it counts Word's two figures (engine/word_class.h): 字数
+// (`words`) and 字符数(不计空格) (`charsNoSpace`). For those a lead byte's
+// character is East Asian unless its row mixes classes (0xA1, 0xA2,
+// 0xA6..0xA9), where the trail decides.
+//
 // The scan is incremental: a text may arrive in pieces of any size, split
 // anywhere (even between a lead and its trail byte), and gives the same
 // counts as one pass over the whole text.
@@ -24,6 +29,8 @@ struct GbkCounts {
   uint64_t cnPunct = 0;
   uint64_t enChars = 0;
   uint64_t enPunct = 0;
+  uint64_t words = 0;         // 字数
+  uint64_t charsNoSpace = 0;  // 字符数(不计空格)
 };
 
 // What carries from one piece to the next.
@@ -31,6 +38,11 @@ struct GbkScanState {
   bool trailNext = false;  // the next byte is the trail of a lead byte
   bool afterCr = false;    // the previous byte was a counted CR
   bool ended = false;      // a 0 byte was met: nothing after it counts
+  bool afterWordPart = false;  // the last character joins a word's run
+  // A lead of a mixed row whose trail is still to come: counted for now as
+  // an East Asian character, set right when the trail comes (0: none).
+  unsigned char pendingLead = 0;
+  bool wordPartBeforeLead = false;  // afterWordPart before that lead
 };
 
 // Adds the bytes [data, data + size) to `counts`, continuing from `state`.

@@ -1,14 +1,17 @@
 #pragma once
 // The block kernels behind ScanGbk, visible to their tests. Each one consumes
-// whole blocks only (kGbkBlockSize bytes), stops after the block holding the
+// whole blocks only (kGbkBlockSize bytes), each with a byte after it (a
+// lead's class may need its trail there), stops after the block holding the
 // first 0 byte, and returns how many bytes it consumed; ScanGbk finishes the
-// rest with the scalar loop.
+// rest with the scalar loop. They start where no mixed row's lead waits for
+// its trail (state.pendingLead is 0), and leave none waiting.
 
 #include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
 #include "engine/gbk_scan.h"
+#include "engine/word_class.h"
 
 #if defined(__GNUC__)
 #define VX_ALWAYS_INLINE inline __attribute__((always_inline))
@@ -52,7 +55,26 @@ struct BlockBits {
   BlockMask punctLine;  // English punctuation, CR or LF
   BlockMask cr;       // CR
   BlockMask lf;       // LF
+  // A single byte that is whitespace, or 0xA1 before 0xA1 (the ideographic
+  // space when it is a lead).
+  BlockMask space;
+  // A mixed row's byte that, as a lead, needs a look at the table: all but
+  // 0xA1 before a common trail.
+  BlockMask rare;
 };
+
+// The classes of the rare leads, from the table: sets the bits of those that
+// join words in `wordPart` and of the spaces in `space`. Reads the trail of a
+// lead in the block's last byte from the byte after the block.
+inline void SettleRareLeads(const unsigned char* block, BlockMask rare,
+                            BlockMask& wordPart, BlockMask& space) {
+  for (; rare; rare &= rare - 1) {
+    const unsigned i = unsigned(__builtin_ctzll(rare));
+    const WordClass c = GbkWordClass(block[i], block[i + 1]);
+    if (c == WordClass::kWordPart) wordPart |= BlockMask(1) << i;
+    if (c == WordClass::kSpace) space |= BlockMask(1) << i;
+  }
+}
 
 // Counts one block from its bits. Which high bytes are leads follows from
 // the parity of each run of high bytes: a run always starts at a character
@@ -61,8 +83,9 @@ struct BlockBits {
 // the leads of every run at once, the way fast JSON parsers find escaped
 // quotes after runs of backslashes.
 template <typename PopcountFn>
-VX_ALWAYS_INLINE void CountBlock(const BlockBits& b, GbkScanState& state,
-                                 GbkCounts& counts, PopcountFn popcount) {
+VX_ALWAYS_INLINE void CountBlock(const BlockBits& b, const unsigned char* block,
+                                 GbkScanState& state, GbkCounts& counts,
+                                 PopcountFn popcount) {
   constexpr unsigned kTopBit = kGbkBlockSize - 1;
   constexpr BlockMask kOddBits = BlockMask(0xAAAAAAAAAAAAAAAAull);
 
@@ -84,8 +107,21 @@ VX_ALWAYS_INLINE void CountBlock(const BlockBits& b, GbkScanState& state,
   const BlockMask lfAfterCr =
       b.lf & single & ((crCounted << 1) | (state.afterCr ? 1 : 0));
 
+  // Word runs: a single that is no whitespace, or both bytes of a lead's
+  // character that joins words; a run starts where the byte before is not
+  // in one.
+  BlockMask spaceLead = countedHigh & b.space, wordPartLead = 0;
+  if (const BlockMask rare = countedHigh & b.rare)
+    SettleRareLeads(block, rare, wordPartLead, spaceLead);
+  const BlockMask wordPartTrailIn = state.trailNext && state.afterWordPart ? 1 : 0;
+  const BlockMask inRun = (single & ~b.space) | wordPartLead |
+                          (wordPartLead << 1) | wordPartTrailIn;
+  const BlockMask runStart =
+      inRun & ~((inRun << 1) | (state.afterWordPart ? 1 : 0)) & valid;
+
   state.trailNext = (leadHigh >> kTopBit) != 0;
   state.afterCr = (crCounted >> kTopBit) != 0;
+  state.afterWordPart = (inRun >> kTopBit) != 0;
 
   const unsigned highs = popcount(countedHigh);
   const unsigned hanzi = popcount(countedHigh & b.cnLead);
@@ -96,4 +132,8 @@ VX_ALWAYS_INLINE void CountBlock(const BlockBits& b, GbkScanState& state,
   counts.cnPunct += highs - hanzi;
   counts.enPunct += puncts - skipped;
   counts.enChars += singles - puncts;
+  const unsigned spaceLeads = spaceLead ? popcount(spaceLead) : 0;
+  counts.words += highs - spaceLeads - (wordPartLead ? popcount(wordPartLead) : 0) +
+                  popcount(runStart);
+  counts.charsNoSpace += highs - spaceLeads + singles - popcount(single & b.space);
 }

@@ -35,11 +35,30 @@ LessEqualU8(__m128i x, char k) {
 }
 
 struct Sse2Bits {
-  unsigned high, zero, cnLead, punctLine, cr, lf;
+  unsigned high, zero, cnLead, punctLine, cr, lf, space, rare;
 };
 
+// x in [lo, lo + width] for every unsigned byte, as 0xFF / 0x00 lanes.
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i
+InRangeU8(__m128i x, char lo, char width) {
+  return LessEqualU8(_mm_sub_epi8(x, _mm_set1_epi8(lo)), width);
+}
+
+// The word bits of BlockBits, from the bytes and the bytes after them.
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE void
+WordBitsSse2(__m128i v, __m128i next, unsigned& space, unsigned& rare) {
+  const __m128i a1 = _mm_cmpeq_epi8(v, _mm_set1_epi8(char(0xA1)));
+  const __m128i white = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')),
+                                     InRangeU8(v, 0x09, 4));
+  const __m128i ideographic = _mm_and_si128(a1, _mm_cmpeq_epi8(next, _mm_set1_epi8(char(0xA1))));
+  const __m128i mixed = _mm_or_si128(InRangeU8(v, char(0xA1), 1), InRangeU8(v, char(0xA6), 3));
+  const __m128i common = _mm_or_si128(InRangeU8(next, char(0xA1), 3), InRangeU8(next, char(0xA8), 0x17));
+  space = unsigned(_mm_movemask_epi8(_mm_or_si128(white, ideographic)));
+  rare = unsigned(_mm_movemask_epi8(_mm_andnot_si128(_mm_and_si128(a1, common), mixed)));
+}
+
 __attribute__((target("sse2"))) VX_ALWAYS_INLINE Sse2Bits
-ClassifySse2(__m128i v) {
+ClassifySse2(__m128i v, __m128i next) {
   const __m128i printable = LessEqualU8(_mm_sub_epi8(v, _mm_set1_epi8(0x20)), 0x5E);
   const __m128i digit = LessEqualU8(_mm_sub_epi8(v, _mm_set1_epi8(0x30)), 9);
   const __m128i letter = LessEqualU8(
@@ -57,6 +76,7 @@ ClassifySse2(__m128i v) {
   bits.punctLine = unsigned(_mm_movemask_epi8(_mm_or_si128(punct, _mm_or_si128(cr, lf))));
   bits.cr = unsigned(_mm_movemask_epi8(cr));
   bits.lf = unsigned(_mm_movemask_epi8(lf));
+  WordBitsSse2(v, next, bits.space, bits.rare);
   return bits;
 }
 
@@ -79,11 +99,35 @@ PunctOrLineAvx2(__m256i v) {
 }
 
 struct Avx2Bits {
-  uint32_t high, zero, cnLead, notPunctLine, cr, lf;
+  uint32_t high, zero, cnLead, notPunctLine, cr, lf, space, rare;
 };
 
+// x in [lo, lo + width] for every unsigned byte, as 0xFF / 0x00 lanes.
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i
+InRangeAvx2(__m256i x, char lo, char width) {
+  const __m256i rel = _mm256_sub_epi8(x, _mm256_set1_epi8(lo));
+  return _mm256_cmpeq_epi8(_mm256_min_epu8(rel, _mm256_set1_epi8(width)), rel);
+}
+
+// The word bits of BlockBits, from the bytes and the bytes after them.
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE void
+WordBitsAvx2(__m256i v, __m256i next, uint32_t& space, uint32_t& rare) {
+  const __m256i a1 = _mm256_cmpeq_epi8(v, _mm256_set1_epi8(char(0xA1)));
+  const __m256i white = _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(' ')),
+                                        InRangeAvx2(v, 0x09, 4));
+  const __m256i ideographic =
+      _mm256_and_si256(a1, _mm256_cmpeq_epi8(next, _mm256_set1_epi8(char(0xA1))));
+  const __m256i mixed =
+      _mm256_or_si256(InRangeAvx2(v, char(0xA1), 1), InRangeAvx2(v, char(0xA6), 3));
+  const __m256i common = _mm256_or_si256(InRangeAvx2(next, char(0xA1), 3),
+                                         InRangeAvx2(next, char(0xA8), 0x17));
+  space = uint32_t(_mm256_movemask_epi8(_mm256_or_si256(white, ideographic)));
+  rare = uint32_t(_mm256_movemask_epi8(
+      _mm256_andnot_si256(_mm256_and_si256(a1, common), mixed)));
+}
+
 __attribute__((target("avx2"))) VX_ALWAYS_INLINE Avx2Bits
-ClassifyAvx2(__m256i v) {
+ClassifyAvx2(__m256i v, __m256i next) {
   const __m256i cnLead =
       _mm256_and_si256(_mm256_cmpgt_epi8(v, _mm256_set1_epi8(-81)),
                        _mm256_cmpgt_epi8(_mm256_set1_epi8(-8), v));
@@ -97,6 +141,7 @@ ClassifyAvx2(__m256i v) {
       _mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x0D))));
   bits.lf = uint32_t(_mm256_movemask_epi8(
       _mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x0A))));
+  WordBitsAvx2(v, next, bits.space, bits.rare);
   return bits;
 }
 
@@ -113,12 +158,13 @@ __attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
   GbkScanState s = state;
   GbkCounts c = counts;
   size_t done = 0;
-  for (; done + kGbkBlockSize <= size && !s.ended; done += kGbkBlockSize) {
+  for (; done + kGbkBlockSize < size && !s.ended; done += kGbkBlockSize) {
     BlockBits b{};
     for (unsigned k = 0; k < kGbkBlockSize / 16; ++k) {
-      const __m128i v = _mm_loadu_si128(
-          reinterpret_cast<const __m128i*>(data + done + 16 * k));
-      const Sse2Bits part = ClassifySse2(v);
+      const unsigned char* p = data + done + 16 * k;
+      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+      const Sse2Bits part = ClassifySse2(v, next);
       const unsigned shift = 16 * k;
       b.high |= BlockMask(part.high) << shift;
       b.zero |= BlockMask(part.zero) << shift;
@@ -126,8 +172,10 @@ __attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
       b.punctLine |= BlockMask(part.punctLine) << shift;
       b.cr |= BlockMask(part.cr) << shift;
       b.lf |= BlockMask(part.lf) << shift;
+      b.space |= BlockMask(part.space) << shift;
+      b.rare |= BlockMask(part.rare) << shift;
     }
-    CountBlock(b, s, c, PopcountPortable);
+    CountBlock(b, data + done, s, c, PopcountPortable);
   }
   state = s;
   counts = c;
@@ -144,7 +192,9 @@ __attribute__((target("avx2,popcnt"))) VX_ALWAYS_INLINE void CountBlockAvx2(
   for (unsigned k = 0; k < kGbkBlockSize / 32; ++k) {
     const __m256i v =
         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * k));
-    const Avx2Bits part = ClassifyAvx2(v);
+    const __m256i next =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * k + 1));
+    const Avx2Bits part = ClassifyAvx2(v, next);
     const unsigned shift = 32 * k;
     b.high |= BlockMask(part.high) << shift;
     b.zero |= BlockMask(part.zero) << shift;
@@ -152,8 +202,10 @@ __attribute__((target("avx2,popcnt"))) VX_ALWAYS_INLINE void CountBlockAvx2(
     b.punctLine |= BlockMask(~part.notPunctLine) << shift;
     b.cr |= BlockMask(part.cr) << shift;
     b.lf |= BlockMask(part.lf) << shift;
+    b.space |= BlockMask(part.space) << shift;
+    b.rare |= BlockMask(part.rare) << shift;
   }
-  CountBlock(b, s, c, [](BlockMask m) -> unsigned {
+  CountBlock(b, block, s, c, [](BlockMask m) -> unsigned {
     if constexpr (sizeof(BlockMask) == 8)
       return unsigned(__builtin_popcountll(m));
     else
@@ -208,7 +260,7 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
   constexpr unsigned kTopBit = kGbkBlockSize - 1;
   constexpr unsigned kVectors = kGbkBlockSize / 32;
   constexpr BlockMask kOddBits = BlockMask(0xAAAAAAAAAAAAAAAAull);
-  if (size < kGbkBlockSize) return 0;
+  if (size <= kGbkBlockSize) return 0;
 
   GbkScanState s = state;
   GbkCounts c = counts;
@@ -226,9 +278,11 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
   // size_t: no count exceeds the call's size, and a 32-bit build keeps each
   // in one register instead of a pair.
   size_t leads = 0, hanzi = 0, puncts = 0, crLfs = 0;
+  size_t spaceLeads = 0, spaceSingles = 0, wordPartLeads = 0, runStarts = 0;
+  BlockMask afterWordPart = s.afterWordPart ? 1 : 0;
   const size_t fastFrom = done;
   bool zero = false;
-  for (; done + kGbkBlockSize <= size; done += kGbkBlockSize) {
+  for (; done + kGbkBlockSize < size; done += kGbkBlockSize) {
     const unsigned char* p = data + done;
     __m256i v[kVectors];
     __m256i least = _mm256_setzero_si256();
@@ -242,10 +296,14 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
       break;
     }
 
-    BlockMask high = 0, counted = 0, crLf = 0;
+    BlockMask high = 0, counted = 0, crLf = 0, space = 0, rare = 0;
     for (unsigned k = 0; k < kVectors; ++k) {
       const __m256i before =
           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k - 1));
+      const __m256i next =
+          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k + 1));
+      uint32_t vectorSpace, vectorRare;
+      WordBitsAvx2(v[k], next, vectorSpace, vectorRare);
       const __m256i lf = _mm256_cmpeq_epi8(v[k], _mm256_set1_epi8('\n'));
       const __m256i pair =
           _mm256_and_si256(lf, _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\r')));
@@ -254,6 +312,8 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
       counted |= BlockMask(uint32_t(_mm256_movemask_epi8(
                      _mm256_or_si256(ClassCountedAvx2(v[k]), lf)))) << shift;
       crLf |= BlockMask(uint32_t(_mm256_movemask_epi8(pair))) << shift;
+      space |= BlockMask(vectorSpace) << shift;
+      rare |= BlockMask(vectorRare) << shift;
     }
 
     // Leads and trails as if no trail came in, then flipped over the first
@@ -264,6 +324,17 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
         code0 ^ high ^ (firstRun & (BlockMask(0) - trailNext));
     const BlockMask lead = high & ~trail;
     const BlockMask single = ~(high | trail);
+    // Word runs as in CountBlock.
+    BlockMask spaceLead = lead & space, wordPartLead = 0;
+    if (const BlockMask rareLead = lead & rare)
+      SettleRareLeads(p, rareLead, wordPartLead, spaceLead);
+    const BlockMask inRun = (single & ~space) | wordPartLead | (wordPartLead << 1) |
+                            (trailNext & afterWordPart);
+    runStarts += Popcnt(inRun & ~((inRun << 1) | afterWordPart));
+    afterWordPart = inRun >> kTopBit;
+    spaceSingles += Popcnt(single & space);
+    if (spaceLead) spaceLeads += Popcnt(spaceLead);
+    if (wordPartLead) wordPartLeads += Popcnt(wordPartLead);
     trailNext = ((code0 & high) >> kTopBit) |
                 (trailNext & BlockMask(high == BlockMask(~BlockMask(0))));
     leads += Popcnt(lead);
@@ -280,8 +351,11 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
   c.cnPunct += leads - hanzi;
   c.enPunct += puncts - crLfs;
   c.enChars += singles - puncts;
+  c.words += leads - spaceLeads - wordPartLeads + runStarts;
+  c.charsNoSpace += leads - spaceLeads + singles - spaceSingles;
   s.trailNext = trailNext != 0;
   s.afterCr = prevNonTrail && data[done - 1] == '\r';
+  s.afterWordPart = afterWordPart != 0;
   if (zero) {
     CountBlockAvx2(data + done, s, c);  // ends the text
     done += kGbkBlockSize;

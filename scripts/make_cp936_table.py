@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes sources/cp936_table.cpp, code page 936's double-byte characters as
+"""Writes engine/cp936_table.cpp, code page 936's double-byte characters as
 Windows defines them, from a mapping in the format Unicode publishes vendor
 code pages in (one "0xGBKX<TAB>0xUNIC" line per character; Microsoft's
 CP936.TXT, or the lines a program on Windows or Wine prints with
@@ -43,7 +43,7 @@ def main():
         "// code points of the trail bytes 0x40..0xFE, four hex digits each; 0000",
         "// where the pair is no character. The tests check it against the system's",
         "// own table under Wine.",
-        '#include "sources/cp936_table.h"',
+        '#include "engine/cp936_table.h"',
         "",
         "const char* const kCp936Rows[kCp936Leads] = {",
     ]

@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#include "sources/cp936_table.h"
+#include "engine/cp936_table.h"
+#include "engine/word_class.h"
 
 namespace {
 
-// What a character without a GBK form becomes: the full-width question mark
-// (lead 0xA3, outside the hanzi rows), one Chinese punctuation mark.
-constexpr uint16_t kNoGbkForm = 0xA3BF;
 // A code point that stands for a malformed unit counted as a character
 // without a GBK form (beyond the Basic Multilingual Plane, as those are).
 constexpr uint32_t kNoFormMark = 0x10FFFF;
@@ -195,7 +193,8 @@ bool GbkConverter::Finish(TextSink& out) {
   if (failed_) return false;
   if (ended_ || carrySize_ == 0) return true;
   if (onMalformed_ == OnMalformed::kFail) return Fail(offset_ - carrySize_);  // a character cut short
-  const char noForm[2] = {char(kNoGbkForm >> 8), char(kNoGbkForm & 0xFF)};
+  const uint16_t standIn = NoGbkFormStandIn(kNoFormMark);
+  const char noForm[2] = {char(standIn >> 8), char(standIn & 0xFF)};
   out.NoteNoGbkForm(kNoFormMark);
   out.Add(noForm, 2);
   carrySize_ = 0;
@@ -233,7 +232,7 @@ size_t GbkConverter::Convert(const unsigned char* data, size_t size, uint64_t at
     if (!forms && cp >= 0x80 && cp < 0x10000) forms = Cp936Forms();
     const unsigned form = cp < 0x80 ? cp : cp < 0x10000 ? forms[cp] : 0;
     if (!form) out.NoteNoGbkForm(cp);  // cp is not 0 here
-    const unsigned v = form ? form : kNoGbkForm;
+    const unsigned v = form ? form : NoGbkFormStandIn(cp);
     // One byte or two, without a branch on which.
     const bool two = v >= 0x100;
     buffer[made] = char(two ? v >> 8 : v);

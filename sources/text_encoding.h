@@ -53,9 +53,9 @@ class TextSink {
  public:
   virtual ~TextSink() = default;
   virtual void Add(const char* piece, size_t size) { tally_.Add(piece, size); }
-  // Told of each character the converter gives as the full-width question
-  // mark because it has no GBK form (U+10FFFF for a malformed unit), before
-  // the piece holding it is added.
+  // Told of each character the converter gives as a stand-in because it has
+  // no GBK form (U+10FFFF for a malformed unit), before the piece holding it
+  // is added.
   virtual void NoteNoGbkForm(uint32_t codePoint) { (void)codePoint; }
   // A copy with everything added so far, to go on with another reading.
   virtual std::unique_ptr<TextSink> Clone() const { return std::make_unique<TextSink>(*this); }
@@ -69,10 +69,10 @@ class TextSink {
 // Converts UTF-8 or UTF-16 text, given in pieces split anywhere, into its
 // code page 936 form and adds that to a sink. A character with no GBK form
 // (and the euro sign, whose single byte 0x80 the engine would read as a
-// lead byte) becomes the full-width question mark: one Chinese punctuation
-// mark. The first U+0000 ends the text: nothing after it is converted or
+// lead byte) becomes a stand-in of its word class (NoGbkFormStandIn): one
+// Chinese punctuation mark, counted in Word's figures as what it is. The first U+0000 ends the text: nothing after it is converted or
 // judged. The forms are code page 936's as Windows defines it, on every
-// system (sources/cp936_table.h).
+// system (engine/cp936_table.h).
 class GbkConverter {
  public:
   // What a sequence that is not well-formed does: fail the conversion (a

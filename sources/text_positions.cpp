@@ -1,6 +1,6 @@
 #include "sources/text_positions.h"
 
-#include "sources/cp936_table.h"
+#include "engine/cp936_table.h"
 #include "sources/text_encoding.h"
 
 size_t RichEditPositionToIndex(const char16_t* text, size_t length, uint64_t position) {

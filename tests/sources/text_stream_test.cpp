@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "sources/cp936_table.h"
+#include "engine/cp936_table.h"
 #include "tests/support/gbk_corpus.h"
 
 namespace {

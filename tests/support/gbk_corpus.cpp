@@ -1,6 +1,10 @@
 #include "tests/support/gbk_corpus.h"
 
+#include <ostream>
 #include <random>
+
+#include "engine/cp936_table.h"
+#include "engine/word_class.h"
 
 // Sentences of 3 to 30 pieces, each ended by a full stop and CR LF: 70%
 // hanzi, 8% full-width marks, 2% extension characters, 10% words, 5%
@@ -49,6 +53,51 @@ std::string MakeRandomBytes(size_t size, uint32_t seed) {
 }
 
 Four FourOf(const GbkCounts& c) { return {c.cnChars, c.cnPunct, c.enChars, c.enPunct}; }
+Four SixOf(const GbkCounts& c) {
+  return {c.cnChars, c.cnPunct, c.enChars, c.enPunct, c.words, c.charsNoSpace};
+}
+
+WordFigures ReferenceWordFigures(const std::u32string& text) {
+  WordFigures f;
+  bool inRun = false;
+  for (char32_t c : text) {
+    const WordClass k = WordClassOf(c);
+    if (k != WordClass::kSpace) ++f.charsNoSpace;
+    if (k == WordClass::kEastAsian || (k == WordClass::kWordPart && !inRun)) ++f.words;
+    inRun = k == WordClass::kWordPart;
+  }
+  return f;
+}
+
+WordFigures WordFiguresOf(const GbkCounts& c) { return {c.words, c.charsNoSpace}; }
+
+std::string GbkOf(const std::u32string& text) {
+  std::string out;
+  for (char32_t c : text) {
+    uint16_t form = Cp936Form(c);
+    if (!form) form = NoGbkFormStandIn(c);
+    if (form >= 0x100) out += char(form >> 8);
+    out += char(form & 0xFF);
+  }
+  return out;
+}
+
+std::string Utf8Of(const std::u32string& text) {
+  std::string out;
+  for (char32_t c : text) {
+    if (c < 0x80) {
+      out += char(c);
+    } else if (c < 0x800) {
+      out += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+    } else if (c < 0x10000) {
+      out += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+    } else {
+      out += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)), char(0x80 | (c >> 6 & 0x3F)),
+              char(0x80 | (c & 0x3F))};
+    }
+  }
+  return out;
+}
 
 std::string Utf16(const std::u16string& text, bool bigEndian) {
   std::string out;

@@ -13,6 +13,24 @@
 // punctuation: compared and printed whole by the test framework.
 using Four = std::vector<uint64_t>;
 Four FourOf(const GbkCounts& counts);
+// The four, then 字数 and 字符数(不计空格).
+Four SixOf(const GbkCounts& counts);
+
+// Word's two figures of a text of code points, worked out on the code
+// points themselves: the reference the GBK scan must match.
+struct WordFigures {
+  uint64_t words = 0, charsNoSpace = 0;
+  bool operator==(const WordFigures& o) const {
+    return words == o.words && charsNoSpace == o.charsNoSpace;
+  }
+};
+WordFigures ReferenceWordFigures(const std::u32string& text);
+WordFigures WordFiguresOf(const GbkCounts& counts);
+
+// `text` in code page 936, a character without a GBK form as its stand-in
+// (as the converters write it).
+std::string GbkOf(const std::u32string& text);
+std::string Utf8Of(const std::u32string& text);
 
 struct GbkCorpus {
   std::string text;  // no 0 byte inside

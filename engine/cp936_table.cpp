@@ -3,7 +3,7 @@
 // code points of the trail bytes 0x40..0xFE, four hex digits each; 0000
 // where the pair is no character. The tests check it against the system's
 // own table under Wine.
-#include "sources/cp936_table.h"
+#include "engine/cp936_table.h"
 
 const char* const kCp936Rows[kCp936Leads] = {
     // 0x81

@@ -1,4 +1,4 @@
-#include "sources/cp936_table.h"
+#include "engine/cp936_table.h"
 
 #include <cstddef>
 #include <vector>
