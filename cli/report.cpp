@@ -21,7 +21,9 @@ uint64_t Value(const GbkCounts& c, int category) {
   }
 }
 
-// The four counts, then the total of the chosen categories.
+// The four counts, the total of the chosen categories, then Word's 字数 and
+// 字符数(不计空格).
+constexpr size_t kColumns = 7;
 std::vector<uint64_t> Columns(const Options& options, const GbkCounts& c) {
   std::vector<uint64_t> out;
   uint64_t total = 0;
@@ -30,6 +32,8 @@ std::vector<uint64_t> Columns(const Options& options, const GbkCounts& c) {
     if (options.total[i]) total += Value(c, i);
   }
   out.push_back(total);
+  out.push_back(c.words);
+  out.push_back(c.charsNoSpace);
   return out;
 }
 
@@ -40,6 +44,8 @@ GbkCounts Sum(const std::vector<ReportRow>& rows) {
     sum.cnPunct += row.counts.cnPunct;
     sum.enChars += row.counts.enChars;
     sum.enPunct += row.counts.enPunct;
+    sum.words += row.counts.words;
+    sum.charsNoSpace += row.counts.charsNoSpace;
   }
   return sum;
 }
@@ -219,7 +225,7 @@ std::string Table(const Options& options, const std::vector<ReportRow>& rows,
                   bool withSums) {
   std::vector<std::pair<std::string, std::vector<std::string>>> lines;
   std::vector<std::string> heading(kCategoryNames, kCategoryNames + 4);
-  heading.push_back("total");
+  heading.insert(heading.end(), {"total", "words", "chars-nospace"});
   lines.push_back({"file", heading});
   auto add = [&](const std::string& name, const GbkCounts& c) {
     std::vector<std::string> cells;
@@ -229,12 +235,12 @@ std::string Table(const Options& options, const std::vector<ReportRow>& rows,
   for (const ReportRow& row : rows) add(TableName(row.name), row.counts);
   if (withSums) add("total", Sum(rows));
 
-  std::vector<size_t> width(5, 0);
+  std::vector<size_t> width(kColumns, 0);
   for (const auto& line : lines)
-    for (size_t i = 0; i < 5; ++i) width[i] = std::max(width[i], line.second[i].size());
+    for (size_t i = 0; i < kColumns; ++i) width[i] = std::max(width[i], line.second[i].size());
   std::string out;
   for (const auto& line : lines) {
-    for (size_t i = 0; i < 5; ++i) out += Padded(line.second[i], width[i]) + "  ";
+    for (size_t i = 0; i < kColumns; ++i) out += Padded(line.second[i], width[i]) + "  ";
     out += line.first + kNewline;
   }
 
@@ -266,7 +272,8 @@ std::string JsonCounts(const Options& options, const GbkCounts& c) {
   std::string out;
   for (int i = 0; i < 4; ++i)
     out += std::string("\"") + kFieldNames[i] + "\": " + std::to_string(values[i]) + ", ";
-  return out + "\"total\": " + std::to_string(values[4]);
+  return out + "\"total\": " + std::to_string(values[4]) + ", \"words\": " +
+         std::to_string(values[5]) + ", \"chars_nospace\": " + std::to_string(values[6]);
 }
 
 std::string JsonExplain(const CharTally& chars) {
@@ -327,7 +334,7 @@ std::string Csv(const Options& options, const std::vector<ReportRow>& rows, bool
   // Records end in CR LF on every platform, as RFC 4180 has them.
   std::string out = "file";
   for (const char* name : kFieldNames) out += std::string(",") + name;
-  out += ",total\r\n";
+  out += ",total,words,chars_nospace\r\n";
   auto add = [&](const std::string& name, const GbkCounts& c) {
     out += CsvField(name);
     for (uint64_t v : Columns(options, c)) out += "," + std::to_string(v);

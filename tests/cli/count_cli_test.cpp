@@ -93,7 +93,8 @@ TEST(CliCounts, CountPicksTheCategoriesOfTheTotalAndAWrongCommandLineExitsWithTw
 TEST(CliFormats, CsvHasAHeadingAndQuotesNamesThatNeedIt) {
   const std::string named = WriteFile("a,b\"c.txt", "x");
   const std::string quoted = "\"" + TempPath("a,b\"\"c.txt") + "\"";
-  EXPECT_EQ("file,cn_chars,cn_punct,en_chars,en_punct,total\r\n" + quoted + ",0,0,1,0,1\r\n",
+  EXPECT_EQ("file,cn_chars,cn_punct,en_chars,en_punct,total,words,chars_nospace\r\n" + quoted +
+                ",0,0,1,0,1,1,1\r\n",
             RunCli({"--format", "csv", named}).out);
 }
 
@@ -178,6 +179,36 @@ TEST(CliEncodings, EachEncodingNameReadsItsFormUpToTheFirstZero) {
         << c.encoding << ", starting " << std::hex << int((unsigned char)c.content[0]);
     EXPECT_EQ(c.counts, CountsOf({"--encoding", c.encoding}, c.content)) << "piped";
   }
+}
+
+// Word's two figures for each file and their sums, alike from every
+// encoding; a character without a GBK form counts as what it is.
+TEST(CliCounts, WordsAndCharactersWithoutSpacesAsWordCountsThem) {
+  const std::u32string text = U"我爱Python编程。Hello👍World 한국 ——好……\r\n2024年12月7日";
+  const WordFigures want = ReferenceWordFigures(text);
+  ASSERT_EQ((WordFigures{20, 39}), want);
+  std::u16string utf16;
+  for (char32_t c : text) {
+    if (c >= 0x10000) {
+      utf16 += char16_t(0xD800 + ((c - 0x10000) >> 10));
+      utf16 += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+    } else {
+      utf16 += char16_t(c);
+    }
+  }
+  const std::string files[] = {
+      WriteFile("words-gbk.txt", GbkOf(text)),
+      WriteFile("words-utf8.txt", Utf8Of(text)),
+      WriteFile("words-utf16.txt", "\xFF\xFE" + Utf16(utf16, false)),
+  };
+  const nlohmann::json doc =
+      ParseJson(RunCli({"--format", "json", files[0], files[1], files[2]}));
+  for (int i = 0; i < 3; ++i) {
+    EXPECT_EQ(want.words, doc["files"][i]["words"]) << files[i];
+    EXPECT_EQ(want.charsNoSpace, doc["files"][i]["chars_nospace"]) << files[i];
+  }
+  EXPECT_EQ(3 * want.words, doc["totals"]["words"]);
+  EXPECT_EQ(3 * want.charsNoSpace, doc["totals"]["chars_nospace"]);
 }
 
 TEST(CliEncodings, EveryCharacterOfTheBmpCountsAsOnWindows) {
@@ -295,9 +326,10 @@ TEST(CliErrors, AMissingFileIsReportedAndTheOthersShownInTheTable) {
     for (std::string cell; cells >> cell;) rows.back().push_back(cell);
   }
   EXPECT_EQ((std::vector<std::vector<std::string>>{
-                {"cn-chars", "cn-punct", "en-chars", "en-punct", "total", "file"},
-                {"1", "0", "12,3456", "0", "12,3457", a},
-                {"1", "0", "12,3456", "0", "12,3457", "total"}}),
+                {"cn-chars", "cn-punct", "en-chars", "en-punct", "total", "words", "chars-nospace",
+                 "file"},
+                {"1", "0", "12,3456", "0", "12,3457", "2", "12,3457", a},
+                {"1", "0", "12,3456", "0", "12,3457", "2", "12,3457", "total"}}),
             rows);
 }
 

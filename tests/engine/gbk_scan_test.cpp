@@ -126,7 +126,9 @@ TEST(GbkScan, EachVectorKernelEqualsScalarWhereverItStartsAndEnds) {
           if (state.pendingLead && start < to) ScanGbkScalar(bytes + start++, 1, state, counts);
           const size_t done = kernel(bytes + start, to - start, state, counts);
           ASSERT_EQ(0u, done % kGbkBlockSize);
-          if (done) ASSERT_EQ(0, state.pendingLead);
+          if (done) {
+            ASSERT_EQ(0, state.pendingLead);
+          }
           ScanGbkScalar(bytes + start + done, to - start - done, state, counts);
           ASSERT_EQ(upTo[to], SixOf(counts)) << "from " << from << " to " << to;
         }

@@ -57,6 +57,10 @@ Four SixOf(const GbkCounts& c) {
   return {c.cnChars, c.cnPunct, c.enChars, c.enPunct, c.words, c.charsNoSpace};
 }
 
+std::ostream& operator<<(std::ostream& out, const WordFigures& f) {
+  return out << "字数 " << f.words << ", 字符数 " << f.charsNoSpace;
+}
+
 WordFigures ReferenceWordFigures(const std::u32string& text) {
   WordFigures f;
   bool inRun = false;

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <iosfwd>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,8 @@ struct WordFigures {
     return words == o.words && charsNoSpace == o.charsNoSpace;
   }
 };
+// For the test framework's messages: "字数 6, 字符数 10".
+std::ostream& operator<<(std::ostream& out, const WordFigures& f);
 WordFigures ReferenceWordFigures(const std::u32string& text);
 WordFigures WordFiguresOf(const GbkCounts& counts);
 
