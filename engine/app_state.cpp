@@ -9,3 +9,5 @@ Count g_cnChars = 0.0;
 Count g_cnPunct = 0.0;
 Count g_enChars = 0.0;
 Count g_enPunct = 0.0;
+Count g_words = 0.0;
+Count g_charsNoSpace = 0.0;

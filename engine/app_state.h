@@ -18,3 +18,7 @@ extern Count g_cnChars;
 extern Count g_cnPunct;
 extern Count g_enChars;
 extern Count g_enPunct;
+// Word's figures of the same text: 字数 and 字符数(不计空格). No tick
+// touches them.
+extern Count g_words;
+extern Count g_charsNoSpace;

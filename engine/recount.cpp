@@ -52,10 +52,13 @@ void Recount(const char* text, int rescan) {
   const std::wstring total = CountText(TickedTotal());
   SetSlotText(IDC_TOTAL_EDIT, total.c_str());
   SetSlotText(IDC_COMPACT_TOTAL, total.c_str());
+  ShowCount(IDC_WORDS_EDIT, g_words);
+  ShowCount(IDC_CHARS_NOSPACE_EDIT, g_charsNoSpace);
 }
 
 void ShowZeroResults() {
   for (int id : {IDC_CN_CHARS_EDIT, IDC_CN_PUNCT_EDIT, IDC_EN_CHARS_EDIT,
-                 IDC_EN_PUNCT_EDIT, IDC_TOTAL_EDIT, IDC_COMPACT_TOTAL})
+                 IDC_EN_PUNCT_EDIT, IDC_TOTAL_EDIT, IDC_COMPACT_TOTAL, IDC_WORDS_EDIT,
+                 IDC_CHARS_NOSPACE_EDIT})
     SetSlotText(id, L"0");
 }

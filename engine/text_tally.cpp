@@ -20,5 +20,7 @@ void TextTally::Publish() const {
   g_cnPunct = Count(counts_.cnPunct);
   g_enChars = Count(counts_.enChars);
   g_enPunct = Count(counts_.enPunct);
+  g_words = Count(counts_.words);
+  g_charsNoSpace = Count(counts_.charsNoSpace);
   Recount(nullptr, 0);
 }

@@ -35,3 +35,6 @@
 #define IDC_TOPMOST_OFF 1019
 #define IDC_COMPACT_TOTAL 1020
 #define IDC_COMPACT_BUTTON 1021
+// Word's figures: 字数 and 字符数(不计空格)
+#define IDC_WORDS_EDIT 1022
+#define IDC_CHARS_NOSPACE_EDIT 1023

@@ -29,12 +29,12 @@ wait_for_window() {
 "$here/wine" reg add 'HKCU\Vantorix\窗口X位置' /v 窗口X位置 /d 458 /f >/dev/null 2>&1
 "$here/wine" reg add 'HKCU\Vantorix\窗口Y位置' /v 窗口Y位置 /d 20 /f >/dev/null 2>&1
 
-"$here/wine" explorer /desktop=shot,760x440 "$program" >/dev/null 2>&1 &
+"$here/wine" explorer /desktop=shot,760x500 "$program" >/dev/null 2>&1 &
 wait_for_window '"Vantorix"'
 "$here/wine" explorer /desktop=shot notepad.exe 'C:\users\Public\示例.txt' >/dev/null 2>&1 &
 wait_for_window '记事本'
 sleep 3  # a few samples of the Notepad text, and the paint
-import -display "$DISPLAY" -window root -crop 760x440+0+0 "$out"
+import -display "$DISPLAY" -window root -crop 760x500+0+0 "$out"
 "$WINESERVER" -k
 echo "screenshot: $out"
 

@@ -93,9 +93,9 @@ TEST(CliExe, WildcardsMatchFilesInNameOrderAndFoldersAreNamed) {
   const CliRun run = RunCli({"--format", "csv", folder + "*.txt", folder + "a[1].txt",
                              folder + "?.md", folder + "*.none"});
   EXPECT_EQ(1, run.status);
-  const std::string rows = folder + "a[1].txt,0,0,2,0,2\r\n" + folder + "b😀.txt,0,0,2,0,2\r\n" +
-                           folder + "甲.txt,0,0,2,0,2\r\n" + folder + "a[1].txt,0,0,2,0,2\r\n" +
-                           folder + "c.md,0,0,2,0,2\r\n";
+  const std::string ab = ",0,0,2,0,2,1,2\r\n";  // four counts, total, 字数, 字符数
+  const std::string rows = folder + "a[1].txt" + ab + folder + "b😀.txt" + ab + folder + "甲.txt" +
+                           ab + folder + "a[1].txt" + ab + folder + "c.md" + ab;
   EXPECT_NE(std::string::npos, run.out.find(rows)) << run.out;
   EXPECT_EQ("vantorix-count: " + folder + "*.none: No such file or directory\r\n", run.err);
   const std::string bare = folder.substr(0, folder.size() - 1);  // no \" on the command line

@@ -11,10 +11,12 @@ namespace {
 using Writes = std::vector<std::pair<int, std::wstring>>;
 Writes g_writes;
 
-// The six slots as Recount writes them: the four counts, the total twice.
+// The eight slots as Recount writes them: the four counts, the total twice,
+// Word's 字数 and 字符数(不计空格).
 Writes Slots(const wchar_t* a, const wchar_t* b, const wchar_t* c, const wchar_t* d,
-             const wchar_t* total) {
-  return {{1011, a}, {1012, b}, {1013, c}, {1014, d}, {1015, total}, {1020, total}};
+             const wchar_t* total, const wchar_t* words, const wchar_t* charsNoSpace) {
+  return {{1011, a}, {1012, b}, {1013, c}, {1014, d}, {1015, total}, {1020, total},
+          {1022, words}, {1023, charsNoSpace}};
 }
 
 class RecountTest : public ::testing::Test {
@@ -27,13 +29,14 @@ class RecountTest : public ::testing::Test {
   void TearDown() override { SetSlotSink(nullptr); }
 };
 
+// Word's figures stay as they are: no tick touches them.
 TEST_F(RecountTest, ATickChangeShowsANewTotalWithoutRescanning) {
   Recount("\xD6\xD0 ab", 1);
   g_writes.clear();
   g_cnCharsOn = 0;
   g_enPunctOn = 1;
   Recount(nullptr, 0);
-  EXPECT_EQ(Slots(L"1", L"0", L"2", L"1", L"3"), g_writes);
+  EXPECT_EQ(Slots(L"1", L"0", L"2", L"1", L"3", L"2", L"3"), g_writes);
 }
 
 }  // namespace

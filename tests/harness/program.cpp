@@ -170,6 +170,11 @@ bool Program::WaitForSlots(const std::vector<std::string>& slots, DWORD timeoutM
   return WaitFor([&] { return Slots() == slots; }, timeoutMs);
 }
 
+bool Program::WaitForWordFigures(const std::string& words, const std::string& charsNoSpace,
+                                 DWORD timeoutMs) const {
+  return WaitFor([&] { return Text(1022) == words && Text(1023) == charsNoSpace; }, timeoutMs);
+}
+
 HWND Program::WaitForDialog(const char* caption, DWORD timeoutMs) const {
   HWND dialog = nullptr;
   WaitFor([&] {

@@ -76,6 +76,10 @@ class Program {
   // Waits until the six result slots show `slots` (a file is counted on a
   // thread of its own: its name shows first, its counts a moment later).
   bool WaitForSlots(const std::vector<std::string>& slots, DWORD timeoutMs = 5000) const;
+  // Waits until Word's figures show `words` (字数, 1022) and `charsNoSpace`
+  // (字符数(不计空格), 1023).
+  bool WaitForWordFigures(const std::string& words, const std::string& charsNoSpace,
+                          DWORD timeoutMs = 5000) const;
 
   // Another dialog of this program (a message box, the file dialog):
   // with a caption, the one with that caption.
