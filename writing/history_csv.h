@@ -42,8 +42,8 @@ struct ReadRecord {
 };
 
 struct HistoryText {
-  std::vector<ReadRecord> records;    // in the file's order
-  std::vector<std::string> damaged;   // lines that are no record, each as above
+  std::vector<ReadRecord> records;   // in the file's order
+  std::vector<std::string> damaged;  // lines that are no record, each as above
 };
 
 // Reads a history file's whole content. A byte-order mark, header lines

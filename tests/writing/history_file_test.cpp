@@ -1,4 +1,7 @@
-// The history file on disk: a kill mid-write never leaving half a file.
+// The history file on disk: a restart carrying the day on, midnight
+// finishing the day before, past days kept as they are, damaged lines set
+// aside once, an unreadable file left alone, ten years read quickly, and a
+// kill mid-write never leaving half a file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +10,7 @@
 #include <random>
 
 #include "writing/history_file.h"
-#include "writing/history_csv.h"
+#include "writing/writing_tracker.h"
 
 #ifndef _WIN32
 #include <signal.h>
@@ -47,6 +50,111 @@ class HistoryFile : public ::testing::Test {
 };
 
 const Day kToday = DayOf(2024, 3, 10);
+LocalTime At(int minute, int daysLater = 0) { return {kToday + daysLater, minute}; }
+
+TEST_F(HistoryFile, ARestartTheSameDayCarriesTodayOn) {
+  WritingTracker first;
+  EXPECT_EQ(HistoryLoad::File::kMissing, first.Load(path_, At(540)).file);
+  const wchar_t* const captions[] = {L"*第一章, 初稿.txt - 记事本", L"\"引号\"😀.txt", L"a\nb"};
+  for (int i = 0; i < 3; ++i) {
+    first.Observe(captions[i], 1000, At(540 + i));
+    first.Observe(captions[i], 1300 + i, At(541 + i));
+  }
+  ASSERT_TRUE(first.Save(path_, At(545)));
+  EXPECT_EQ(0u, Read(path_).find(kFileStart));
+
+  WritingTracker again;
+  const HistoryLoad load = again.Load(path_, At(600));
+  EXPECT_EQ(HistoryLoad::File::kRead, load.file);
+  EXPECT_EQ(3u, load.rows);
+  ASSERT_EQ(first.TodayRows(At(600)).size(), again.TodayRows(At(600)).size());
+  for (size_t i = 0; i < 3; ++i)
+    EXPECT_EQ(HistoryRecord(first.TodayRows(At(600))[i]),
+              HistoryRecord(again.TodayRows(At(600))[i]));
+  again.Observe(captions[0], 1400, At(610));  // 100 more, in a new minute
+  EXPECT_EQ(903 + 100, again.TodayGrowth(At(610)));
+  EXPECT_EQ(4, again.ActiveMinutes(At(610)));
+
+  // Started the next day, yesterday's rows are history, not today's.
+  WritingTracker tomorrow;
+  tomorrow.Load(path_, At(0, 1));
+  EXPECT_EQ(0, tomorrow.TodayGrowth(At(0, 1)));
+  EXPECT_EQ((std::vector<int64_t>{903, 0}), tomorrow.Picture(2, At(0, 1)).growth);
+}
+
+// The first save after midnight finishes the day before: its rows as they
+// ended, in place of those saved before, then today's.
+TEST_F(HistoryFile, MidnightFinishesTheDayBeforeAtTheNextSave) {
+  const int k2350 = 23 * 60 + 50;
+  WritingTracker tracker;
+  tracker.Load(path_, At(k2350, -1));
+  tracker.Observe(L"a", 100, At(k2350, -1));
+  tracker.Observe(L"a", 120, At(k2350, -1));
+  ASSERT_TRUE(tracker.Save(path_, At(k2350, -1)));
+  tracker.Observe(L"a", 150, At(k2350 + 9, -1));
+  tracker.Observe(L"a", 170, At(1));
+  ASSERT_TRUE(tracker.Save(path_, At(2)));
+  EXPECT_EQ(kFileStart + "2024-03-09,a,100,150,50,2\r\n2024-03-10,a,150,170,20,1\r\n",
+            Read(path_));
+  EXPECT_EQ((std::vector<int64_t>{50, 20}), tracker.Picture(2, At(2)).growth);
+}
+
+// Past records stay byte for byte, a hand edit of their growth included;
+// only today's rows are written anew.
+TEST_F(HistoryFile, PastDaysAreKeptAsTheyAreWritten) {
+  const std::string past = "2024/3/1,a,1,2,99,0\n2024-03-09,\"b,c\",5,3,-2,1\r\n";
+  Write(path_, kFileStart + past + "2024-03-10,a,10,10,0,0\r\n");
+  WritingTracker tracker;
+  tracker.Load(path_, At(600));
+  tracker.Observe(L"a", 30, At(601));
+  ASSERT_TRUE(tracker.Save(path_, At(602)));
+  EXPECT_EQ(kFileStart + past + "2024-03-10,a,10,30,20,1\r\n", Read(path_));
+  EXPECT_EQ((std::vector<int64_t>{99, 0, 0, 0, 0, 0, 0, 0, -2, 20}),
+            tracker.Picture(10, At(602)).growth);
+}
+
+TEST_F(HistoryFile, DamagedLinesGoToTheSideFileOnce) {
+  const std::string good = "2024-03-01,a,1,2,1,0\r\n", bad = "2024-03-02,\"a,1,2,1,0\r\n";
+  const std::string damaged = kFileStart + good + bad;
+  Write(path_, damaged);
+  WritingTracker tracker;
+  const HistoryLoad load = tracker.Load(path_, At(600));
+  EXPECT_EQ(1u, load.rows);
+  EXPECT_EQ(1u, load.damaged);
+  ASSERT_TRUE(tracker.Save(path_, At(601)));
+  EXPECT_EQ(kFileStart + good, Read(path_));
+  const fs::path side = folder_ / "history-damaged.txt";
+  const std::string kept = Read(side);
+  EXPECT_EQ(std::string(kUtf8Mark) + "# 2024-03-10 10:01 从写作记录中移出的无法读取的行：\r\n" + bad,
+            kept);
+
+  // Saved again, loaded again, or saved after a crash that set the line
+  // aside but left the history as it was: still one copy.
+  ASSERT_TRUE(tracker.Save(path_, At(602)));
+  tracker.Load(path_, At(603));
+  Write(path_, damaged);
+  ASSERT_TRUE(tracker.Save(path_, At(604)));
+  EXPECT_EQ(kept, Read(side));
+  EXPECT_EQ(kFileStart + good, Read(path_));
+
+  // Where no side file can be written, the line stays in the history.
+  fs::remove(side);
+  fs::create_directory(side);
+  Write(path_, damaged);
+  ASSERT_TRUE(tracker.Save(path_, At(605)));
+  EXPECT_EQ(damaged, Read(path_));
+}
+
+// A file that cannot be read is never written over: its content may be
+// whole.
+TEST_F(HistoryFile, AnUnreadableHistoryIsLeftAlone) {
+  fs::create_directory(path_);
+  WritingTracker tracker;
+  EXPECT_EQ(HistoryLoad::File::kUnreadable, tracker.Load(path_, At(600)).file);
+  EXPECT_TRUE(tracker.Observe(L"a", 10, At(600)));
+  EXPECT_FALSE(tracker.Save(path_, At(601)));
+  EXPECT_TRUE(fs::is_directory(path_));
+}
 
 // Ten years of three documents a day, and each day's growth as made.
 struct Years {
@@ -70,6 +178,32 @@ Years MakeYears(int years, Day lastDay) {
     made.growth.push_back(sum);
   }
   return made;
+}
+
+TEST_F(HistoryFile, TenYearsAreReadQuicklyAndRightly) {
+  const Years years = MakeYears(10, kToday - 1);
+  Write(path_, years.content);
+  WritingTracker tracker;
+  const auto start = std::chrono::steady_clock::now();
+  const HistoryLoad load = tracker.Load(path_, At(600));
+  tracker.Observe(L"今天", 5, At(600));
+  ASSERT_TRUE(tracker.Save(path_, At(601)));
+  const WritingPicture picture = tracker.Picture(30, At(601));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+
+  EXPECT_EQ(3650u * 3, load.rows);
+  EXPECT_EQ(0u, load.damaged);
+  // Compared whole but not printed: half a megabyte.
+  EXPECT_TRUE(years.content + HistoryRecord({kToday, "今天", 5, 5, 0, 0}) == Read(path_));
+  std::vector<int64_t> last30(years.growth.end() - 29, years.growth.end());
+  last30.push_back(0);
+  EXPECT_EQ(last30, picture.growth);
+  const auto best = std::max_element(years.growth.begin(), years.growth.end());
+  EXPECT_EQ(years.firstDay + (best - years.growth.begin()), picture.bestDay);
+  EXPECT_EQ(*best, picture.bestGrowth);
+  int64_t week = 0;
+  for (int i = 0; i < 6; ++i) week += years.growth.end()[-1 - i];
+  EXPECT_DOUBLE_EQ(week / 7.0, picture.weekAverage);
 }
 
 #ifndef _WIN32
