@@ -82,15 +82,4 @@ TEST(HistoryCsv, ADamagedLineIsSetAsideAndTheRestRead) {
   }
 }
 
-// A file Excel or a hand saved again: no mark, LF line ends, Excel's dates,
-// blank lines, the header again, no line end at the end.
-TEST(HistoryCsv, AHandEditedFileIsReadWhole) {
-  const HistoryText read = ParseHistory(
-      "2024/3/1,a,1,2,1,0\n\n" + std::string(kHistoryHeader) + "\n2024-03-02,b,5,3,-2,1");
-  EXPECT_TRUE(read.damaged.empty());
-  ASSERT_EQ(2u, read.records.size());
-  EXPECT_EQ(DayOf(2024, 3, 1), read.records[0].row.day);
-  EXPECT_EQ("2024-03-02,b,5,3,-2,1\r\n", read.records[1].text);
-}
-
 }  // namespace
