@@ -1,0 +1,85 @@
+// The history file's form: dates as written or as Excel rewrites them,
+// any document name through a record and back, and a damaged line set
+// aside with the rest read.
+#include "writing/history_csv.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const std::string kFileStart = std::string(kUtf8Mark) + kHistoryHeader + "\r\n";
+
+TEST(HistoryDates, ReadAsWrittenOrAsExcelRewritesThem) {
+  const struct {
+    const char* text;
+    bool valid;
+  } dates[] = {
+      {"2024-02-29", true},  {"2023-02-29", false},  // leap years
+      {"2000-02-29", true},  {"1900-02-29", false},  // and centuries
+      {"2024/3/1", true},    {"2024-3-01", true},    // Excel's
+      {"2024-13-01", false}, {"2024-04-31", false}, {"24-03-01", false},
+      {"2024-03-01 ", false}, {"2024-03-001", false}, {"2024.03.01", false}, {"", false},
+  };
+  for (const auto& d : dates) {
+    Day day = 0;
+    EXPECT_EQ(d.valid, ParseDate(d.text, day)) << d.text;
+  }
+  // Every day of two centuries written and read back, one after another.
+  Day day = 0;
+  ASSERT_TRUE(ParseDate("1900-01-01", day));
+  for (const Day last = DayOf(2100, 12, 31); day <= last; ++day) {
+    Day back = 0;
+    ASSERT_TRUE(ParseDate(DateText(day), back)) << DateText(day);
+    ASSERT_EQ(day, back);
+  }
+  EXPECT_EQ(0, DayOf(1970, 1, 1));
+}
+
+TEST(HistoryCsv, AnyDocumentNameComesBackAsItWas) {
+  const char* const names[] = {
+      "第一章.txt - 记事本", "a,b.txt", "say \"hi\".txt", "\"", "two\r\nlines",
+      "lf\nonly", "草稿😀.txt", "", " spaced ",
+  };
+  std::string content = kFileStart;
+  std::vector<HistoryRow> rows;
+  for (const char* name : names) {
+    rows.push_back({DayOf(2024, 3, 1), name, 100, 250, 150, 7});
+    content += HistoryRecord(rows.back());
+  }
+  const HistoryText read = ParseHistory(content);
+  EXPECT_TRUE(read.damaged.empty());
+  ASSERT_EQ(rows.size(), read.records.size());
+  for (size_t i = 0; i < rows.size(); ++i) {
+    EXPECT_EQ(rows[i].document, read.records[i].row.document);
+    EXPECT_EQ(HistoryRecord(rows[i]), read.records[i].text) << names[i];
+  }
+}
+
+TEST(HistoryCsv, ADamagedLineIsSetAsideAndTheRestRead) {
+  const std::string before = "2024-03-01,a.txt,1,2,1,0\r\n", after = "2024-03-02,b,5,3,-2,1\r\n";
+  const struct {
+    const char* why;
+    std::string line;
+  } lines[] = {
+      {"a field missing", "2024-03-01,a.txt,1,2,1\r\n"},
+      {"a field too many", "2024-03-01,a.txt,1,2,1,0,0\r\n"},
+      {"an impossible date", "2023-02-29,a.txt,1,2,1,0\r\n"},
+      {"a total not in digits", "2024-03-01,a.txt,1e3,2,1,0\r\n"},
+      {"a total beyond 2^53", "2024-03-01,a.txt,1,9007199254740993,1,0\r\n"},
+      {"a total below zero", "2024-03-01,a.txt,-1,2,3,0\r\n"},
+      {"more active minutes than a day has", "2024-03-01,a.txt,1,2,1,1441\r\n"},
+      {"a quote never closed: one line lost, not the rest", "2024-03-01,\"a.txt,1,2,1,0\r\n"},
+      {"text after a closing quote", "2024-03-01,a,1,2,1,\"0\"x\n"},
+      {"spaces", "   \r\n"},
+      {"bytes of no text", std::string("\0\xFF\xFE\x01,,", 6) + "\n"},
+  };
+  for (const auto& l : lines) {
+    const HistoryText read = ParseHistory(kFileStart + before + l.line + after);
+    ASSERT_EQ(2u, read.records.size()) << l.why;
+    EXPECT_EQ(before, read.records[0].text) << l.why;
+    EXPECT_EQ(after, read.records[1].text) << l.why;
+    EXPECT_EQ(std::vector<std::string>{l.line}, read.damaged) << l.why;
+  }
+}
+
+}  // namespace

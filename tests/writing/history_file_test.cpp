@@ -1,0 +1,246 @@
+// The history file on disk: a restart carrying the day on, midnight
+// finishing the day before, past days kept as they are, damaged lines set
+// aside once, an unreadable file left alone, ten years read quickly, and a
+// kill mid-write never leaving half a file.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <fstream>
+#include <random>
+
+#include "writing/history_file.h"
+#include "writing/writing_tracker.h"
+
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string kFileStart = std::string(kUtf8Mark) + kHistoryHeader + "\r\n";
+
+class HistoryFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("vx-writing-" + std::to_string(std::random_device()()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder_);
+    path_ = folder_ / "history.csv";
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  static std::string Read(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    std::string text(file ? size_t(file.tellg()) : 0, '\0');
+    file.seekg(0).read(&text[0], std::streamsize(text.size()));
+    text.resize(size_t(file.gcount()));
+    return text;
+  }
+  static void Write(const fs::path& path, const std::string& content) {
+    std::ofstream(path, std::ios::binary) << content;
+  }
+
+  fs::path folder_, path_;
+};
+
+const Day kToday = DayOf(2024, 3, 10);
+LocalTime At(int minute, int daysLater = 0) { return {kToday + daysLater, minute}; }
+
+TEST_F(HistoryFile, ARestartTheSameDayCarriesTodayOn) {
+  WritingTracker first;
+  EXPECT_EQ(HistoryLoad::File::kMissing, first.Load(path_, At(540)).file);
+  const wchar_t* const captions[] = {L"*第一章, 初稿.txt - 记事本", L"\"引号\"😀.txt", L"a\nb"};
+  for (int i = 0; i < 3; ++i) {
+    first.Observe(captions[i], 1000, At(540 + i));
+    first.Observe(captions[i], 1300 + i, At(541 + i));
+  }
+  ASSERT_TRUE(first.Save(path_, At(545)));
+
+  WritingTracker again;
+  const HistoryLoad load = again.Load(path_, At(600));
+  EXPECT_EQ(HistoryLoad::File::kRead, load.file);
+  EXPECT_EQ(3u, load.rows);
+  auto records = [](const WritingTracker& tracker) {
+    std::vector<std::string> records;
+    for (const HistoryRow& row : tracker.TodayRows(At(600))) records.push_back(HistoryRecord(row));
+    return records;
+  };
+  EXPECT_EQ(records(first), records(again));
+  again.Observe(captions[0], 1400, At(610));  // 100 more, in a new minute
+  EXPECT_EQ(903 + 100, again.TodayGrowth(At(610)));
+  EXPECT_EQ(4, again.ActiveMinutes(At(610)));
+
+  // Started the next day, yesterday's rows are history, not today's.
+  WritingTracker tomorrow;
+  tomorrow.Load(path_, At(0, 1));
+  EXPECT_EQ(0, tomorrow.TodayGrowth(At(0, 1)));
+  EXPECT_EQ((std::vector<int64_t>{903, 0}), tomorrow.Picture(2, At(0, 1)).growth);
+}
+
+// The first save after midnight finishes the day before: its rows as they
+// ended, in place of those saved before, then today's.
+TEST_F(HistoryFile, MidnightFinishesTheDayBeforeAtTheNextSave) {
+  const int k2350 = 23 * 60 + 50;
+  WritingTracker tracker;
+  tracker.Load(path_, At(k2350, -1));
+  tracker.Observe(L"a", 100, At(k2350, -1));
+  tracker.Observe(L"a", 120, At(k2350, -1));
+  ASSERT_TRUE(tracker.Save(path_, At(k2350, -1)));
+  tracker.Observe(L"a", 150, At(k2350 + 9, -1));
+  tracker.Observe(L"a", 170, At(1));
+  ASSERT_TRUE(tracker.Save(path_, At(2)));
+  EXPECT_EQ(kFileStart + "2024-03-09,a,100,150,50,2\r\n2024-03-10,a,150,170,20,1\r\n",
+            Read(path_));
+  EXPECT_EQ((std::vector<int64_t>{50, 20}), tracker.Picture(2, At(2)).growth);
+}
+
+// Past records stay byte for byte, hand edits included (Excel's dates, LF
+// line ends, a changed growth); only today's rows are written anew. The
+// file read was saved by hand: no mark, blank lines, the header again, no
+// line end at the end.
+TEST_F(HistoryFile, PastDaysAreKeptAsTheyAreWritten) {
+  const std::string past = "2024/3/1,a,1,2,99,0\n2024-03-09,\"b,c\",5,3,-2,1\r\n";
+  Write(path_, std::string(kHistoryHeader) + "\n" + past + "\n" + kHistoryHeader +
+                   "\n2024-03-10,a,10,10,0,0");
+  WritingTracker tracker;
+  tracker.Load(path_, At(600));
+  tracker.Observe(L"a", 30, At(601));
+  ASSERT_TRUE(tracker.Save(path_, At(602)));
+  EXPECT_EQ(kFileStart + past + "2024-03-10,a,10,30,20,1\r\n", Read(path_));
+  EXPECT_EQ((std::vector<int64_t>{99, 0, 0, 0, 0, 0, 0, 0, -2, 20}),
+            tracker.Picture(10, At(602)).growth);
+}
+
+TEST_F(HistoryFile, DamagedLinesGoToTheSideFileOnce) {
+  const std::string good = "2024-03-01,a,1,2,1,0\r\n", bad = "2024-03-02,\"a,1,2,1,0\r\n";
+  const std::string damaged = kFileStart + good + bad;
+  Write(path_, damaged);
+  WritingTracker tracker;
+  const HistoryLoad load = tracker.Load(path_, At(600));
+  EXPECT_EQ(1u, load.rows);
+  EXPECT_EQ(1u, load.damaged);
+  ASSERT_TRUE(tracker.Save(path_, At(601)));
+  EXPECT_EQ(kFileStart + good, Read(path_));
+  const fs::path side = folder_ / "history-damaged.txt";
+  const std::string kept = Read(side);
+  EXPECT_EQ(std::string(kUtf8Mark) + "# 2024-03-10 10:01 从写作记录中移出的无法读取的行：\r\n" + bad,
+            kept);
+
+  // Saved again, loaded again, or saved after a crash that set the line
+  // aside but left the history as it was: still one copy.
+  ASSERT_TRUE(tracker.Save(path_, At(602)));
+  tracker.Load(path_, At(603));
+  Write(path_, damaged);
+  ASSERT_TRUE(tracker.Save(path_, At(604)));
+  EXPECT_EQ(kept, Read(side));
+  EXPECT_EQ(kFileStart + good, Read(path_));
+
+  // Where no side file can be written, the line stays in the history.
+  fs::remove(side);
+  fs::create_directory(side);
+  Write(path_, damaged);
+  ASSERT_TRUE(tracker.Save(path_, At(605)));
+  EXPECT_EQ(damaged, Read(path_));
+}
+
+// A file that cannot be read is never written over: its content may be
+// whole.
+TEST_F(HistoryFile, AnUnreadableHistoryIsLeftAlone) {
+  fs::create_directory(path_);
+  WritingTracker tracker;
+  EXPECT_EQ(HistoryLoad::File::kUnreadable, tracker.Load(path_, At(600)).file);
+  EXPECT_TRUE(tracker.Observe(L"a", 10, At(600)));
+  EXPECT_FALSE(tracker.Save(path_, At(601)));
+  EXPECT_TRUE(fs::is_directory(path_));
+}
+
+// Ten years of three documents a day, and each day's growth as made.
+struct Years {
+  std::string content = kFileStart;
+  std::vector<int64_t> growth;  // of each day, from the first
+  Day firstDay;
+};
+
+Years MakeYears(int years, Day lastDay) {
+  Years made;
+  const int days = years * 365;
+  made.firstDay = lastDay - days + 1;
+  for (int i = 0; i < days; ++i) {
+    int64_t sum = 0;
+    for (int d = 0; d < 3; ++d) {
+      const int64_t first = 1000 * d + i, latest = first + (i * 7 + d * 13) % 500 - 100;
+      made.content += HistoryRecord({made.firstDay + i, "章节 " + std::to_string(d) + ", 稿",
+                                     first, std::max<int64_t>(latest, 0), 0, i % 60});
+      sum += std::max<int64_t>(latest, 0) - first;
+    }
+    made.growth.push_back(sum);
+  }
+  return made;
+}
+
+TEST_F(HistoryFile, TenYearsAreReadQuicklyAndRightly) {
+  const Years years = MakeYears(10, kToday - 1);
+  Write(path_, years.content);
+  WritingTracker tracker;
+  const auto start = std::chrono::steady_clock::now();
+  const HistoryLoad load = tracker.Load(path_, At(600));
+  tracker.Observe(L"今天", 5, At(600));
+  ASSERT_TRUE(tracker.Save(path_, At(601)));
+  const WritingPicture picture = tracker.Picture(30, At(601));
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+
+  EXPECT_EQ(3650u * 3, load.rows);
+  EXPECT_EQ(0u, load.damaged);
+  // Compared whole but not printed: half a megabyte.
+  EXPECT_TRUE(years.content + HistoryRecord({kToday, "今天", 5, 5, 0, 0}) == Read(path_));
+  std::vector<int64_t> last30(years.growth.end() - 29, years.growth.end());
+  last30.push_back(0);
+  EXPECT_EQ(last30, picture.growth);
+  const auto best = std::max_element(years.growth.begin(), years.growth.end());
+  EXPECT_EQ(years.firstDay + (best - years.growth.begin()), picture.bestDay);
+  EXPECT_EQ(*best, picture.bestGrowth);
+  int64_t week = 0;
+  for (int i = 0; i < 6; ++i) week += years.growth.end()[-1 - i];
+  EXPECT_DOUBLE_EQ(week / 7.0, picture.weekAverage);
+}
+
+#ifndef _WIN32
+// A child saves a large history over and over and is killed at random
+// moments: the file is always the old one or a new one, whole, whether
+// read while the child writes or after the kill. The child saves by the
+// tracker's own door (ReplaceFileContent) so that the write is most of its
+// time, where a kill would find a half-written file.
+TEST_F(HistoryFile, AKillMidWriteLeavesTheOldFileOrTheNewOne) {
+  const std::string initial = MakeYears(10, kToday - 1).content;
+  const std::string contents[] = {initial, initial + "2024-03-10,a,1,2,1,1\r\n",
+                                  initial + "2024-03-10,a,1,3,2,2\r\n"};
+  Write(path_, initial);
+  auto isWhole = [&](const std::string& content) {
+    return std::count(std::begin(contents), std::end(contents), content) == 1;
+  };
+  std::mt19937 random(7);
+  for (int round = 0; round < 40; ++round) {
+    const pid_t child = fork();
+    if (child == 0) {
+      alarm(10);  // never outlives a parent that failed to kill it
+      for (int i = 1;; i = 3 - i) ReplaceFileContent(path_, contents[i]);
+    }
+    const auto killAt =
+        std::chrono::steady_clock::now() + std::chrono::microseconds(random() % 10000);
+    bool wasWhole = true;
+    while (wasWhole && std::chrono::steady_clock::now() < killAt) wasWhole = isWhole(Read(path_));
+    kill(child, SIGKILL);
+    waitpid(child, nullptr, 0);
+    ASSERT_TRUE(wasWhole) << "read while writing, round " << round;
+    ASSERT_TRUE(isWhole(Read(path_))) << "after the kill, round " << round;
+  }
+}
+#endif
+
+}  // namespace

@@ -1,0 +1,137 @@
+// Today's growth, active minutes and speed, as the window's slot shows
+// them, from sightings of documents passed with their local time.
+#include "writing/writing_tracker.h"
+
+#include <gtest/gtest.h>
+
+#include "writing/writing_text.h"
+
+namespace {
+
+const Day kDay0 = DayOf(2024, 2, 28);  // a leap year's February: the days after cross a month
+
+struct Sight {
+  const wchar_t* caption;
+  int64_t total;
+  int day;     // after kDay0
+  int minute;  // of the day
+};
+
+LocalTime TimeOf(const Sight& sight) { return {kDay0 + sight.day, sight.minute}; }
+
+WritingTracker Seen(const std::vector<Sight>& sights) {
+  WritingTracker tracker;
+  for (const Sight& sight : sights) tracker.Observe(sight.caption, sight.total, TimeOf(sight));
+  return tracker;
+}
+
+const wchar_t kA[] = L"a.txt - 记事本";
+const wchar_t kB[] = L"b.txt - 记事本";
+constexpr int k2300 = 23 * 60, k2359 = 23 * 60 + 59;
+
+TEST(WritingTracker, GrowthIsEachDocumentsLatestMinusItsFirstTotalOfTheDay) {
+  const struct {
+    const char* why;
+    std::vector<Sight> sights;
+    std::vector<int64_t> days;  // growth of the last days, ending at the last sight
+  } cases[] = {
+      {"typing", {{kA, 100, 0, 600}, {L"*a.txt - 记事本", 130, 0, 601}, {kA, 180, 0, 602}}, {80}},
+      {"deleting lowers it, below zero too", {{kA, 100, 0, 600}, {kA, 60, 0, 601}}, {-40}},
+      {"a big block pasted", {{kA, 100, 0, 600}, {kA, 50100, 0, 600}}, {50000}},
+      {"two documents add up",
+       {{kA, 100, 0, 600}, {kB, 10, 0, 600}, {kA, 150, 0, 601}, {kB, 30, 0, 602}}, {70}},
+      {"Save As: the new name starts at its total then",
+       {{kA, 100, 0, 600}, {kA, 150, 0, 601}, {kB, 150, 0, 602}, {kB, 160, 0, 603}}, {60}},
+      {"a leading \"● \" is a modified mark",
+       {{L"a.txt", 100, 0, 600}, {L"● a.txt", 110, 0, 601}}, {10}},
+      {"a trailing \" *\" is one", {{L"a.txt", 100, 0, 600}, {L"a.txt *", 110, 0, 601}}, {10}},
+      {"a trailing \" •\" is one", {{L"a.txt", 100, 0, 600}, {L"a.txt •", 110, 0, 601}}, {10}},
+      {"marks at both ends come off together",
+       {{L"a.txt", 100, 0, 600}, {L"● *a.txt *", 110, 0, 601}}, {10}},
+      {"saved between two sightings: the same document",
+       {{L"*a.txt - 记事本", 100, 0, 600}, {kA, 130, 0, 601}}, {30}},
+      {"renamed between two sightings: a new one, from its total then",
+       {{kA, 100, 0, 600}, {kB, 140, 0, 601}}, {0}},
+      {"known the day before: it starts where that day left it",
+       {{kA, 100, 0, k2300}, {kA, 200, 0, k2359}, {kA, 260, 1, 10}}, {100, 60}},
+      {"first seen after midnight: it starts at its first total",
+       {{kA, 100, 0, k2300}, {kB, 500, 1, 5}, {kB, 520, 1, 6}}, {0, 20}},
+      {"typing through midnight: each day its own part",
+       {{kA, 100, 0, k2300}, {kA, 150, 0, k2359}, {kA, 170, 1, 0}, {kA, 200, 1, 1}}, {50, 50}},
+      {"a week without sightings: the days between have none",
+       {{kA, 100, 0, 600}, {kA, 200, 0, 601}, {kA, 260, 7, 600}}, {100, 0, 0, 0, 0, 0, 0, 60}},
+      {"the clock set back a day: still today", {{kA, 100, 1, 600}, {kA, 130, 0, 605}}, {0, 30}},
+      {"marks alone and totals out of range are no sighting",
+       {{kA, 100, 0, 600}, {L"*", 500, 0, 601}, {kA, -5, 0, 602}, {kA, kLargestTotal + 1, 0, 603}},
+       {0}},
+  };
+  for (const auto& c : cases) {
+    const WritingTracker tracker = Seen(c.sights);
+    const LocalTime last = TimeOf(c.sights.back());
+    EXPECT_EQ(c.days, tracker.Picture(int(c.days.size()), last).growth) << c.why;
+    EXPECT_EQ(c.days.back(), tracker.TodayGrowth(last)) << c.why;
+  }
+}
+
+TEST(WritingTracker, ActiveMinutesAreDistinctMinutesOfChangePerDocument) {
+  const struct {
+    const char* why;
+    std::vector<Sight> sights;
+    int minutes;
+    std::optional<double> speed;  // per hour
+  } cases[] = {
+      {"first sightings only: no speed", {{kA, 100, 0, 600}, {kB, 50, 0, 601}}, 0, std::nullopt},
+      {"three changes in one minute",
+       {{kA, 100, 0, 600}, {kA, 110, 0, 601}, {kA, 120, 0, 601}, {kA, 130, 0, 601}}, 1, 1800},
+      {"a minute seen unchanged is not active",
+       {{kA, 100, 0, 600}, {kA, 160, 0, 601}, {kA, 160, 0, 602}, {kA, 160, 0, 603}}, 1, 3600},
+      {"two documents changed in one minute count twice",
+       {{kA, 100, 0, 600}, {kB, 100, 0, 600}, {kA, 130, 0, 601}, {kB, 130, 0, 601}}, 2, 1800},
+      {"a clock minute come round again counts once",
+       {{kA, 100, 0, 600}, {kA, 110, 0, 601}, {kA, 120, 0, 602}, {kA, 130, 0, 601}}, 2, 900},
+      {"deleting is writing too, at a pace below zero", {{kA, 100, 0, 600}, {kA, 40, 0, 601}}, 1,
+       -3600},
+      {"a new day starts without any",
+       {{kA, 100, 0, k2359}, {kA, 110, 0, k2359}, {kA, 110, 1, 0}}, 0, std::nullopt},
+  };
+  for (const auto& c : cases) {
+    const WritingTracker tracker = Seen(c.sights);
+    const LocalTime last = TimeOf(c.sights.back());
+    EXPECT_EQ(c.minutes, tracker.ActiveMinutes(last)) << c.why;
+    EXPECT_EQ(c.speed, tracker.SpeedPerHour(last)) << c.why;
+  }
+}
+
+// Asked after midnight before any sighting, today has nothing yet.
+TEST(WritingTracker, TheNewDayShowsNothingBeforeItsFirstSighting) {
+  const WritingTracker tracker = Seen({{kA, 100, 0, 600}, {kA, 150, 0, 601}});
+  const LocalTime next = {kDay0 + 1, 0};
+  EXPECT_EQ(0, tracker.TodayGrowth(next));
+  EXPECT_EQ(std::nullopt, tracker.SpeedPerHour(next));
+  EXPECT_TRUE(tracker.TodayRows(next).empty());
+  EXPECT_EQ((std::vector<int64_t>{50, 0}), tracker.Picture(2, next).growth);
+}
+
+TEST(WritingText, SlotAndSpeedTextsGroupNumbersAsTheProductDoes) {
+  const struct {
+    int64_t growth, target;
+    const wchar_t* shown;
+  } slots[] = {
+      {12345, 0, L"今日 1,2345"},                         // no target
+      {3214, 4000, L"今日 3214 / 4000（80%）"},
+      {3999, 4000, L"今日 3999 / 4000（99%）"},           // rounded down
+      {50000, 4000, L"今日 5,0000 / 4000（1250%）"},
+      {-120, 4000, L"今日 -120 / 4000（-3%）"},           // -3.0 %
+      {-1, 4000, L"今日 -1 / 4000（-1%）"},               // floor of -0.025 %
+      {0, -5, L"今日 0"},                                 // a target below zero is none
+      {kLargestTotal, 1, L"今日 9007,1992,5474,0992 / 1（90,0719,9254,7409,9200%）"},
+  };
+  for (const auto& c : slots) EXPECT_EQ(c.shown, TodaySlotText(c.growth, c.target)) << c.growth;
+
+  EXPECT_EQ(L"1820 字/小时", SpeedText(1820.9));
+  EXPECT_EQ(L"1,2345 字/小时", SpeedText(12345.0));
+  EXPECT_EQ(L"-60 字/小时", SpeedText(-60.0));
+  EXPECT_EQ(L"", SpeedText(std::nullopt));
+}
+
+}  // namespace
