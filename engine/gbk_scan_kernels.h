@@ -63,6 +63,21 @@ struct BlockBits {
   BlockMask rare;
 };
 
+// BlockBits' space and rare from per-byte masks of the block (whitespace,
+// a mixed row's lead byte, 0xA1, a common trail after 0xA1) and the byte
+// after the block: the kernels that classify bytes by table see each byte
+// alone, and pair it with the next here.
+VX_ALWAYS_INLINE void PairWordBits(BlockMask white, BlockMask mixed, BlockMask a1,
+                                   BlockMask common, unsigned char after,
+                                   BlockMask& space, BlockMask& rare) {
+  constexpr unsigned kTopBit = kGbkBlockSize - 1;
+  const BlockMask a1After = (a1 >> 1) | (BlockMask(after == 0xA1) << kTopBit);
+  const BlockMask commonAfter =
+      (common >> 1) | (BlockMask(IsCommonA1Trail(after)) << kTopBit);
+  space = white | (a1 & a1After);
+  rare = mixed & ~(a1 & commonAfter);
+}
+
 // The classes of the rare leads, from the table: sets the bits of those that
 // join words in `wordPart` and of the spaces in `space`. Reads the trail of a
 // lead in the block's last byte from the byte after the block.

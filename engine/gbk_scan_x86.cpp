@@ -99,35 +99,61 @@ PunctOrLineAvx2(__m256i v) {
 }
 
 struct Avx2Bits {
-  uint32_t high, zero, cnLead, notPunctLine, cr, lf, space, rare;
+  uint32_t high, zero, cnLead, notPunctLine, cr, lf;
 };
 
-// x in [lo, lo + width] for every unsigned byte, as 0xFF / 0x00 lanes.
-__attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i
-InRangeAvx2(__m256i x, char lo, char width) {
-  const __m256i rel = _mm256_sub_epi8(x, _mm256_set1_epi8(lo));
-  return _mm256_cmpeq_epi8(_mm256_min_epu8(rel, _mm256_set1_epi8(width)), rel);
+// The per-byte masks PairWordBits takes, by nibble lookup as in
+// PunctOrLineAvx2: whitespace (two sets: 0x09..0x0D and 0x20), a mixed row's
+// lead byte, 0xA1, and a common trail after 0xA1 (two sets: 0xA1..0xA4 with
+// 0xA8..0xAF, and 0xB0..0xBF).
+struct Avx2WordBytes {
+  uint32_t white, mixed, a1, common;
+};
+
+// The bytes with any of `bits` set: adding `toTop` carries them into bit 7.
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE uint32_t
+AnyBitAvx2(__m256i sets, char bits, char toTop) {
+  return uint32_t(_mm256_movemask_epi8(
+      _mm256_adds_epu8(_mm256_and_si256(sets, _mm256_set1_epi8(bits)), _mm256_set1_epi8(toTop))));
 }
 
-// The word bits of BlockBits, from the bytes and the bytes after them.
-__attribute__((target("avx2"))) VX_ALWAYS_INLINE void
-WordBitsAvx2(__m256i v, __m256i next, uint32_t& space, uint32_t& rare) {
-  const __m256i a1 = _mm256_cmpeq_epi8(v, _mm256_set1_epi8(char(0xA1)));
-  const __m256i white = _mm256_or_si256(_mm256_cmpeq_epi8(v, _mm256_set1_epi8(' ')),
-                                        InRangeAvx2(v, 0x09, 4));
-  const __m256i ideographic =
-      _mm256_and_si256(a1, _mm256_cmpeq_epi8(next, _mm256_set1_epi8(char(0xA1))));
-  const __m256i mixed =
-      _mm256_or_si256(InRangeAvx2(v, char(0xA1), 1), InRangeAvx2(v, char(0xA6), 3));
-  const __m256i common = _mm256_or_si256(InRangeAvx2(next, char(0xA1), 3),
-                                         InRangeAvx2(next, char(0xA8), 0x17));
-  space = uint32_t(_mm256_movemask_epi8(_mm256_or_si256(white, ideographic)));
-  rare = uint32_t(_mm256_movemask_epi8(
-      _mm256_andnot_si256(_mm256_and_si256(a1, common), mixed)));
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE Avx2WordBytes
+WordBytesAvx2(__m256i v) {
+  const __m256i byHigh = _mm256_setr_epi8(
+      0x01, 0, 0x02, 0, 0, 0, 0, 0, 0, 0, 0x1C, 0x20, 0, 0, 0, 0,
+      0x01, 0, 0x02, 0, 0, 0, 0, 0, 0, 0, 0x1C, 0x20, 0, 0, 0, 0);
+  const __m256i byLow = _mm256_setr_epi8(
+      0x22, 0x3C, 0x34, 0x30, 0x30, 0x20, 0x24, 0x24, 0x34, 0x35, 0x31, 0x31, 0x31, 0x31, 0x30, 0x30,
+      0x22, 0x3C, 0x34, 0x30, 0x30, 0x20, 0x24, 0x24, 0x34, 0x35, 0x31, 0x31, 0x31, 0x31, 0x30, 0x30);
+  const __m256i nibble = _mm256_set1_epi8(0x0F);
+  const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble);
+  const __m256i lo = _mm256_and_si256(v, nibble);
+  const __m256i sets = _mm256_and_si256(_mm256_shuffle_epi8(byHigh, hi),
+                                        _mm256_shuffle_epi8(byLow, lo));
+  Avx2WordBytes out;
+  out.white = AnyBitAvx2(sets, 0x03, 0x7F);
+  out.mixed = uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(sets, 5)));
+  out.a1 = uint32_t(_mm256_movemask_epi8(_mm256_slli_epi16(sets, 4)));
+  out.common = AnyBitAvx2(sets, 0x30, 0x70);
+  return out;
 }
+
+// The masks of a block's vectors into one of each.
+struct BlockWordBytes {
+  BlockMask white = 0, mixed = 0, a1 = 0, common = 0;
+  VX_ALWAYS_INLINE void Add(const Avx2WordBytes& part, unsigned shift) {
+    white |= BlockMask(part.white) << shift;
+    mixed |= BlockMask(part.mixed) << shift;
+    a1 |= BlockMask(part.a1) << shift;
+    common |= BlockMask(part.common) << shift;
+  }
+  VX_ALWAYS_INLINE void Pair(unsigned char after, BlockMask& space, BlockMask& rare) const {
+    PairWordBits(white, mixed, a1, common, after, space, rare);
+  }
+};
 
 __attribute__((target("avx2"))) VX_ALWAYS_INLINE Avx2Bits
-ClassifyAvx2(__m256i v, __m256i next) {
+ClassifyAvx2(__m256i v) {
   const __m256i cnLead =
       _mm256_and_si256(_mm256_cmpgt_epi8(v, _mm256_set1_epi8(-81)),
                        _mm256_cmpgt_epi8(_mm256_set1_epi8(-8), v));
@@ -141,7 +167,6 @@ ClassifyAvx2(__m256i v, __m256i next) {
       _mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x0D))));
   bits.lf = uint32_t(_mm256_movemask_epi8(
       _mm256_cmpeq_epi8(v, _mm256_set1_epi8(0x0A))));
-  WordBitsAvx2(v, next, bits.space, bits.rare);
   return bits;
 }
 
@@ -189,12 +214,12 @@ namespace {
 __attribute__((target("avx2,popcnt"))) VX_ALWAYS_INLINE void CountBlockAvx2(
     const unsigned char* block, GbkScanState& s, GbkCounts& c) {
   BlockBits b{};
+  BlockWordBytes words;
   for (unsigned k = 0; k < kGbkBlockSize / 32; ++k) {
     const __m256i v =
         _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * k));
-    const __m256i next =
-        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(block + 32 * k + 1));
-    const Avx2Bits part = ClassifyAvx2(v, next);
+    const Avx2Bits part = ClassifyAvx2(v);
+    words.Add(WordBytesAvx2(v), 32 * k);
     const unsigned shift = 32 * k;
     b.high |= BlockMask(part.high) << shift;
     b.zero |= BlockMask(part.zero) << shift;
@@ -202,9 +227,8 @@ __attribute__((target("avx2,popcnt"))) VX_ALWAYS_INLINE void CountBlockAvx2(
     b.punctLine |= BlockMask(~part.notPunctLine) << shift;
     b.cr |= BlockMask(part.cr) << shift;
     b.lf |= BlockMask(part.lf) << shift;
-    b.space |= BlockMask(part.space) << shift;
-    b.rare |= BlockMask(part.rare) << shift;
   }
+  words.Pair(block[kGbkBlockSize], b.space, b.rare);
   CountBlock(b, block, s, c, [](BlockMask m) -> unsigned {
     if constexpr (sizeof(BlockMask) == 8)
       return unsigned(__builtin_popcountll(m));
@@ -296,14 +320,12 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
       break;
     }
 
-    BlockMask high = 0, counted = 0, crLf = 0, space = 0, rare = 0;
+    BlockMask high = 0, counted = 0, crLf = 0;
+    BlockWordBytes words;
     for (unsigned k = 0; k < kVectors; ++k) {
       const __m256i before =
           _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k - 1));
-      const __m256i next =
-          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k + 1));
-      uint32_t vectorSpace, vectorRare;
-      WordBitsAvx2(v[k], next, vectorSpace, vectorRare);
+      words.Add(WordBytesAvx2(v[k]), 32 * k);
       const __m256i lf = _mm256_cmpeq_epi8(v[k], _mm256_set1_epi8('\n'));
       const __m256i pair =
           _mm256_and_si256(lf, _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\r')));
@@ -312,9 +334,9 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
       counted |= BlockMask(uint32_t(_mm256_movemask_epi8(
                      _mm256_or_si256(ClassCountedAvx2(v[k]), lf)))) << shift;
       crLf |= BlockMask(uint32_t(_mm256_movemask_epi8(pair))) << shift;
-      space |= BlockMask(vectorSpace) << shift;
-      rare |= BlockMask(vectorRare) << shift;
     }
+    BlockMask space, rare;
+    words.Pair(p[kGbkBlockSize], space, rare);
 
     // Leads and trails as if no trail came in, then flipped over the first
     // run of high bytes and the byte after it when one did.
