@@ -4,15 +4,21 @@
 // Dialogs
 #define IDD_ABOUTBOX 100
 #define IDD_MAIN 102
+#define IDD_DAILY_TARGET 103
+#define IDD_WRITING_HISTORY 104
 
 // Icons
 #define IDR_MAINFRAME 128
 
-// Strings
+// Strings: the system menu's entries
 #define IDS_ABOUTBOX 101
+#define IDS_DAILY_TARGET 105
+#define IDS_WRITING_HISTORY 106
 
-// System menu command that shows the About box
+// System menu commands: the About box, the daily target, the writing record
 #define IDM_ABOUTBOX 0x0010
+#define IDM_DAILY_TARGET 0x0020
+#define IDM_WRITING_HISTORY 0x0030
 
 // Main dialog controls
 #define IDC_MODE_GROUP 1000
@@ -38,3 +44,12 @@
 // Word's figures: 字数 and 字符数(不计空格)
 #define IDC_WORDS_EDIT 1022
 #define IDC_CHARS_NOSPACE_EDIT 1023
+// Today's writing: 今日 and the target
+#define IDC_TODAY 1024
+
+// The daily target dialog
+#define IDC_TARGET_EDIT 1100
+
+// The writing record: the picture (its text lists the days) and the figures
+#define IDC_HISTORY_CHART 1110
+#define IDC_HISTORY_FIGURES 1111

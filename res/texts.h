@@ -29,6 +29,11 @@ inline constexpr wchar_t kOpenFileDefaultExtension[] = L"DEM Files (*DEM)";
 inline constexpr wchar_t kOtherTypeQuestion[] = L"该文件可能不是纯文本格式，是否继续分析？";
 inline constexpr wchar_t kOtherTypeCaption[] = L"提示";
 
+// The daily target dialog's refusal
+inline constexpr wchar_t kDailyTargetCaption[] = L"每日目标";
+inline constexpr wchar_t kDailyTargetRefusedText[] =
+    L"请输入一个整数（例如 4000），或填 0、留空表示不设目标。";
+
 // Start-up's message boxes
 inline constexpr wchar_t kSkinResourceMissingText[] = L" 读取自身资源文件失败 ~";
 inline constexpr wchar_t kSkinLibraryFailedText[] = L"加载皮肤 dll 失败 ~";

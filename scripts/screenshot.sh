@@ -3,7 +3,8 @@
 # Wine's virtual desktop (which draws window frames, unlike a bare X server);
 # once Vantorix has counted the Notepad text, saves a PNG of the desktop;
 # then the same with Vantorix as its compact strip at 144 DPI, beside it as
-# strip-144dpi.png.
+# strip-144dpi.png, with a writing history of 30 days behind it and a daily
+# target; then the writing record of that history, as writing-record.png.
 # Run through scripts/wine-env.sh --own-display.
 # usage: screenshot.sh PROGRAM.exe OUT.png
 set -eu
@@ -38,6 +39,20 @@ import -display "$DISPLAY" -window root -crop 760x500+0+0 "$out"
 "$WINESERVER" -k
 echo "screenshot: $out"
 
+# Thirty days of writing in the sample's document, today's begun at 20 (so
+# today shows 18 more once the sample's 38 are counted), and a target.
+history="$WINEPREFIX/drive_c/users/${USER:-$(id -un)}/AppData/Roaming/Vantorix/history.csv"
+mkdir -p "$(dirname "$history")"
+{
+  printf '\357\273\277日期,文档,初见合计,最新合计,净增,活跃分钟\r\n'
+  for back in $(seq 29 -1 1); do
+    grown=$(( (back * 7919) % 5 * 700 + 900 ))
+    printf '%s,示例.txt - 记事本,0,%d,%d,%d\r\n' "$(date +%F -d "-$back days")" "$grown" "$grown" $((grown / 30))
+  done
+  printf '%s,示例.txt - 记事本,20,20,0,0\r\n' "$(date +%F)"
+} >"$history"
+"$here/wine" reg add 'HKCU\Vantorix\每日目标' /v 每日目标 /d 3000 /f >/dev/null 2>&1
+
 # The compact strip on a display at 144 DPI (150 %), beside the same
 # Notepad: Enter (the window has the keyboard focus) makes the strip.
 strip="$(dirname "$out")/strip-144dpi.png"
@@ -56,3 +71,19 @@ import -display "$DISPLAY" -window root -crop 760x440+0+0 "$strip"
 "$here/wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 96 /f >/dev/null 2>&1
 "$WINESERVER" -k
 echo "screenshot: $strip"
+
+# The writing record, from the system menu (its last entries: the record,
+# then About).
+record="$(dirname "$out")/writing-record.png"
+"$here/wine" reg add 'HKCU\Vantorix\窗口X位置' /v 窗口X位置 /d 20 /f >/dev/null 2>&1
+"$here/wine" explorer /desktop=shot,760x500 "$program" >/dev/null 2>&1 &
+wait_for_window '"Vantorix"'
+sleep 2
+xdotool key alt+space
+sleep 1
+xdotool key Up Up Return
+wait_for_window '写作记录'
+sleep 2
+import -display "$DISPLAY" -window root -crop 760x500+0+0 "$record"
+"$WINESERVER" -k
+echo "screenshot: $record"

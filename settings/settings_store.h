@@ -36,6 +36,7 @@ inline constexpr wchar_t kSettingEnChars[] = L"英文字数";
 inline constexpr wchar_t kSettingEnPunct[] = L"英文标点";
 inline constexpr wchar_t kSettingTopmost[] = L"窗口置顶";
 inline constexpr wchar_t kSettingEnabled[] = L"是否启用";
+inline constexpr wchar_t kSettingDailyTarget[] = L"每日目标";
 
 // Typed settings on top of AccessSetting. A setting named by `subkey` alone
 // keeps its value under a value of the same name.

@@ -17,6 +17,12 @@
 
 namespace {
 
+WholeTextSink g_wholeTextSink = nullptr;
+
+void TellWholeText(const std::wstring& caption) {
+  if (g_wholeTextSink) g_wholeTextSink(caption);
+}
+
 // Milliseconds, finer than GetTickCount's steps of about 16 ms: a copy
 // shorter than a step would often read as free, and be repeated each tick.
 std::uint32_t NowMs() {
@@ -102,6 +108,7 @@ class EditorCount : public CountJob {
     SetSlotText(IDC_STATUS, StatusFor(caption_, probes_).c_str());
     if (result_.counts) result_.counts->Tally().Publish();
     else TextTally().Publish();  // an empty text or selection counts zero
+    if (!probes_.HasSelection()) TellWholeText(caption_);
   }
 
   // True while this count keeps the next from starting: until its thread
@@ -184,6 +191,8 @@ void WithoutCopy(const std::shared_ptr<const TextControl>& control, const Editor
 
 }  // namespace
 
+void SetWholeTextSink(WholeTextSink sink) { g_wholeTextSink = sink; }
+
 void ResetEditorSampler() {
   g_sampler = EditorSamplerState();
   g_held = HeldText();
@@ -207,6 +216,7 @@ void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
   if (!control) {  // a Notepad without a text control holds an empty text
     SetSlotText(IDC_STATUS, caption.c_str());
     TextTally().Publish();
+    TellWholeText(caption);
     NoteCopy(g_sampler, &probes, start, NowMs());
     g_held = HeldText();
     g_shown = probes;

@@ -17,6 +17,14 @@
 // The sampling timer's callback; its arguments are not used.
 void CALLBACK SampleForegroundEditor(HWND window, UINT message, UINT_PTR timerId, DWORD time);
 
+#include <string>
+
+// Told after the counts of an editor's whole text (not of a selection) are
+// shown, with its top-level window's caption: today's writing follows the
+// documents written in. Null: nobody is told.
+using WholeTextSink = void (*)(const std::wstring& caption);
+void SetWholeTextSink(WholeTextSink sink);
+
 // Forgets what was counted, so the next tick copies the editor again: for
 // a start of sampling, since the results may have been cleared meanwhile.
 void ResetEditorSampler();

@@ -17,6 +17,7 @@
 #include "sources/file_reader.h"
 #include "ui/file_choice.h"
 #include "ui/main_window.h"
+#include "ui/todays_writing.h"
 
 const MessageEntry CCountDlg::kMessageMap[] = {
     map::SysCommand<&CCountDlg::OnSysCommand>(),
@@ -69,6 +70,7 @@ BOOL CCountDlg::OnInitDialog() {
   SendMessageW(m_hWnd, WM_SETICON, ICON_BIG, LPARAM(m_hIcon));
   SendMessageW(m_hWnd, WM_SETICON, ICON_SMALL, LPARAM(m_hIcon));
   SetCountWindow(m_hWnd);
+  AddSystemMenuEntries();
   g_windowDpi = WindowDpi(m_hWnd);
   g_skinned = ApplySkin(*this);
   g_compactHeight = g_skinned ? kSkinnedCompactHeight : kPlainCompactHeight;
@@ -94,12 +96,29 @@ BOOL CCountDlg::OnInitDialog() {
   RestoreCategoryTicks();
   Recount(nullptr, 0);
   RestoreTopmost();
+  StartTodaysWriting(m_hWnd);
   SetDlgItemText(IDC_STATUS, kHintText);
   if (!m_programIsIntact()) {
     AfxMessageBox(kAlteredProgramWarning, MB_OK | MB_ICONSTOP);
     EndDialog(IDCANCEL);
   }
   return TRUE;
+}
+
+// The window's own commands below the system's: the daily target, the
+// writing record and the About box.
+void CCountDlg::AddSystemMenuEntries() {
+  HMENU menu = GetSystemMenu(m_hWnd, FALSE);
+  if (!menu) return;
+  HINSTANCE instance = AfxGetApp() ? AfxGetApp()->m_hInstance : GetModuleHandleW(nullptr);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  for (const auto& [command, text] : {std::pair{IDM_DAILY_TARGET, IDS_DAILY_TARGET},
+                                      std::pair{IDM_WRITING_HISTORY, IDS_WRITING_HISTORY},
+                                      std::pair{IDM_ABOUTBOX, IDS_ABOUTBOX}}) {
+    wchar_t name[64] = L"";
+    LoadStringW(instance, UINT(text), name, int(std::size(name)));
+    AppendMenuW(menu, MF_STRING, UINT_PTR(command), name);
+  }
 }
 
 void CCountDlg::RestoreWindowPosition() {
@@ -197,6 +216,7 @@ void CCountDlg::OnDestroy() {
   ChangeClipboardChain(m_hWnd, m_nextClipboardViewer);
   m_nextClipboardViewer = nullptr;
   StopSampling();
+  FinishTodaysWriting(m_hWnd);
   Default();
 }
 

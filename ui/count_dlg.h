@@ -12,9 +12,12 @@ class CCountDlg : public CDialog {
   explicit CCountDlg(bool (*programIsIntact)());
   ~CCountDlg() override;
 
-  // Compact mode: a strip 129 pixels wide at 96 DPI showing only the total.
+  // Compact mode: a strip 129 pixels wide at 96 DPI showing only the total
+  // and today's writing.
   void SetCompactMode(int enable);
   void ToggleCompactMode();
+  // Widens or narrows the strip, when it shows, to today's text.
+  void FitStripToToday();
 
  protected:
   BOOL OnInitDialog() override;
@@ -41,6 +44,8 @@ class CCountDlg : public CDialog {
   DECLARE_MESSAGE_MAP()
 
  private:
+  void AddSystemMenuEntries();
+  int StripWidth();
   void RestoreWindowPosition();
   void RestoreMode();
   void RestoreCategoryTicks();

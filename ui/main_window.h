@@ -47,6 +47,12 @@ int WindowDpi(HWND window);
 // skin's frame is taller.
 constexpr int kCompactWidth = 129;
 constexpr int kCompactTotalHeight = 20;
+// Today's writing, below the total.
+constexpr int kCompactTodayHeight = 20;
+// Today's slot's place in the full window, taken when the strip first shows.
+extern RECT g_todayPlace;
+// How much wider than kCompactWidth the strip is (it grows to the left).
+extern int g_stripExtra;
 constexpr int kPlainCompactHeight = 42, kPlainCompactOffset = 105;
 constexpr int kSkinnedCompactHeight = 55, kSkinnedCompactOffset = 115;
 inline int CompactOffset() {

@@ -1,9 +1,17 @@
 // Compact mode, the topmost choice, the remembered position, the minimised
 // icon, the About box and the blue totals.
+#include <algorithm>
+
 #include "framework/paint_dc.h"
 #include "ui/about_dlg.h"
 #include "ui/count_dlg.h"
+#include "ui/daily_target_dlg.h"
 #include "ui/main_window.h"
+#include "ui/todays_writing.h"
+#include "ui/writing_history_dlg.h"
+
+RECT g_todayPlace = {};
+int g_stripExtra = 0;
 
 int WindowDpi(HWND window) {
   // GetDpiForWindow is Windows 10's: looked up, so older systems still run.
@@ -44,19 +52,59 @@ void CCountDlg::SetCompactMode(int enable) {
   const int left = ReadNumberSetting(kSettingWindowX, 0);
   const int top = ReadNumberSetting(kSettingWindowY, 0);
   if (enable) {
-    MoveWindow(m_hWnd, left + CompactOffset(), top, Scaled(kCompactWidth),
-               Scaled(g_compactHeight), TRUE);
+    if (!g_todayPlace.right) {  // where today's slot goes back to, from the full window
+      GetWindowRect(GetDlgItem(IDC_TODAY), &g_todayPlace);
+      MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(&g_todayPlace), 2);
+    }
+    const int width = StripWidth();
+    g_stripExtra = width - Scaled(kCompactWidth);  // before the move: OnMove reads it
+    MoveWindow(m_hWnd, left + CompactOffset() - g_stripExtra, top, width,
+               Scaled(g_compactHeight + kCompactTodayHeight), TRUE);
     SetTopmost(true);
     ShowDlgItem(IDC_COMPACT_TOTAL, true);
-    MoveDlgItem(IDC_COMPACT_TOTAL, -Scaled(6), 0, Scaled(kCompactWidth),
-                Scaled(kCompactTotalHeight));
+    MoveDlgItem(IDC_COMPACT_TOTAL, -Scaled(6), 0, width, Scaled(kCompactTotalHeight));
+    MoveDlgItem(IDC_TODAY, -Scaled(6), Scaled(kCompactTotalHeight), width,
+                Scaled(kCompactTodayHeight));
     ShowDlgItem(IDC_RESULT_GROUP, false);
   } else {
     MoveWindow(m_hWnd, left, top, g_normalWidth, g_normalHeight, TRUE);
+    if (g_todayPlace.right)
+      MoveDlgItem(IDC_TODAY, g_todayPlace.left, g_todayPlace.top,
+                  g_todayPlace.right - g_todayPlace.left, g_todayPlace.bottom - g_todayPlace.top);
     ShowDlgItem(IDC_RESULT_GROUP, true);
     ShowDlgItem(IDC_COMPACT_TOTAL, false);
     if (!IsDlgButtonChecked(IDC_TOPMOST_ON)) SetTopmost(false);
   }
+}
+
+// The strip's width: 129 pixels at 96 DPI, or wider, to the left, while
+// today's text needs more (a target's share with large numbers), so that it
+// is read whole.
+int CCountDlg::StripWidth() {
+  HWND today = GetDlgItem(IDC_TODAY);
+  const std::wstring text = GetDlgItemText(IDC_TODAY);
+  SIZE size = {};
+  if (HDC dc = GetDC(today)) {
+    HGDIOBJ old = SelectObject(dc, HFONT(SendMessageW(today, WM_GETFONT, 0, 0)));
+    GetTextExtentPoint32W(dc, text.c_str(), int(text.size()), &size);
+    SelectObject(dc, old);
+    ReleaseDC(today, dc);
+  }
+  const DWORD margins = DWORD(SendMessageW(today, EM_GETMARGINS, 0, 0));
+  RECT window, client;
+  GetWindowRect(m_hWnd, &window);
+  GetClientRect(m_hWnd, &client);
+  const int frames = (window.right - window.left) - client.right;
+  const int needed = size.cx + LOWORD(margins) + HIWORD(margins) +
+                     2 * GetSystemMetrics(SM_CXEDGE) + Scaled(6 + 4) + frames;
+  return std::max(Scaled(kCompactWidth), needed);
+}
+
+void CCountDlg::FitStripToToday() {
+  if (g_normalMode != 0) return;
+  RECT window;
+  GetWindowRect(m_hWnd, &window);
+  if (StripWidth() != window.right - window.left) SetCompactMode(1);
 }
 
 // The flag changes before the move: the move reaches OnMove at once, and
@@ -76,6 +124,11 @@ void CCountDlg::OnSysCommand(UINT id, LPARAM) {
   if (command == IDM_ABOUTBOX) {
     CAboutDlg about(m_hWnd);
     about.DoModal();
+  } else if (command == IDM_DAILY_TARGET) {
+    if (const std::optional<int> target = AskDailyTarget(m_hWnd, DailyTarget()))
+      SetDailyTarget(*target);
+  } else if (command == IDM_WRITING_HISTORY) {
+    ShowWritingHistory(m_hWnd);
   } else if (command == SC_MAXIMIZE) {
     // From the taskbar while minimised: back on screen first, so the strip
     // is not placed relative to the minimised position.
@@ -105,7 +158,7 @@ void CCountDlg::OnMove(int, int) {
   GetWindowRect(m_hWnd, &window);
   if (window.left != g_lastX) {
     g_lastX = window.left;
-    if (g_normalMode == 0) g_lastX = window.left - CompactOffset();
+    if (g_normalMode == 0) g_lastX = window.left - CompactOffset() + g_stripExtra;
     WriteNumberSetting(kSettingWindowX, g_lastX);
   }
   if (window.top != g_lastY) {

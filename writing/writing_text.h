@@ -13,3 +13,9 @@ std::wstring TodaySlotText(int64_t growth, int64_t target);
 
 // "1820 字/小时", the fraction dropped; empty while there is no speed.
 std::wstring SpeedText(std::optional<double> perHour);
+
+// The daily target a typed text stands for: 0 (no target) for an empty or
+// blank text, the number for ASCII digits (blanks around them allowed) up
+// to INT_MAX; nothing for anything else (a sign, a fraction, full-width
+// digits, a number too large).
+std::optional<int> ParseDailyTarget(const std::wstring& text);

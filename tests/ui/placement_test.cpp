@@ -229,23 +229,32 @@ void ExpectEveryTextFits(const Program& program, int dpi) {
 
 // The strip follows the DPI: at 144 and 192 its total box had stayed 20
 // pixels high, shorter than a line of the window's own font, so the total
-// was cut off.
+// was cut off. Today's line below it, with a target's share (the longest
+// form), is read whole: the strip widens for it.
 TEST_F(Placement, TheStripGrowsWithTheDpiSoItsTotalFits) {
+  StoreSetting("每日目标", "每日目标", "10000");
   for (DWORD dpi : {96, 120, 144, 192}) {
     SCOPED_TRACE(dpi);
     AtDpi setting(dpi);
     Program program;
     ASSERT_TRUE(program.Started());
-    const int line = DialogFont(int(dpi)).LineHeight();
+    const DialogFont font{int(dpi)};
     ExpectEveryTextFits(program, int(dpi));
     program.PressKey(VK_RETURN);
     ASSERT_TRUE(WaitFor([&] { return program.Visible(1020); }));
-    EXPECT_EQ(MulDiv(129, int(dpi), 96), Width(program.WindowRect()));
-    EXPECT_GE(ClientHeight(program.Control(1020)), line);
-    RECT box, strip;
+    EXPECT_GE(Width(program.WindowRect()), MulDiv(129, int(dpi), 96));
+    EXPECT_GE(ClientHeight(program.Control(1020)), font.LineHeight());
+    EXPECT_GE(ClientHeight(program.Control(1024)), font.LineHeight());
+    RECT box, today, strip, client;
     GetWindowRect(program.Control(1020), &box);
+    GetWindowRect(program.Control(1024), &today);
     GetWindowRect(program.Window(), &strip);
+    GetClientRect(program.Window(), &client);
     EXPECT_LE(box.bottom, strip.bottom) << "the total box inside the strip";
+    EXPECT_LE(today.bottom, strip.bottom) << "today's line inside the strip";
+    const std::string todayText = program.Text(1024);
+    EXPECT_EQ("今日 0 / 1,0000（0%）", todayText);
+    EXPECT_LE(font.Width(Wide(todayText)), client.right) << "today's text within the strip";
     EXPECT_TRUE(program.Close());
   }
 }

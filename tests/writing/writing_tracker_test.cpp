@@ -134,4 +134,32 @@ TEST(WritingText, SlotAndSpeedTextsGroupNumbersAsTheProductDoes) {
   EXPECT_EQ(L"", SpeedText(std::nullopt));
 }
 
+// What the daily target dialog takes: digits with blanks around them, or
+// nothing for no target; anything else is refused, never read as a part.
+TEST(WritingText, ADailyTargetIsAWholeNumberOrNothing) {
+  const struct {
+    const wchar_t* typed;
+    std::optional<int> target;
+  } cases[] = {
+      {L"", 0},                     // empty: no target
+      {L"  ", 0},                   // blank
+      {L"0", 0},
+      {L"4000", 4000},
+      {L" 4000\t", 4000},           // blanks around it
+      {L"\u30004000\u3000", 4000},  // the ideographic space an input method types
+      {L"2147483647", 2147483647},  // the largest a setting holds
+      {L"2147483648", std::nullopt},
+      {L"99999999999999999999", std::nullopt},
+      {L"-5", std::nullopt},
+      {L"+5", std::nullopt},
+      {L"4,000", std::nullopt},
+      {L"40 00", std::nullopt},
+      {L"3.5", std::nullopt},
+      {L"四千", std::nullopt},
+      {L"\uFF14\uFF10", std::nullopt},  // full-width digits
+      {L"abc", std::nullopt},
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.target, ParseDailyTarget(c.typed)) << c.typed;
+}
+
 }  // namespace

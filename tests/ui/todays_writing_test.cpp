@@ -1,0 +1,128 @@
+// Today's writing on the real window: 今日 (1024) follows a document
+// typed into, a restart the same day carries today on, the daily target is
+// stored and shown on the strip, and the writing record shows 30 days.
+#include <gtest/gtest.h>
+#include <shlobj.h>
+
+#include <string>
+
+#include "tests/harness/program.h"
+
+namespace {
+
+constexpr UINT kDailyTargetCommand = 0x0020;
+constexpr UINT kWritingRecordCommand = 0x0030;
+
+std::string HistoryPath() {
+  wchar_t folder[MAX_PATH] = L"";
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+  return Utf8(folder) + "\\Vantorix\\history.csv";
+}
+
+class TodaysWriting : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    DeleteAllSettings();
+    DeleteFileW(Wide(HistoryPath()).c_str());
+    StoreSetting("计算模式", "计算模式", "3");  // start with no mode running
+  }
+  static bool WaitForToday(const Program& program, const std::string& text) {
+    return WaitFor([&] { return program.Text(1024) == text; });
+  }
+};
+
+// Growth is the document's latest total less its first of the day: typing
+// adds, deleting takes away; at exit the day is saved, and the next start
+// the same day goes on from it.
+TEST_F(TodaysWriting, TypingAndDeletingMoveTodayAndARestartCarriesItOn) {
+  StandInEditor writer(StandInEditor::Shape::kRichEdit);
+  writer.SetText("abc");
+  {
+    Program program;
+    ASSERT_TRUE(program.Started());
+    program.SelectMode(0);
+    writer.BringToFront();
+    ASSERT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}));
+    EXPECT_TRUE(WaitForToday(program, "今日 0"));
+    writer.SetText("abcdefgh");
+    EXPECT_TRUE(WaitForToday(program, "今日 5"));
+    writer.SetText("abcdef");
+    EXPECT_TRUE(WaitForToday(program, "今日 3")) << program.Text(1024);
+    writer.Select(0, 2);  // a selection is no writing
+    EXPECT_TRUE(program.WaitForSlots({"0", "0", "2", "0", "2", "2"}));
+    EXPECT_EQ("今日 3", program.Text(1024));
+    writer.Select(0, 0);
+    ASSERT_TRUE(program.Close());
+  }
+  const std::string history = ReadFileAt(HistoryPath());
+  EXPECT_EQ(0u, history.rfind("\xEF\xBB\xBF", 0)) << "UTF-8 with a byte-order mark";
+  EXPECT_NE(std::string::npos, history.find(",3,6,3,")) << history;
+
+  Program again;
+  ASSERT_TRUE(again.Started());
+  again.SelectMode(0);
+  writer.BringToFront();
+  EXPECT_TRUE(WaitForToday(again, "今日 3")) << again.Text(1024);
+  writer.SetText("abcdefghij");
+  EXPECT_TRUE(WaitForToday(again, "今日 7")) << again.Text(1024);
+}
+
+// The target from the system menu: a wrong entry is refused with a message
+// and changes nothing; a number is stored and shown, on the strip too.
+TEST_F(TodaysWriting, TheDailyTargetIsStoredAndShownOnTheStrip) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SysCommand(kDailyTargetCommand);
+  HWND dialog = program.WaitForDialog("每日目标");
+  ASSERT_TRUE(dialog);
+  SetDlgItemTextW(dialog, 1100, L"四千");
+  Program::Answer(dialog, IDOK);
+  HWND refusal = program.WaitForDialog("提示");
+  ASSERT_TRUE(refusal);
+  EXPECT_EQ("请输入一个整数（例如 4000），或填 0、留空表示不设目标。", Program::MessageBoxText(refusal));
+  Program::Answer(refusal, IDOK);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindowVisible(refusal); }));
+  EXPECT_EQ("<none>", StoredSetting("每日目标", "每日目标"));
+  SetDlgItemTextW(dialog, 1100, L" 4000 ");
+  Program::Answer(dialog, IDOK);
+  EXPECT_TRUE(WaitFor([&] { return StoredSetting("每日目标", "每日目标") == "4000"; }));
+  EXPECT_TRUE(WaitForToday(program, "今日 0 / 4000（0%）")) << program.Text(1024);
+
+  program.PressKey(VK_RETURN);  // the strip
+  ASSERT_TRUE(WaitFor([&] { return program.Visible(1020) && !program.Visible(1006); }));
+  RECT today, strip;
+  GetWindowRect(program.Control(1024), &today);
+  GetWindowRect(program.Window(), &strip);
+  EXPECT_TRUE(program.Visible(1024));
+  EXPECT_GE(today.top, strip.top);
+  EXPECT_LE(today.bottom, strip.bottom) << "today's line inside the strip";
+  EXPECT_LE(today.right, strip.right);
+
+  program.SysCommand(kDailyTargetCommand);  // cleared: no target
+  dialog = program.WaitForDialog("每日目标");
+  ASSERT_TRUE(dialog);
+  SetDlgItemTextW(dialog, 1100, L"");
+  Program::Answer(dialog, IDOK);
+  EXPECT_TRUE(WaitForToday(program, "今日 0"));
+  EXPECT_EQ("0", StoredSetting("每日目标", "每日目标"));
+}
+
+// The record lists the last 30 days, today last, in its picture's text.
+TEST_F(TodaysWriting, TheWritingRecordShowsThirtyDays) {
+  StoreSetting("每日目标", "每日目标", "500");
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SysCommand(kWritingRecordCommand);
+  HWND record = program.WaitForDialog("写作记录");
+  ASSERT_TRUE(record);
+  const std::string days = Program::WindowCaption(GetDlgItem(record, 1110));
+  EXPECT_EQ(0u, days.rfind("近 30 天：", 0)) << days;
+  size_t entries = 1;
+  for (size_t at = days.find("，"); at != std::string::npos; at = days.find("，", at + 1)) ++entries;
+  EXPECT_EQ(30u, entries) << days;
+  EXPECT_EQ(0u, Program::WindowCaption(GetDlgItem(record, 1111)).rfind("今日 0 / 500（0%）", 0));
+  Program::Answer(record, IDOK);
+  EXPECT_TRUE(WaitFor([&] { return !IsWindow(record) || !IsWindowVisible(record); }));
+}
+
+}  // namespace

@@ -1,0 +1,108 @@
+#include "ui/todays_writing.h"
+
+#include <shlobj.h>
+
+#include "engine/format_count.h"
+#include "engine/recount.h"
+#include "res/resource.h"
+#include "settings/settings_store.h"
+#include "sources/editor_sampler.h"
+#include "ui/count_dlg.h"
+#include "ui/window_state.h"
+#include "writing/writing_text.h"
+
+namespace {
+
+// Saves and refreshes: often enough that a crash loses at most 30 s, and
+// that the slot turns to the new day soon after midnight.
+constexpr UINT_PTR kWritingTimer = 1;
+constexpr UINT kWritingTimerMs = 30 * 1000;
+
+WritingTracker g_tracker;
+bool g_unsaved = false;
+
+void ShowToday() {
+  const LocalTime now = ReadLocalTime();
+  SetSlotText(IDC_TODAY, TodaySlotText(g_tracker.TodayGrowth(now), DailyTarget()).c_str());
+  if (g_mainDlg) g_mainDlg->FitStripToToday();
+}
+
+// The sampler counted a whole text: its window's total, as 合计勾选项 shows it.
+void NoteWholeText(const std::wstring& caption) {
+  if (g_tracker.Observe(caption, int64_t(TickedTotal()), ReadLocalTime())) {
+    g_unsaved = true;
+    ShowToday();
+  }
+}
+
+void SaveIfUnsaved() {
+  if (!g_unsaved) return;
+  // A failed save (a full disk, a locked file) is tried again next time.
+  g_unsaved = !g_tracker.Save(HistoryFilePath(), ReadLocalTime());
+}
+
+void CALLBACK OnWritingTimer(HWND, UINT, UINT_PTR, DWORD) {
+  SaveIfUnsaved();
+  ShowToday();
+}
+
+std::wstring CountText(double value) {
+  char text[kCountTextSize];
+  FormatCount(value, text, sizeof text);
+  return std::wstring(text, text + std::char_traits<char>::length(text));
+}
+
+std::wstring DateOf(Day day) {
+  const std::string date = DateText(day);
+  return std::wstring(date.begin(), date.end());
+}
+
+}  // namespace
+
+std::wstring HistoryFilePath() {
+  wchar_t folder[MAX_PATH] = L"";
+  if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder)))
+    return L"history.csv";  // beside the program's working folder, rather than nowhere
+  return std::wstring(folder) + L"\\Vantorix\\history.csv";
+}
+
+void StartTodaysWriting(HWND window) {
+  g_tracker.Load(HistoryFilePath(), ReadLocalTime());
+  SetWholeTextSink(NoteWholeText);
+  ShowToday();
+  SetTimer(window, kWritingTimer, kWritingTimerMs, OnWritingTimer);
+}
+
+void FinishTodaysWriting(HWND window) {
+  KillTimer(window, kWritingTimer);
+  SetWholeTextSink(nullptr);
+  SaveIfUnsaved();
+}
+
+int DailyTarget() {
+  const int target = ReadNumberSetting(kSettingDailyTarget, 0);
+  return target > 0 ? target : 0;
+}
+
+void SetDailyTarget(int target) {
+  WriteNumberSetting(kSettingDailyTarget, target);
+  ShowToday();
+}
+
+WritingRecord CurrentWritingRecord(int days) {
+  WritingRecord record;
+  record.now = ReadLocalTime();
+  record.picture = g_tracker.Picture(days, record.now);
+  record.target = DailyTarget();
+  std::wstring& f = record.figures;
+  f = TodaySlotText(g_tracker.TodayGrowth(record.now), record.target);
+  const std::wstring speed = SpeedText(g_tracker.SpeedPerHour(record.now));
+  f += L"\n速度：" + (speed.empty() ? std::wstring(L"—") : speed) + L"（写作 " +
+       CountText(g_tracker.ActiveMinutes(record.now)) + L" 分钟）";
+  f += L"\n最多的一天：";
+  f += record.picture.bestDay ? DateOf(*record.picture.bestDay) + L"，" +
+                                    CountText(double(record.picture.bestGrowth))
+                              : std::wstring(L"—");
+  f += L"\n近 7 天平均：" + CountText(double(int64_t(record.picture.weekAverage)));
+  return record;
+}
