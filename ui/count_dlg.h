@@ -46,6 +46,8 @@ class CCountDlg : public CDialog {
  private:
   void AddSystemMenuEntries();
   int StripWidth();
+  void HideAllButTheStrips();
+  void ShowWhatTheStripHid();
   void RestoreWindowPosition();
   void RestoreMode();
   void RestoreCategoryTicks();

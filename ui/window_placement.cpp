@@ -1,6 +1,7 @@
 // Compact mode, the topmost choice, the remembered position, the minimised
 // icon, the About box and the blue totals.
 #include <algorithm>
+#include <vector>
 
 #include "framework/paint_dc.h"
 #include "ui/about_dlg.h"
@@ -66,7 +67,9 @@ void CCountDlg::SetCompactMode(int enable) {
     MoveDlgItem(IDC_TODAY, -Scaled(6), Scaled(kCompactTotalHeight), width,
                 Scaled(kCompactTodayHeight));
     ShowDlgItem(IDC_RESULT_GROUP, false);
+    HideAllButTheStrips();
   } else {
+    ShowWhatTheStripHid();
     MoveWindow(m_hWnd, left, top, g_normalWidth, g_normalHeight, TRUE);
     if (g_todayPlace.right)
       MoveDlgItem(IDC_TODAY, g_todayPlace.left, g_todayPlace.top,
@@ -75,6 +78,24 @@ void CCountDlg::SetCompactMode(int enable) {
     ShowDlgItem(IDC_COMPACT_TOTAL, false);
     if (!IsDlgButtonChecked(IDC_TOPMOST_ON)) SetTopmost(false);
   }
+}
+
+// The controls the strip hid: whatever showed under the total and today's
+// line (the top of the mode group, at some DPIs) would peek out below them.
+static std::vector<HWND> g_hiddenByStrip;
+
+void CCountDlg::HideAllButTheStrips() {
+  for (HWND c = ::GetWindow(m_hWnd, GW_CHILD); c; c = ::GetWindow(c, GW_HWNDNEXT)) {
+    const int id = GetDlgCtrlID(c);
+    if (id == IDC_COMPACT_TOTAL || id == IDC_TODAY || !IsWindowVisible(c)) continue;
+    ShowWindow(c, SW_HIDE);
+    g_hiddenByStrip.push_back(c);
+  }
+}
+
+void CCountDlg::ShowWhatTheStripHid() {
+  for (HWND c : g_hiddenByStrip) ShowWindow(c, SW_SHOW);
+  g_hiddenByStrip.clear();
 }
 
 // The strip's width: 129 pixels at 96 DPI, or wider, to the left, while

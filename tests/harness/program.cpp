@@ -74,7 +74,17 @@ std::string TempFolder() {
   return Utf8(folder);
 }
 
-void DeleteAllSettings() { RegDeleteTreeW(HKEY_CURRENT_USER, L"Vantorix"); }
+std::string WritingHistoryPath() {
+  wchar_t folder[MAX_PATH] = L"";
+  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
+  return Utf8(folder) + "\\Vantorix\\history.csv";
+}
+
+void DeleteAllSettings() {
+  RegDeleteTreeW(HKEY_CURRENT_USER, L"Vantorix");
+  // Today's writing: each test's documents start afresh, as on a first run.
+  DeleteFileW(Wide(WritingHistoryPath()).c_str());
+}
 
 void StoreSetting(const std::string& subkey, const std::string& valueName,
                   const std::string& text) {
@@ -530,7 +540,7 @@ void StandInEditor::SetText(const std::string& text, bool hiddenTab) {
 
 void StandInEditor::Select(unsigned long long start, unsigned long long end) {
   const bool scintilla = shape_ == Shape::kScintilla;
-  SendMessageW(focused_, scintilla ? kSciSetSel : EM_SETSEL, WPARAM(start), LPARAM(end));
+  SendMessageW(focused_, scintilla ? UINT(kSciSetSel) : UINT(EM_SETSEL), WPARAM(start), LPARAM(end));
 }
 
 void StandInEditor::FocusPane(int pane) {

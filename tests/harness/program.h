@@ -17,8 +17,9 @@ std::string Utf8(const std::wstring& wide);
 std::string ProgramPath();      // the built Vantorix.exe, a Windows path
 std::string TempFolder();       // the user's temporary folder, with '\'
 
-// The user's settings, as the program keeps them.
-void DeleteAllSettings();
+// The user's settings, as the program keeps them, and its writing history.
+std::string WritingHistoryPath();  // %APPDATA%\Vantorix\history.csv
+void DeleteAllSettings();          // the history too: a first run's state
 void StoreSetting(const std::string& subkey, const std::string& valueName,
                   const std::string& text);
 // The stored text, or "<none>" when absent.

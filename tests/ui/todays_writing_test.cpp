@@ -2,7 +2,6 @@
 // typed into, a restart the same day carries today on, the daily target is
 // stored and shown on the strip, and the writing record shows 30 days.
 #include <gtest/gtest.h>
-#include <shlobj.h>
 
 #include <string>
 
@@ -13,17 +12,10 @@ namespace {
 constexpr UINT kDailyTargetCommand = 0x0020;
 constexpr UINT kWritingRecordCommand = 0x0030;
 
-std::string HistoryPath() {
-  wchar_t folder[MAX_PATH] = L"";
-  SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, folder);
-  return Utf8(folder) + "\\Vantorix\\history.csv";
-}
-
 class TodaysWriting : public ::testing::Test {
  protected:
   void SetUp() override {
     DeleteAllSettings();
-    DeleteFileW(Wide(HistoryPath()).c_str());
     StoreSetting("计算模式", "计算模式", "3");  // start with no mode running
   }
   static bool WaitForToday(const Program& program, const std::string& text) {
@@ -54,7 +46,7 @@ TEST_F(TodaysWriting, TypingAndDeletingMoveTodayAndARestartCarriesItOn) {
     writer.Select(0, 0);
     ASSERT_TRUE(program.Close());
   }
-  const std::string history = ReadFileAt(HistoryPath());
+  const std::string history = ReadFileAt(WritingHistoryPath());
   EXPECT_EQ(0u, history.rfind("\xEF\xBB\xBF", 0)) << "UTF-8 with a byte-order mark";
   EXPECT_NE(std::string::npos, history.find(",3,6,3,")) << history;
 
