@@ -123,4 +123,41 @@ TEST(CliExe, AFileCutShortWhileCountedIsAnError) {
             run.err);
 }
 
+// Started with no file while standard input is a console, the program says
+// on standard error, once, what it reads and how to end it. (Wine's console
+// does not end a read at Ctrl+Z, so the test ends the program itself.)
+TEST(CliExe, OnAConsoleItSaysItReadsWhatIsTyped) {
+  FreeConsole();  // whatever console the test runner gave, one of our own
+  if (!AllocConsole())
+    GTEST_SKIP() << "no console to be had here: " << GetLastError();
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE console = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, console);
+  const std::string out = TempFolder() + "cli-console-out.txt", err = TempFolder() + "cli-console-err.txt";
+  auto create = [&](const std::string& path) {
+    return CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                       &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  };
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = console;
+  startup.hStdOutput = create(out);
+  startup.hStdError = create(err);
+  std::wstring command = L"\"" + Wide(VX_COUNT_PATH) + L"\" --format csv";
+  PROCESS_INFORMATION info = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                             &startup, &info));
+  const std::string hint = "vantorix-count: reading standard input; end it with Ctrl+Z, then Enter\r\n";
+  EXPECT_TRUE(WaitFor([&] { return ReadFileAt(err) == hint; }, 10000)) << ReadFileAt(err);
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(info.hProcess, 500)) << "it waits for the typing";
+  TerminateProcess(info.hProcess, 1);
+  WaitForSingleObject(info.hProcess, 10000);
+  EXPECT_EQ(hint, ReadFileAt(err)) << "said once";
+  for (HANDLE h : {info.hProcess, info.hThread, startup.hStdOutput, startup.hStdError, console})
+    CloseHandle(h);
+  FreeConsole();
+}
+
 }  // namespace
