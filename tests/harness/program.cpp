@@ -268,14 +268,24 @@ bool DropFiles(const Program& program, const std::vector<std::string>& paths) {
   header.fWide = TRUE;
   std::memcpy(&block[0], &header, sizeof header);
   block.append(reinterpret_cast<const char*>(list.data()), list.size() * sizeof(wchar_t));
+  void* remote = CopyIntoProgram(program, block.data(), block.size());
+  return remote && PostMessageW(program.Window(), WM_DROPFILES, WPARAM(remote), 0);
+}
+
+void* CopyIntoProgram(const Program& program, const void* data, size_t size) {
   HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, program.ProcessId());
-  if (!process) return false;
-  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE,
-                                PAGE_READWRITE);
-  const bool written = remote && WriteProcessMemory(process, remote, block.data(), block.size(),
-                                                    nullptr);
+  if (!process) return nullptr;
+  void* remote = VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  const bool written = remote && WriteProcessMemory(process, remote, data, size, nullptr);
   CloseHandle(process);
-  return written && PostMessageW(program.Window(), WM_DROPFILES, WPARAM(remote), 0);
+  return written ? remote : nullptr;
+}
+
+bool SendDpiChange(const Program& program, int dpi, const RECT& suggested) {
+  void* remote = CopyIntoProgram(program, &suggested, sizeof suggested);
+  DWORD_PTR result = 0;
+  return remote && SendMessageTimeoutW(program.Window(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                                       LPARAM(remote), SMTO_ABORTIFHUNG, 5000, &result);
 }
 
 bool WriteFileAt(const std::string& path, const std::string& content) {

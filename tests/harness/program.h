@@ -108,6 +108,12 @@ bool ChooseInFileDialog(const Program& program, const std::string& path);
 // Drops files on the program's window as the shell does: the drop's memory
 // must belong to the receiving process, so it is written there.
 bool DropFiles(const Program& program, const std::vector<std::string>& paths);
+// A copy of `size` bytes in the program's memory, for a message whose
+// parameter points (null on failure; freed when the program ends).
+void* CopyIntoProgram(const Program& program, const void* data, size_t size);
+// Tells the program its window moved to a monitor of `dpi`, as Windows
+// does (WM_DPICHANGED, with the suggested rectangle in its memory).
+bool SendDpiChange(const Program& program, int dpi, const RECT& suggested);
 
 // Writes a file in the temporary folder; returns its full path.
 std::string MakeTempFile(const std::string& name, const std::string& content);

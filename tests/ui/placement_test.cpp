@@ -259,4 +259,24 @@ TEST_F(Placement, TheStripGrowsWithTheDpiSoItsTotalFits) {
   }
 }
 
+// Moved to a monitor of another DPI, the full window takes the system's
+// suggested rectangle and the strip is laid out at the new scale; back to
+// the first DPI, the strip is as it was.
+TEST_F(Placement, ADpiChangeLaysTheWindowAndTheStripOutAgain) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  const RECT suggested = {100, 80, 100 + 340, 80 + 420};
+  ASSERT_TRUE(SendDpiChange(program, 144, suggested));
+  const RECT full = program.WindowRect();
+  EXPECT_EQ(suggested.left, full.left);
+  EXPECT_EQ(340, Width(full));
+  EXPECT_EQ(420, full.bottom - full.top);
+  program.PressKey(VK_RETURN);
+  ASSERT_TRUE(WaitFor([&] { return program.Visible(1020); }));
+  EXPECT_EQ(MulDiv(129, 144, 96), Width(program.WindowRect()));
+  EXPECT_GE(ClientHeight(program.Control(1020)), DialogFont{144}.LineHeight());
+  ASSERT_TRUE(SendDpiChange(program, 96, suggested));
+  EXPECT_EQ(129, Width(program.WindowRect()));
+}
+
 }  // namespace
