@@ -61,10 +61,12 @@ dist: win32 native
 	cp $(BUILD)/native/cli/vantorix-count dist/vantorix-count
 
 # Native figures first: the Windows benchmark states its ratio against the
-# same memchr bandwidth. The sampler's benchmark deletes Vantorix's settings,
+# same memchr bandwidth; then each kernel before and after Word's figures
+# joined the scan. The sampler's benchmark deletes Vantorix's settings,
 # so it gets a Wine prefix of its own.
 bench: native
 	$(BUILD)/native/bench/scan_bench --memchr_out=$(BUILD)/native/bench/memchr.txt
+	bench/scan_before_after.sh $(BUILD)/native
 	@arch=$$(scripts/wine-arch); $(MAKE) --no-print-directory $$arch || exit 1; \
 	$(WINENV) --own-display scripts/wine $(BUILD)/$$arch/bench/scan_bench_win.exe \
 	  $(BUILD)/native/bench/memchr.txt
