@@ -267,17 +267,89 @@ ClassCountedAvx2(__m256i v) {
   return _mm256_cmpgt_epi8(_mm256_shuffle_epi8(limit, hi), rel);
 }
 
+// Word's classes for the fast loop in one lookup by nibbles (as in
+// PunctOrLineAvx2). A byte's high half says what it is as a character's
+// start: 0x10 for 0xA1, 0x20 and up for whitespace (0x09..0x0D, 0x20) and
+// the other mixed rows' leads. Its low half says whether, after 0xA1, it
+// makes a common East Asian mark (0x01: 0xA2..0xA4 and 0xA8..0xAF, 0x02:
+// 0xB0..0xBF; IsCommonA1Trail without the ideographic space).
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i
+WordSetsAvx2(__m256i hi, __m256i lo) {
+  const __m256i byHigh = _mm256_setr_epi8(
+      0x20, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, char(0x91), 0x02, 0, 0, 0, 0,
+      0x20, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, char(0x91), 0x02, 0, 0, 0, 0);
+  const __m256i byLow = _mm256_setr_epi8(
+      0x42, 0x12, char(0x83), 0x03, 0x03, 0x02, char(0x82), char(0x82), char(0x83), char(0xA3),
+      0x23, 0x23, 0x23, 0x23, 0x03, 0x03,
+      0x42, 0x12, char(0x83), 0x03, 0x03, 0x02, char(0x82), char(0x82), char(0x83), char(0xA3),
+      0x23, 0x23, 0x23, 0x23, 0x03, 0x03);
+  return _mm256_and_si256(_mm256_shuffle_epi8(byHigh, hi), _mm256_shuffle_epi8(byLow, lo));
+}
+
+// From the sets of a vector and the low halves of the sets of the bytes
+// after it: bit 7 marks whitespace and the leads whose class the table must
+// give (0xA1 before anything but a common mark, and the other mixed rows).
+// 0x70 less the low half, added with saturation, carries 0xA1 alone into
+// bit 7 when its next byte makes no common mark.
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE uint32_t
+SpecialAvx2(__m256i sets, __m256i nextLow) {
+  return uint32_t(_mm256_movemask_epi8(
+      _mm256_adds_epu8(sets, _mm256_sub_epi8(_mm256_set1_epi8(0x70), nextLow))));
+}
+
+// What the fast loop's rare blocks add up outside its registers.
+struct RareTally {
+  size_t spaceLeads = 0, wordPartLeads = 0;
+  // CR LF pairs the loop took for line ends whose CR is a trail byte.
+  size_t crTrailLfs = 0;
+  // The block whose last byte is a CR that is a trail byte: an LF after it
+  // (the next block's first byte) is in crTrailLfs.
+  const unsigned char* crTrailAtEnd = nullptr;
+};
+
+// The exact classes behind the marks of a block: leads by the table (0xA1
+// before 0xA1, the ideographic space, at once), and whitespace trail bytes,
+// of which only a CR matters, for the LF after it. Returns the word-part
+// leads and their trails. Out of line: it is rare in prose, and the loop
+// keeps its registers.
+__attribute__((noinline, cold)) BlockMask SettleRareBlock(const unsigned char* p,
+                                                          BlockMask lead, BlockMask special,
+                                                          RareTally& t) {
+  constexpr unsigned kTopBit = kGbkBlockSize - 1;
+  BlockMask inRun = 0;
+  for (BlockMask rare = special & lead; rare; rare &= rare - 1) {
+    const unsigned i = unsigned(__builtin_ctzll(rare));
+    const WordClass c = p[i] == 0xA1 && p[i + 1] == 0xA1 ? WordClass::kSpace
+                                                         : GbkWordClass(p[i], p[i + 1]);
+    if (c == WordClass::kSpace) ++t.spaceLeads;
+    if (c == WordClass::kWordPart) {
+      ++t.wordPartLeads;
+      inRun |= BlockMask(3) << i;  // the trail of the top byte is the next block's
+    }
+  }
+  for (BlockMask trails = special & ~lead; trails; trails &= trails - 1) {
+    const unsigned i = unsigned(__builtin_ctzll(trails));
+    if (p[i] != '\r') continue;
+    if (i == kTopBit) t.crTrailAtEnd = p;
+    t.crTrailLfs += p[i + 1] == '\n';
+  }
+  return inRun;
+}
+
 }  // namespace
 
-// The fast loop needs per byte only three bits, taken from whole-vector
-// compares: high, "counted as its own class" (hanzi lead, or English
-// punctuation, CR or LF) and "LF right after a CR byte" (from a load one
-// byte back).
-// Which bytes are trails follows from the high bits; the classes then
-// follow from the byte's own bit, since a non-trail high byte is a lead and
-// a non-trail low byte a single. The carry of a lead into the next block
-// depends on the incoming carry only when the whole block is high bytes,
-// which keeps the chain between blocks two instructions long.
+// The fast loop takes from whole-vector work per byte three bits: high,
+// "counted as its own class" (hanzi lead, or English punctuation, CR, or an
+// LF not right after a CR) and "special" (whitespace, or a lead whose class
+// the table must give, SpecialAvx2). Which bytes are trails follows from the
+// high bits; the classes then follow from the byte's own bits, since a
+// non-trail high byte is a lead and a non-trail low byte a single. Every
+// lead is an East Asian character unless it is special, and a special trail
+// byte (whitespace after a lead: a CR there is no line end) is as rare;
+// either sends the block to SettleRareBlock.
+// The carry of a lead into the next block depends on the incoming carry
+// only when the whole block is high bytes, which keeps the chain between
+// blocks two instructions long.
 __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
     const unsigned char* data, size_t size, GbkScanState& state,
     GbkCounts& counts) {
@@ -298,85 +370,108 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
 
   BlockMask trailNext = s.trailNext ? 1 : 0;
   const BlockMask trailIn = trailNext;
-  BlockMask prevNonTrail = s.afterCr ? 1 : 0;  // with a CR there: counted
+  RareTally t;
+  // A CR there that is no line end is a trail byte; an LF after it counts.
+  if (data[done - 1] == '\r' && !s.afterCr) {
+    t.crTrailAtEnd = data;
+    t.crTrailLfs += data[done] == '\n';
+  }
   // size_t: no count exceeds the call's size, and a 32-bit build keeps each
   // in one register instead of a pair.
-  size_t leads = 0, hanzi = 0, puncts = 0, crLfs = 0;
-  size_t spaceLeads = 0, spaceSingles = 0, wordPartLeads = 0, runStarts = 0;
+  size_t leads = 0, hanzi = 0, puncts = 0, nonSpaceSingles = 0, runStarts = 0;
+  uint64_t crLfs = 0;
   BlockMask afterWordPart = s.afterWordPart ? 1 : 0;
   const size_t fastFrom = done;
   bool zero = false;
-  for (; done + kGbkBlockSize < size; done += kGbkBlockSize) {
-    const unsigned char* p = data + done;
-    __m256i v[kVectors];
-    __m256i least = _mm256_setzero_si256();
-    for (unsigned k = 0; k < kVectors; ++k) {
-      v[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
-      least = k ? _mm256_min_epu8(least, v[k]) : v[k];
-    }
-    least = _mm256_cmpeq_epi8(least, _mm256_setzero_si256());
-    if (!_mm256_testz_si256(least, least)) {
-      zero = true;
-      break;
-    }
+  while (!zero && done + kGbkBlockSize < size) {
+    // CR LF pairs add up per byte lane, which holds two a block: 127 blocks
+    // at most between the sums.
+    const size_t stretchEnd = std::min(size - 1, done + 127 * kGbkBlockSize);
+    __m256i pairs = _mm256_setzero_si256();
+    for (; done + kGbkBlockSize <= stretchEnd; done += kGbkBlockSize) {
+      const unsigned char* p = data + done;
+      __m256i v[kVectors];
+      __m256i least = _mm256_setzero_si256();
+      for (unsigned k = 0; k < kVectors; ++k) {
+        v[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
+        least = k ? _mm256_min_epu8(least, v[k]) : v[k];
+      }
+      least = _mm256_cmpeq_epi8(least, _mm256_setzero_si256());
+      if (!_mm256_testz_si256(least, least)) {
+        zero = true;
+        break;
+      }
 
-    BlockMask high = 0, counted = 0, crLf = 0;
-    BlockWordBytes words;
-    for (unsigned k = 0; k < kVectors; ++k) {
-      const __m256i before =
-          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k - 1));
-      words.Add(WordBytesAvx2(v[k]), 32 * k);
-      const __m256i lf = _mm256_cmpeq_epi8(v[k], _mm256_set1_epi8('\n'));
-      const __m256i pair =
-          _mm256_and_si256(lf, _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\r')));
-      const unsigned shift = 32 * k;
-      high |= BlockMask(uint32_t(_mm256_movemask_epi8(v[k]))) << shift;
-      counted |= BlockMask(uint32_t(_mm256_movemask_epi8(
-                     _mm256_or_si256(ClassCountedAvx2(v[k]), lf)))) << shift;
-      crLf |= BlockMask(uint32_t(_mm256_movemask_epi8(pair))) << shift;
-    }
-    BlockMask space, rare;
-    words.Pair(p[kGbkBlockSize], space, rare);
+      BlockMask high = 0, counted = 0, special = 0;
+      __m256i sets[kVectors], setsLow[kVectors];
+      for (unsigned k = 0; k < kVectors; ++k) {
+        const __m256i before =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k - 1));
+        const __m256i nibble = _mm256_set1_epi8(0x0F);
+        const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(v[k], 4), nibble);
+        sets[k] = WordSetsAvx2(hi, _mm256_and_si256(v[k], nibble));
+        setsLow[k] = _mm256_and_si256(sets[k], nibble);
+        const __m256i lf = _mm256_cmpeq_epi8(v[k], _mm256_set1_epi8('\n'));
+        pairs = _mm256_sub_epi8(
+            pairs, _mm256_and_si256(lf, _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\r'))));
+        const unsigned shift = 32 * k;
+        high |= BlockMask(uint32_t(_mm256_movemask_epi8(v[k]))) << shift;
+        counted |= BlockMask(uint32_t(_mm256_movemask_epi8(
+                       _mm256_or_si256(ClassCountedAvx2(v[k]), lf)))) << shift;
+      }
+      // The sets of the bytes after each byte: the block's last one has none
+      // here, which sends an 0xA1 lead there to SettleRareBlock.
+      for (unsigned k = 0; k < kVectors; ++k) {
+        const __m256i upper =
+            k + 1 < kVectors ? _mm256_permute2x128_si256(setsLow[k], setsLow[k + 1], 0x21)
+                             : _mm256_permute2x128_si256(setsLow[k], setsLow[k], 0x81);
+        special |= BlockMask(SpecialAvx2(sets[k], _mm256_alignr_epi8(upper, setsLow[k], 1)))
+                   << (32 * k);
+      }
 
-    // Leads and trails as if no trail came in, then flipped over the first
-    // run of high bytes and the byte after it when one did.
-    const BlockMask code0 = (((high << 1) | kOddBits) - high) ^ kOddBits;
-    const BlockMask firstRun = high ^ (high + 1);
-    const BlockMask trail =
-        code0 ^ high ^ (firstRun & (BlockMask(0) - trailNext));
-    const BlockMask lead = high & ~trail;
-    const BlockMask single = ~(high | trail);
-    // Word runs as in CountBlock.
-    BlockMask spaceLead = lead & space, wordPartLead = 0;
-    if (const BlockMask rareLead = lead & rare)
-      SettleRareLeads(p, rareLead, wordPartLead, spaceLead);
-    const BlockMask inRun = (single & ~space) | wordPartLead | (wordPartLead << 1) |
-                            (trailNext & afterWordPart);
-    runStarts += Popcnt(inRun & ~((inRun << 1) | afterWordPart));
-    afterWordPart = inRun >> kTopBit;
-    spaceSingles += Popcnt(single & space);
-    if (spaceLead) spaceLeads += Popcnt(spaceLead);
-    if (wordPartLead) wordPartLeads += Popcnt(wordPartLead);
-    trailNext = ((code0 & high) >> kTopBit) |
-                (trailNext & BlockMask(high == BlockMask(~BlockMask(0))));
-    leads += Popcnt(lead);
-    hanzi += Popcnt(counted & lead);
-    puncts += Popcnt(counted & single);
-    crLfs += Popcnt(crLf & ((~trail << 1) | prevNonTrail));
-    prevNonTrail = ~trail >> kTopBit;
+      // Leads and trails as if no trail came in, then flipped over the
+      // first run of high bytes and the byte after it when one did.
+      const BlockMask code0 = (((high << 1) | kOddBits) - high) ^ kOddBits;
+      const BlockMask firstRun = high ^ (high + 1);
+      const BlockMask trail =
+          code0 ^ high ^ (firstRun & (BlockMask(0) - trailNext));
+      const BlockMask lead = high & ~trail;
+      const BlockMask single = ~(high | trail);
+      // Word runs as in CountBlock: non-space singles, and word-part
+      // characters, whose trail in the next block carries in with the lead.
+      BlockMask inRun = single & ~special;
+      nonSpaceSingles += Popcnt(inRun);
+      if (const BlockMask rare = special & (high ^ trail))
+        inRun |= SettleRareBlock(p, lead, rare, t);
+      inRun |= trailNext & afterWordPart;
+      runStarts += Popcnt(inRun & ~((inRun << 1) | afterWordPart));
+      afterWordPart = inRun >> kTopBit;
+      trailNext = ((code0 & high) >> kTopBit) |
+                  (trailNext & BlockMask(high == BlockMask(~BlockMask(0))));
+      leads += Popcnt(lead);
+      hanzi += Popcnt(counted & lead);
+      puncts += Popcnt(counted & single);
+    }
+    const __m256i sums = _mm256_sad_epu8(pairs, _mm256_setzero_si256());
+    const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums),
+                                       _mm256_extracti128_si256(sums, 1));
+    crLfs += uint64_t(_mm_cvtsi128_si64(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
   }
 
   // Every lead has its trail, in this stretch or just after it.
   const size_t trails = leads + trailIn - trailNext;
   const size_t singles = (done - fastFrom) - trails - leads;
+  const bool crTrailLast = t.crTrailAtEnd == data + done - kGbkBlockSize;
+  // The next block is not the fast loop's: its LF was not taken.
+  if (crTrailLast && data[done] == '\n') --t.crTrailLfs;
   c.cnChars += hanzi;
   c.cnPunct += leads - hanzi;
-  c.enPunct += puncts - crLfs;
+  c.enPunct += puncts - (size_t(crLfs) - t.crTrailLfs);
   c.enChars += singles - puncts;
-  c.words += leads - spaceLeads - wordPartLeads + runStarts;
-  c.charsNoSpace += leads - spaceLeads + singles - spaceSingles;
+  c.words += leads - t.spaceLeads - t.wordPartLeads + runStarts;
+  c.charsNoSpace += leads - t.spaceLeads + nonSpaceSingles;
   s.trailNext = trailNext != 0;
-  s.afterCr = prevNonTrail && data[done - 1] == '\r';
+  s.afterCr = !crTrailLast && data[done - 1] == '\r';
   s.afterWordPart = afterWordPart != 0;
   if (zero) {
     CountBlockAvx2(data + done, s, c);  // ends the text
