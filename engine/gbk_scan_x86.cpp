@@ -347,9 +347,6 @@ __attribute__((noinline, cold)) BlockMask SettleRareBlock(const unsigned char* p
 // lead is an East Asian character unless it is special, and a special trail
 // byte (whitespace after a lead: a CR there is no line end) is as rare;
 // either sends the block to SettleRareBlock.
-// The carry of a lead into the next block depends on the incoming carry
-// only when the whole block is high bytes, which keeps the chain between
-// blocks two instructions long.
 __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
     const unsigned char* data, size_t size, GbkScanState& state,
     GbkCounts& counts) {
@@ -429,28 +426,31 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
                    << (32 * k);
       }
 
-      // Leads and trails as if no trail came in, then flipped over the
-      // first run of high bytes and the byte after it when one did.
-      const BlockMask code0 = (((high << 1) | kOddBits) - high) ^ kOddBits;
-      const BlockMask firstRun = high ^ (high + 1);
-      const BlockMask trail =
-          code0 ^ high ^ (firstRun & (BlockMask(0) - trailNext));
-      const BlockMask lead = high & ~trail;
-      const BlockMask single = ~(high | trail);
+      // Leads and trails as in CountBlock. The chain from block to block
+      // is a few instructions long, short beside a block's work.
+      const BlockMask potential = high & ~trailNext;
+      const BlockMask code = (((potential << 1) | kOddBits) - potential) ^ kOddBits;
+      const BlockMask trail = code ^ (high | trailNext);
+      const BlockMask lead = code & high;
+      const BlockMask notSingle = high | trail;
       // Word runs as in CountBlock: non-space singles, and word-part
       // characters, whose trail in the next block carries in with the lead.
-      BlockMask inRun = single & ~special;
+      BlockMask inRun = ~(notSingle | special);
       nonSpaceSingles += Popcnt(inRun);
-      if (const BlockMask rare = special & (high ^ trail))
-        inRun |= SettleRareBlock(p, lead, rare, t);
+      if (BlockMask rare = special & (high ^ trail)) {
+        // An 0xA1 in the last byte, before a common mark, is only unseen.
+        if (rare == BlockMask(1) << kTopBit && p[kTopBit] == 0xA1 &&
+            IsCommonA1Trail(p[kGbkBlockSize]) && p[kGbkBlockSize] != 0xA1)
+          rare = 0;
+        if (rare) inRun |= SettleRareBlock(p, lead, rare, t);
+      }
       inRun |= trailNext & afterWordPart;
       runStarts += Popcnt(inRun & ~((inRun << 1) | afterWordPart));
       afterWordPart = inRun >> kTopBit;
-      trailNext = ((code0 & high) >> kTopBit) |
-                  (trailNext & BlockMask(high == BlockMask(~BlockMask(0))));
+      trailNext = lead >> kTopBit;
       leads += Popcnt(lead);
       hanzi += Popcnt(counted & lead);
-      puncts += Popcnt(counted & single);
+      puncts += Popcnt(counted & ~notSingle);
     }
     const __m256i sums = _mm256_sad_epu8(pairs, _mm256_setzero_si256());
     const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums),
