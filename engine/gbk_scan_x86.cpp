@@ -251,7 +251,7 @@ __attribute__((target("popcnt"))) VX_ALWAYS_INLINE unsigned Popcnt(
 // nibble gives the interval's start (moved to -128) and its width, and a
 // signed compare finishes; bytes below the start wrap to large positives.
 __attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i
-ClassCountedAvx2(__m256i v) {
+ClassCountedAvx2(__m256i v, __m256i hi) {
   // start - 0x80 per high nibble, and -127 + (end - start); -128: empty row.
   const __m256i start = _mm256_setr_epi8(
       -115, 0, -96, -70, -64, -37, -32, -5, 0, 0, 0, 48, 64, 80, 96, 112,
@@ -261,8 +261,6 @@ ClassCountedAvx2(__m256i v) {
       -112, -112, -112, -120,
       -127, -128, -112, -122, -127, -123, -127, -124, -128, -128, -128, -112,
       -112, -112, -112, -120);
-  const __m256i hi =
-      _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi8(0x0F));
   const __m256i rel = _mm256_sub_epi8(v, _mm256_shuffle_epi8(start, hi));
   return _mm256_cmpgt_epi8(_mm256_shuffle_epi8(limit, hi), rel);
 }
@@ -292,9 +290,17 @@ WordSetsAvx2(__m256i hi, __m256i lo) {
 // 0x70 less the low half, added with saturation, carries 0xA1 alone into
 // bit 7 when its next byte makes no common mark.
 __attribute__((target("avx2"))) VX_ALWAYS_INLINE uint32_t
-SpecialAvx2(__m256i sets, __m256i nextLow) {
+SpecialAvx2(__m256i sets, __m256i nextLow, __m256i all70) {
   return uint32_t(_mm256_movemask_epi8(
-      _mm256_adds_epu8(sets, _mm256_sub_epi8(_mm256_set1_epi8(0x70), nextLow))));
+      _mm256_adds_epu8(sets, _mm256_sub_epi8(all70, nextLow))));
+}
+
+// A constant the compiler cannot see through: it keeps it in a register or
+// in memory (where a vector instruction reads it as an operand), rather than
+// building it anew in every pass of a loop short of registers.
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i Opaque(__m256i k) {
+  asm("" : "+x"(k));
+  return k;
 }
 
 // What the fast loop's rare blocks add up outside its registers.
@@ -380,6 +386,10 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
   BlockMask afterWordPart = s.afterWordPart ? 1 : 0;
   const size_t fastFrom = done;
   bool zero = false;
+  const __m256i nibble = Opaque(_mm256_set1_epi8(0x0F));
+  const __m256i allLf = Opaque(_mm256_set1_epi8('\n'));
+  const __m256i allCr = Opaque(_mm256_set1_epi8('\r'));
+  const __m256i all70 = Opaque(_mm256_set1_epi8(0x70));
   while (!zero && done + kGbkBlockSize < size) {
     // CR LF pairs add up per byte lane, which holds two a block: 127 blocks
     // at most between the sums.
@@ -399,31 +409,27 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
         break;
       }
 
+      // Last vector first: each one's word marks need the sets of the bytes
+      // after it, and the block's last byte has none here, which sends an
+      // 0xA1 lead there to the check below.
       BlockMask high = 0, counted = 0, special = 0;
-      __m256i sets[kVectors], setsLow[kVectors];
-      for (unsigned k = 0; k < kVectors; ++k) {
+      __m256i nextLow = _mm256_setzero_si256();
+      for (unsigned k = kVectors; k-- > 0;) {
+        const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(v[k], 4), nibble);
+        const __m256i sets = WordSetsAvx2(hi, _mm256_and_si256(v[k], nibble));
+        const __m256i setsLow = _mm256_and_si256(sets, nibble);
+        const __m256i after = _mm256_alignr_epi8(
+            _mm256_permute2x128_si256(setsLow, nextLow, 0x21), setsLow, 1);
+        nextLow = setsLow;
         const __m256i before =
             _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k - 1));
-        const __m256i nibble = _mm256_set1_epi8(0x0F);
-        const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(v[k], 4), nibble);
-        sets[k] = WordSetsAvx2(hi, _mm256_and_si256(v[k], nibble));
-        setsLow[k] = _mm256_and_si256(sets[k], nibble);
-        const __m256i lf = _mm256_cmpeq_epi8(v[k], _mm256_set1_epi8('\n'));
-        pairs = _mm256_sub_epi8(
-            pairs, _mm256_and_si256(lf, _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\r'))));
+        const __m256i lf = _mm256_cmpeq_epi8(v[k], allLf);
+        pairs = _mm256_sub_epi8(pairs, _mm256_and_si256(lf, _mm256_cmpeq_epi8(before, allCr)));
         const unsigned shift = 32 * k;
         high |= BlockMask(uint32_t(_mm256_movemask_epi8(v[k]))) << shift;
         counted |= BlockMask(uint32_t(_mm256_movemask_epi8(
-                       _mm256_or_si256(ClassCountedAvx2(v[k]), lf)))) << shift;
-      }
-      // The sets of the bytes after each byte: the block's last one has none
-      // here, which sends an 0xA1 lead there to SettleRareBlock.
-      for (unsigned k = 0; k < kVectors; ++k) {
-        const __m256i upper =
-            k + 1 < kVectors ? _mm256_permute2x128_si256(setsLow[k], setsLow[k + 1], 0x21)
-                             : _mm256_permute2x128_si256(setsLow[k], setsLow[k], 0x81);
-        special |= BlockMask(SpecialAvx2(sets[k], _mm256_alignr_epi8(upper, setsLow[k], 1)))
-                   << (32 * k);
+                       _mm256_or_si256(ClassCountedAvx2(v[k], hi), lf)))) << shift;
+        special |= BlockMask(SpecialAvx2(sets, after, all70)) << shift;
       }
 
       // Leads and trails as in CountBlock. The chain from block to block
