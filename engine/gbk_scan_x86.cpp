@@ -174,7 +174,10 @@ ClassifyAvx2(__m256i v) {
 
 bool CpuHasAvx2() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+  // BMI1 (ANDN) came with AVX2 in every processor; the test is for systems
+  // that hide one.
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
+         __builtin_cpu_supports("bmi");
 }
 
 __attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
@@ -211,7 +214,7 @@ namespace {
 
 // The exact block step, for blocks the fast loop does not take: the first
 // one of a call (it has no byte before it to load) and the one holding a 0.
-__attribute__((target("avx2,popcnt"))) VX_ALWAYS_INLINE void CountBlockAvx2(
+__attribute__((target("avx2,popcnt,bmi"))) VX_ALWAYS_INLINE void CountBlockAvx2(
     const unsigned char* block, GbkScanState& s, GbkCounts& c) {
   BlockBits b{};
   BlockWordBytes words;
@@ -237,7 +240,7 @@ __attribute__((target("avx2,popcnt"))) VX_ALWAYS_INLINE void CountBlockAvx2(
   });
 }
 
-__attribute__((target("popcnt"))) VX_ALWAYS_INLINE unsigned Popcnt(
+__attribute__((target("popcnt,bmi"))) VX_ALWAYS_INLINE unsigned Popcnt(
     BlockMask m) {
   if constexpr (sizeof(BlockMask) == 8)
     return unsigned(__builtin_popcountll(m));
@@ -353,7 +356,7 @@ __attribute__((noinline, cold)) BlockMask SettleRareBlock(const unsigned char* p
 // lead is an East Asian character unless it is special, and a special trail
 // byte (whitespace after a lead: a CR there is no line end) is as rare;
 // either sends the block to SettleRareBlock.
-__attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
+__attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
     const unsigned char* data, size_t size, GbkScanState& state,
     GbkCounts& counts) {
   constexpr unsigned kTopBit = kGbkBlockSize - 1;
