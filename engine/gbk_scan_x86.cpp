@@ -288,14 +288,15 @@ WordSetsAvx2(__m256i hi, __m256i lo) {
 }
 
 // From the sets of a vector and the low halves of the sets of the bytes
-// after it: bit 7 marks whitespace and the leads whose class the table must
-// give (0xA1 before anything but a common mark, and the other mixed rows).
-// 0x70 less the low half, added with saturation, carries 0xA1 alone into
-// bit 7 when its next byte makes no common mark.
+// after it, a bit for each byte that is plain: no whitespace, and no lead
+// whose class the table must give (0xA1 before anything but a common mark,
+// and the other mixed rows). 0x8F plus the low half after, less the sets
+// with saturation, keeps bit 7 where the sets are at most 0x0F plus that
+// half: for the bytes of no set, and for 0xA1 before a common mark.
 __attribute__((target("avx2"))) VX_ALWAYS_INLINE uint32_t
-SpecialAvx2(__m256i sets, __m256i nextLow, __m256i all70) {
+PlainAvx2(__m256i sets, __m256i nextLow, __m256i all8F) {
   return uint32_t(_mm256_movemask_epi8(
-      _mm256_adds_epu8(sets, _mm256_sub_epi8(all70, nextLow))));
+      _mm256_subs_epu8(_mm256_add_epi8(nextLow, all8F), sets)));
 }
 
 // A constant the compiler cannot see through: it keeps it in a register or
@@ -348,14 +349,14 @@ __attribute__((noinline, cold)) BlockMask SettleRareBlock(const unsigned char* p
 }  // namespace
 
 // The fast loop takes from whole-vector work per byte three bits: high,
-// "counted as its own class" (hanzi lead, or English punctuation, CR, or an
-// LF not right after a CR) and "special" (whitespace, or a lead whose class
-// the table must give, SpecialAvx2). Which bytes are trails follows from the
-// high bits; the classes then follow from the byte's own bits, since a
-// non-trail high byte is a lead and a non-trail low byte a single. Every
-// lead is an East Asian character unless it is special, and a special trail
-// byte (whitespace after a lead: a CR there is no line end) is as rare;
-// either sends the block to SettleRareBlock.
+// "counted as its own class" (hanzi lead, or English punctuation, CR or LF)
+// and "plain" (PlainAvx2), and counts the CR LF pairs in vector lanes.
+// Which bytes are trails follows from the high bits; the classes then follow
+// from the byte's own bits, since a non-trail high byte is a lead and a
+// non-trail low byte a single. Every lead is an East Asian character unless
+// it is not plain, and a trail byte that is not plain (whitespace after a
+// lead: a CR there is no line end) is as rare; either sends the block to
+// SettleRareBlock.
 __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
     const unsigned char* data, size_t size, GbkScanState& state,
     GbkCounts& counts) {
@@ -392,7 +393,7 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
   const __m256i nibble = Opaque(_mm256_set1_epi8(0x0F));
   const __m256i allLf = Opaque(_mm256_set1_epi8('\n'));
   const __m256i allCr = Opaque(_mm256_set1_epi8('\r'));
-  const __m256i all70 = Opaque(_mm256_set1_epi8(0x70));
+  const __m256i all8F = Opaque(_mm256_set1_epi8(char(0x8F)));
   while (!zero && done + kGbkBlockSize < size) {
     // CR LF pairs add up per byte lane, which holds two a block: 127 blocks
     // at most between the sums.
@@ -415,7 +416,7 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
       // Last vector first: each one's word marks need the sets of the bytes
       // after it, and the block's last byte has none here, which sends an
       // 0xA1 lead there to the check below.
-      BlockMask high = 0, counted = 0, special = 0;
+      BlockMask high = 0, counted = 0, plain = 0;
       __m256i nextLow = _mm256_setzero_si256();
       for (unsigned k = kVectors; k-- > 0;) {
         const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(v[k], 4), nibble);
@@ -432,7 +433,7 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
         high |= BlockMask(uint32_t(_mm256_movemask_epi8(v[k]))) << shift;
         counted |= BlockMask(uint32_t(_mm256_movemask_epi8(
                        _mm256_or_si256(ClassCountedAvx2(v[k], hi), lf)))) << shift;
-        special |= BlockMask(SpecialAvx2(sets, after, all70)) << shift;
+        plain |= BlockMask(PlainAvx2(sets, after, all8F)) << shift;
       }
 
       // Leads and trails as in CountBlock. The chain from block to block
@@ -444,9 +445,9 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
       const BlockMask notSingle = high | trail;
       // Word runs as in CountBlock: non-space singles, and word-part
       // characters, whose trail in the next block carries in with the lead.
-      BlockMask inRun = ~(notSingle | special);
+      BlockMask inRun = plain & ~notSingle;
       nonSpaceSingles += Popcnt(inRun);
-      if (BlockMask rare = special & (high ^ trail)) {
+      if (BlockMask rare = ~plain & (high ^ trail)) {
         // An 0xA1 in the last byte, before a common mark, is only unseen.
         if (rare == BlockMask(1) << kTopBit && p[kTopBit] == 0xA1 &&
             IsCommonA1Trail(p[kGbkBlockSize]) && p[kGbkBlockSize] != 0xA1)
