@@ -315,7 +315,28 @@ struct RareTally {
   // The block whose last byte is a CR that is a trail byte: an LF after it
   // (the next block's first byte) is in crTrailLfs.
   const unsigned char* crTrailAtEnd = nullptr;
+  // Run starts the loop will count in error: a word part right after the
+  // trail of a word-part lead that ends a block, which the next block sees
+  // as the start of a run. The last such block and its share of the count.
+  size_t joinedStarts = 0, joinedAtEnd = 0;
+  const unsigned char* wordPartAtEnd = nullptr;
 };
+
+// Whether the character at q (within [q, end)) joins a word's run: a single
+// that is no whitespace, or a word-part lead whose trail is there too.
+inline bool StartsWordPart(const unsigned char* q, const unsigned char* end) {
+  if (q >= end) return false;
+  if (*q < 0x80) return *q != 0 && !IsSpaceByte(*q);
+  return q + 1 < end && IsMixedRowLead(*q) && GbkWordClass(q[0], q[1]) == WordClass::kWordPart;
+}
+
+// A word-part lead ends the block at p: the character after its trail
+// continues its run.
+inline void JoinAfterBlock(const unsigned char* p, const unsigned char* end, RareTally& t) {
+  t.wordPartAtEnd = p;
+  t.joinedAtEnd = StartsWordPart(p + kGbkBlockSize + 1, end) ? 1 : 0;
+  t.joinedStarts += t.joinedAtEnd;
+}
 
 // The exact classes behind the marks of a block: leads by the table (0xA1
 // before 0xA1, the ideographic space, at once), and whitespace trail bytes,
@@ -323,6 +344,7 @@ struct RareTally {
 // leads and their trails. Out of line: it is rare in prose, and the loop
 // keeps its registers.
 __attribute__((noinline, cold)) BlockMask SettleRareBlock(const unsigned char* p,
+                                                          const unsigned char* end,
                                                           BlockMask lead, BlockMask special,
                                                           RareTally& t) {
   constexpr unsigned kTopBit = kGbkBlockSize - 1;
@@ -334,7 +356,8 @@ __attribute__((noinline, cold)) BlockMask SettleRareBlock(const unsigned char* p
     if (c == WordClass::kSpace) ++t.spaceLeads;
     if (c == WordClass::kWordPart) {
       ++t.wordPartLeads;
-      inRun |= BlockMask(3) << i;  // the trail of the top byte is the next block's
+      inRun |= BlockMask(3) << i;
+      if (i == kTopBit) JoinAfterBlock(p, end, t);
     }
   }
   for (BlockMask trails = special & ~lead; trails; trails &= trails - 1) {
@@ -383,11 +406,13 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
     t.crTrailAtEnd = data;
     t.crTrailLfs += data[done] == '\n';
   }
+  if (s.trailNext && s.afterWordPart) JoinAfterBlock(data, data + size, t);
   // size_t: no count exceeds the call's size, and a 32-bit build keeps each
   // in one register instead of a pair.
   size_t leads = 0, hanzi = 0, puncts = 0, nonSpaceSingles = 0, runStarts = 0;
   uint64_t crLfs = 0;
-  BlockMask afterWordPart = s.afterWordPart ? 1 : 0;
+  // The last block's run bits: its top bit carries into the next block.
+  BlockMask lastInRun = s.afterWordPart ? BlockMask(1) << kTopBit : 0;
   const size_t fastFrom = done;
   bool zero = false;
   const __m256i nibble = Opaque(_mm256_set1_epi8(0x0F));
@@ -444,7 +469,7 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
       const BlockMask lead = code & high;
       const BlockMask notSingle = high | trail;
       // Word runs as in CountBlock: non-space singles, and word-part
-      // characters, whose trail in the next block carries in with the lead.
+      // characters (a trail in the next block is left out: JoinAfterBlock).
       BlockMask inRun = plain & ~notSingle;
       nonSpaceSingles += Popcnt(inRun);
       if (BlockMask rare = ~plain & (high ^ trail)) {
@@ -452,11 +477,10 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
         if (rare == BlockMask(1) << kTopBit && p[kTopBit] == 0xA1 &&
             IsCommonA1Trail(p[kGbkBlockSize]) && p[kGbkBlockSize] != 0xA1)
           rare = 0;
-        if (rare) inRun |= SettleRareBlock(p, lead, rare, t);
+        if (rare) inRun |= SettleRareBlock(p, data + size, lead, rare, t);
       }
-      inRun |= trailNext & afterWordPart;
-      runStarts += Popcnt(inRun & ~((inRun << 1) | afterWordPart));
-      afterWordPart = inRun >> kTopBit;
+      runStarts += Popcnt(inRun & ~((inRun << 1) | (lastInRun >> kTopBit)));
+      lastInRun = inRun;
       trailNext = lead >> kTopBit;
       leads += Popcnt(lead);
       hanzi += Popcnt(counted & lead);
@@ -478,11 +502,13 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
   c.cnPunct += leads - hanzi;
   c.enPunct += puncts - (size_t(crLfs) - t.crTrailLfs);
   c.enChars += singles - puncts;
-  c.words += leads - t.spaceLeads - t.wordPartLeads + runStarts;
+  // The next block is not the fast loop's: it joins that run itself.
+  if (t.wordPartAtEnd == data + done - kGbkBlockSize) t.joinedStarts -= t.joinedAtEnd;
+  c.words += leads - t.spaceLeads - t.wordPartLeads + runStarts - t.joinedStarts;
   c.charsNoSpace += leads - t.spaceLeads + nonSpaceSingles;
   s.trailNext = trailNext != 0;
   s.afterCr = !crTrailLast && data[done - 1] == '\r';
-  s.afterWordPart = afterWordPart != 0;
+  s.afterWordPart = (lastInRun >> kTopBit) != 0;
   if (zero) {
     CountBlockAvx2(data + done, s, c);  // ends the text
     done += kGbkBlockSize;
