@@ -174,7 +174,10 @@ ClassifyAvx2(__m256i v) {
 
 bool CpuHasAvx2() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt");
+  // BMI1 (ANDN) came with AVX2 in every processor; the test is for systems
+  // that hide one.
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("popcnt") &&
+         __builtin_cpu_supports("bmi");
 }
 
 __attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
@@ -211,7 +214,7 @@ namespace {
 
 // The exact block step, for blocks the fast loop does not take: the first
 // one of a call (it has no byte before it to load) and the one holding a 0.
-__attribute__((target("avx2,popcnt"))) VX_ALWAYS_INLINE void CountBlockAvx2(
+__attribute__((target("avx2,popcnt,bmi"))) VX_ALWAYS_INLINE void CountBlockAvx2(
     const unsigned char* block, GbkScanState& s, GbkCounts& c) {
   BlockBits b{};
   BlockWordBytes words;
@@ -237,7 +240,7 @@ __attribute__((target("avx2,popcnt"))) VX_ALWAYS_INLINE void CountBlockAvx2(
   });
 }
 
-__attribute__((target("popcnt"))) VX_ALWAYS_INLINE unsigned Popcnt(
+__attribute__((target("popcnt,bmi"))) VX_ALWAYS_INLINE unsigned Popcnt(
     BlockMask m) {
   if constexpr (sizeof(BlockMask) == 8)
     return unsigned(__builtin_popcountll(m));
@@ -251,7 +254,7 @@ __attribute__((target("popcnt"))) VX_ALWAYS_INLINE unsigned Popcnt(
 // nibble gives the interval's start (moved to -128) and its width, and a
 // signed compare finishes; bytes below the start wrap to large positives.
 __attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i
-ClassCountedAvx2(__m256i v) {
+ClassCountedAvx2(__m256i v, __m256i hi) {
   // start - 0x80 per high nibble, and -127 + (end - start); -128: empty row.
   const __m256i start = _mm256_setr_epi8(
       -115, 0, -96, -70, -64, -37, -32, -5, 0, 0, 0, 48, 64, 80, 96, 112,
@@ -261,24 +264,123 @@ ClassCountedAvx2(__m256i v) {
       -112, -112, -112, -120,
       -127, -128, -112, -122, -127, -123, -127, -124, -128, -128, -128, -112,
       -112, -112, -112, -120);
-  const __m256i hi =
-      _mm256_and_si256(_mm256_srli_epi16(v, 4), _mm256_set1_epi8(0x0F));
   const __m256i rel = _mm256_sub_epi8(v, _mm256_shuffle_epi8(start, hi));
   return _mm256_cmpgt_epi8(_mm256_shuffle_epi8(limit, hi), rel);
 }
 
+// Word's classes for the fast loop in one lookup by nibbles (as in
+// PunctOrLineAvx2). A byte's high half says what it is as a character's
+// start: 0x10 for 0xA1, 0x20 and up for whitespace (0x09..0x0D, 0x20) and
+// the other mixed rows' leads. Its low half says whether, after 0xA1, it
+// makes a common East Asian mark (0x01: 0xA2..0xA4 and 0xA8..0xAF, 0x02:
+// 0xB0..0xBF; IsCommonA1Trail without the ideographic space).
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i
+WordSetsAvx2(__m256i hi, __m256i lo) {
+  const __m256i byHigh = _mm256_setr_epi8(
+      0x20, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, char(0x91), 0x02, 0, 0, 0, 0,
+      0x20, 0, 0x40, 0, 0, 0, 0, 0, 0, 0, char(0x91), 0x02, 0, 0, 0, 0);
+  const __m256i byLow = _mm256_setr_epi8(
+      0x42, 0x12, char(0x83), 0x03, 0x03, 0x02, char(0x82), char(0x82), char(0x83), char(0xA3),
+      0x23, 0x23, 0x23, 0x23, 0x03, 0x03,
+      0x42, 0x12, char(0x83), 0x03, 0x03, 0x02, char(0x82), char(0x82), char(0x83), char(0xA3),
+      0x23, 0x23, 0x23, 0x23, 0x03, 0x03);
+  return _mm256_and_si256(_mm256_shuffle_epi8(byHigh, hi), _mm256_shuffle_epi8(byLow, lo));
+}
+
+// From the sets of a vector and the low halves of the sets of the bytes
+// after it, a bit for each byte that is plain: no whitespace, and no lead
+// whose class the table must give (0xA1 before anything but a common mark,
+// and the other mixed rows). 0x8F plus the low half after, less the sets
+// with saturation, keeps bit 7 where the sets are at most 0x0F plus that
+// half: for the bytes of no set, and for 0xA1 before a common mark.
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE uint32_t
+PlainAvx2(__m256i sets, __m256i nextLow, __m256i all8F) {
+  return uint32_t(_mm256_movemask_epi8(
+      _mm256_subs_epu8(_mm256_add_epi8(nextLow, all8F), sets)));
+}
+
+// A constant the compiler cannot see through: it keeps it in a register or
+// in memory (where a vector instruction reads it as an operand), rather than
+// building it anew in every pass of a loop short of registers.
+__attribute__((target("avx2"))) VX_ALWAYS_INLINE __m256i Opaque(__m256i k) {
+  asm("" : "+x"(k));
+  return k;
+}
+
+// What the fast loop's rare blocks add up outside its registers.
+struct RareTally {
+  size_t spaceLeads = 0, wordPartLeads = 0;
+  // CR LF pairs the loop took for line ends whose CR is a trail byte.
+  size_t crTrailLfs = 0;
+  // The block whose last byte is a CR that is a trail byte: an LF after it
+  // (the next block's first byte) is in crTrailLfs.
+  const unsigned char* crTrailAtEnd = nullptr;
+  // Run starts the loop will count in error: a word part right after the
+  // trail of a word-part lead that ends a block, which the next block sees
+  // as the start of a run. The last such block and its share of the count.
+  size_t joinedStarts = 0, joinedAtEnd = 0;
+  const unsigned char* wordPartAtEnd = nullptr;
+};
+
+// Whether the character at q (within [q, end)) joins a word's run: a single
+// that is no whitespace, or a word-part lead whose trail is there too.
+inline bool StartsWordPart(const unsigned char* q, const unsigned char* end) {
+  if (q >= end) return false;
+  if (*q < 0x80) return *q != 0 && !IsSpaceByte(*q);
+  return q + 1 < end && IsMixedRowLead(*q) && GbkWordClass(q[0], q[1]) == WordClass::kWordPart;
+}
+
+// A word-part lead ends the block at p: the character after its trail
+// continues its run.
+inline void JoinAfterBlock(const unsigned char* p, const unsigned char* end, RareTally& t) {
+  t.wordPartAtEnd = p;
+  t.joinedAtEnd = StartsWordPart(p + kGbkBlockSize + 1, end) ? 1 : 0;
+  t.joinedStarts += t.joinedAtEnd;
+}
+
+// The exact classes behind the marks of a block: leads by the table (0xA1
+// before 0xA1, the ideographic space, at once), and whitespace trail bytes,
+// of which only a CR matters, for the LF after it. Returns the word-part
+// leads and their trails. Out of line: it is rare in prose, and the loop
+// keeps its registers.
+__attribute__((noinline, cold)) BlockMask SettleRareBlock(const unsigned char* p,
+                                                          const unsigned char* end,
+                                                          BlockMask lead, BlockMask special,
+                                                          RareTally& t) {
+  constexpr unsigned kTopBit = kGbkBlockSize - 1;
+  BlockMask inRun = 0;
+  for (BlockMask rare = special & lead; rare; rare &= rare - 1) {
+    const unsigned i = unsigned(__builtin_ctzll(rare));
+    const WordClass c = p[i] == 0xA1 && p[i + 1] == 0xA1 ? WordClass::kSpace
+                                                         : GbkWordClass(p[i], p[i + 1]);
+    if (c == WordClass::kSpace) ++t.spaceLeads;
+    if (c == WordClass::kWordPart) {
+      ++t.wordPartLeads;
+      inRun |= BlockMask(3) << i;
+      if (i == kTopBit) JoinAfterBlock(p, end, t);
+    }
+  }
+  for (BlockMask trails = special & ~lead; trails; trails &= trails - 1) {
+    const unsigned i = unsigned(__builtin_ctzll(trails));
+    if (p[i] != '\r') continue;
+    if (i == kTopBit) t.crTrailAtEnd = p;
+    t.crTrailLfs += p[i + 1] == '\n';
+  }
+  return inRun;
+}
+
 }  // namespace
 
-// The fast loop needs per byte only three bits, taken from whole-vector
-// compares: high, "counted as its own class" (hanzi lead, or English
-// punctuation, CR or LF) and "LF right after a CR byte" (from a load one
-// byte back).
-// Which bytes are trails follows from the high bits; the classes then
-// follow from the byte's own bit, since a non-trail high byte is a lead and
-// a non-trail low byte a single. The carry of a lead into the next block
-// depends on the incoming carry only when the whole block is high bytes,
-// which keeps the chain between blocks two instructions long.
-__attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
+// The fast loop takes from whole-vector work per byte three bits: high,
+// "counted as its own class" (hanzi lead, or English punctuation, CR or LF)
+// and "plain" (PlainAvx2), and counts the CR LF pairs in vector lanes.
+// Which bytes are trails follows from the high bits; the classes then follow
+// from the byte's own bits, since a non-trail high byte is a lead and a
+// non-trail low byte a single. Every lead is an East Asian character unless
+// it is not plain, and a trail byte that is not plain (whitespace after a
+// lead: a CR there is no line end) is as rare; either sends the block to
+// SettleRareBlock.
+__attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
     const unsigned char* data, size_t size, GbkScanState& state,
     GbkCounts& counts) {
   constexpr unsigned kTopBit = kGbkBlockSize - 1;
@@ -298,86 +400,115 @@ __attribute__((target("avx2,popcnt"))) size_t ScanGbkBlocksAvx2(
 
   BlockMask trailNext = s.trailNext ? 1 : 0;
   const BlockMask trailIn = trailNext;
-  BlockMask prevNonTrail = s.afterCr ? 1 : 0;  // with a CR there: counted
+  RareTally t;
+  // A CR there that is no line end is a trail byte; an LF after it counts.
+  if (data[done - 1] == '\r' && !s.afterCr) {
+    t.crTrailAtEnd = data;
+    t.crTrailLfs += data[done] == '\n';
+  }
+  if (s.trailNext && s.afterWordPart) JoinAfterBlock(data, data + size, t);
   // size_t: no count exceeds the call's size, and a 32-bit build keeps each
   // in one register instead of a pair.
-  size_t leads = 0, hanzi = 0, puncts = 0, crLfs = 0;
-  size_t spaceLeads = 0, spaceSingles = 0, wordPartLeads = 0, runStarts = 0;
-  BlockMask afterWordPart = s.afterWordPart ? 1 : 0;
+  size_t leads = 0, hanzi = 0, puncts = 0, nonSpaceSingles = 0, runStarts = 0;
+  uint64_t crLfs = 0;
+  // The last block's run bits: its top bit carries into the next block.
+  BlockMask lastInRun = s.afterWordPart ? BlockMask(1) << kTopBit : 0;
   const size_t fastFrom = done;
   bool zero = false;
-  for (; done + kGbkBlockSize < size; done += kGbkBlockSize) {
-    const unsigned char* p = data + done;
-    __m256i v[kVectors];
-    __m256i least = _mm256_setzero_si256();
-    for (unsigned k = 0; k < kVectors; ++k) {
-      v[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
-      least = k ? _mm256_min_epu8(least, v[k]) : v[k];
-    }
-    least = _mm256_cmpeq_epi8(least, _mm256_setzero_si256());
-    if (!_mm256_testz_si256(least, least)) {
-      zero = true;
-      break;
-    }
+  const __m256i nibble = Opaque(_mm256_set1_epi8(0x0F));
+  const __m256i allLf = Opaque(_mm256_set1_epi8('\n'));
+  const __m256i allCr = Opaque(_mm256_set1_epi8('\r'));
+  const __m256i all8F = Opaque(_mm256_set1_epi8(char(0x8F)));
+  while (!zero && done + kGbkBlockSize < size) {
+    // CR LF pairs add up per byte lane, which holds two a block: 127 blocks
+    // at most between the sums.
+    const size_t stretchEnd = std::min(size - 1, done + 127 * kGbkBlockSize);
+    __m256i pairs = _mm256_setzero_si256();
+    for (; done + kGbkBlockSize <= stretchEnd; done += kGbkBlockSize) {
+      const unsigned char* p = data + done;
+      __m256i v[kVectors];
+      __m256i least = _mm256_setzero_si256();
+      for (unsigned k = 0; k < kVectors; ++k) {
+        v[k] = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k));
+        least = k ? _mm256_min_epu8(least, v[k]) : v[k];
+      }
+      least = _mm256_cmpeq_epi8(least, _mm256_setzero_si256());
+      if (!_mm256_testz_si256(least, least)) {
+        zero = true;
+        break;
+      }
 
-    BlockMask high = 0, counted = 0, crLf = 0;
-    BlockWordBytes words;
-    for (unsigned k = 0; k < kVectors; ++k) {
-      const __m256i before =
-          _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k - 1));
-      words.Add(WordBytesAvx2(v[k]), 32 * k);
-      const __m256i lf = _mm256_cmpeq_epi8(v[k], _mm256_set1_epi8('\n'));
-      const __m256i pair =
-          _mm256_and_si256(lf, _mm256_cmpeq_epi8(before, _mm256_set1_epi8('\r')));
-      const unsigned shift = 32 * k;
-      high |= BlockMask(uint32_t(_mm256_movemask_epi8(v[k]))) << shift;
-      counted |= BlockMask(uint32_t(_mm256_movemask_epi8(
-                     _mm256_or_si256(ClassCountedAvx2(v[k]), lf)))) << shift;
-      crLf |= BlockMask(uint32_t(_mm256_movemask_epi8(pair))) << shift;
-    }
-    BlockMask space, rare;
-    words.Pair(p[kGbkBlockSize], space, rare);
+      // Last vector first: each one's word marks need the sets of the bytes
+      // after it, and the block's last byte has none here, which sends an
+      // 0xA1 lead there to the check below.
+      BlockMask high = 0, counted = 0, plain = 0;
+      __m256i nextLow = _mm256_setzero_si256();
+      for (unsigned k = kVectors; k-- > 0;) {
+        const __m256i hi = _mm256_and_si256(_mm256_srli_epi16(v[k], 4), nibble);
+        const __m256i sets = WordSetsAvx2(hi, _mm256_and_si256(v[k], nibble));
+        const __m256i setsLow = _mm256_and_si256(sets, nibble);
+        const __m256i after = _mm256_alignr_epi8(
+            _mm256_permute2x128_si256(setsLow, nextLow, 0x21), setsLow, 1);
+        nextLow = setsLow;
+        const __m256i before =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + 32 * k - 1));
+        const __m256i lf = _mm256_cmpeq_epi8(v[k], allLf);
+        pairs = _mm256_sub_epi8(pairs, _mm256_and_si256(lf, _mm256_cmpeq_epi8(before, allCr)));
+        const unsigned shift = 32 * k;
+        high |= BlockMask(uint32_t(_mm256_movemask_epi8(v[k]))) << shift;
+        counted |= BlockMask(uint32_t(_mm256_movemask_epi8(
+                       _mm256_or_si256(ClassCountedAvx2(v[k], hi), lf)))) << shift;
+        plain |= BlockMask(PlainAvx2(sets, after, all8F)) << shift;
+      }
 
-    // Leads and trails as if no trail came in, then flipped over the first
-    // run of high bytes and the byte after it when one did.
-    const BlockMask code0 = (((high << 1) | kOddBits) - high) ^ kOddBits;
-    const BlockMask firstRun = high ^ (high + 1);
-    const BlockMask trail =
-        code0 ^ high ^ (firstRun & (BlockMask(0) - trailNext));
-    const BlockMask lead = high & ~trail;
-    const BlockMask single = ~(high | trail);
-    // Word runs as in CountBlock.
-    BlockMask spaceLead = lead & space, wordPartLead = 0;
-    if (const BlockMask rareLead = lead & rare)
-      SettleRareLeads(p, rareLead, wordPartLead, spaceLead);
-    const BlockMask inRun = (single & ~space) | wordPartLead | (wordPartLead << 1) |
-                            (trailNext & afterWordPart);
-    runStarts += Popcnt(inRun & ~((inRun << 1) | afterWordPart));
-    afterWordPart = inRun >> kTopBit;
-    spaceSingles += Popcnt(single & space);
-    if (spaceLead) spaceLeads += Popcnt(spaceLead);
-    if (wordPartLead) wordPartLeads += Popcnt(wordPartLead);
-    trailNext = ((code0 & high) >> kTopBit) |
-                (trailNext & BlockMask(high == BlockMask(~BlockMask(0))));
-    leads += Popcnt(lead);
-    hanzi += Popcnt(counted & lead);
-    puncts += Popcnt(counted & single);
-    crLfs += Popcnt(crLf & ((~trail << 1) | prevNonTrail));
-    prevNonTrail = ~trail >> kTopBit;
+      // Leads and trails as in CountBlock. The chain from block to block
+      // is a few instructions long, short beside a block's work.
+      const BlockMask potential = high & ~trailNext;
+      const BlockMask code = (((potential << 1) | kOddBits) - potential) ^ kOddBits;
+      const BlockMask trail = code ^ (high | trailNext);
+      const BlockMask lead = code & high;
+      const BlockMask notSingle = high | trail;
+      // Word runs as in CountBlock: non-space singles, and word-part
+      // characters (a trail in the next block is left out: JoinAfterBlock).
+      BlockMask inRun = plain & ~notSingle;
+      nonSpaceSingles += Popcnt(inRun);
+      if (BlockMask rare = ~plain & (high ^ trail)) {
+        // An 0xA1 in the last byte, before a common mark, is only unseen.
+        if (rare == BlockMask(1) << kTopBit && p[kTopBit] == 0xA1 &&
+            IsCommonA1Trail(p[kGbkBlockSize]) && p[kGbkBlockSize] != 0xA1)
+          rare = 0;
+        if (rare) inRun |= SettleRareBlock(p, data + size, lead, rare, t);
+      }
+      runStarts += Popcnt(inRun & ~((inRun << 1) | (lastInRun >> kTopBit)));
+      lastInRun = inRun;
+      trailNext = lead >> kTopBit;
+      leads += Popcnt(lead);
+      hanzi += Popcnt(counted & lead);
+      puncts += Popcnt(counted & ~notSingle);
+    }
+    const __m256i sums = _mm256_sad_epu8(pairs, _mm256_setzero_si256());
+    const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums),
+                                       _mm256_extracti128_si256(sums, 1));
+    crLfs += uint64_t(_mm_cvtsi128_si64(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
   }
 
   // Every lead has its trail, in this stretch or just after it.
   const size_t trails = leads + trailIn - trailNext;
   const size_t singles = (done - fastFrom) - trails - leads;
+  const bool crTrailLast = t.crTrailAtEnd == data + done - kGbkBlockSize;
+  // The next block is not the fast loop's: its LF was not taken.
+  if (crTrailLast && data[done] == '\n') --t.crTrailLfs;
   c.cnChars += hanzi;
   c.cnPunct += leads - hanzi;
-  c.enPunct += puncts - crLfs;
+  c.enPunct += puncts - (size_t(crLfs) - t.crTrailLfs);
   c.enChars += singles - puncts;
-  c.words += leads - spaceLeads - wordPartLeads + runStarts;
-  c.charsNoSpace += leads - spaceLeads + singles - spaceSingles;
+  // The next block is not the fast loop's: it joins that run itself.
+  if (t.wordPartAtEnd == data + done - kGbkBlockSize) t.joinedStarts -= t.joinedAtEnd;
+  c.words += leads - t.spaceLeads - t.wordPartLeads + runStarts - t.joinedStarts;
+  c.charsNoSpace += leads - t.spaceLeads + nonSpaceSingles;
   s.trailNext = trailNext != 0;
-  s.afterCr = prevNonTrail && data[done - 1] == '\r';
-  s.afterWordPart = afterWordPart != 0;
+  s.afterCr = !crTrailLast && data[done - 1] == '\r';
+  s.afterWordPart = (lastInRun >> kTopBit) != 0;
   if (zero) {
     CountBlockAvx2(data + done, s, c);  // ends the text
     done += kGbkBlockSize;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <random>
 
 #include "engine/gbk_scan_kernels.h"
@@ -102,7 +103,21 @@ TEST(GbkScan, EachVectorKernelEqualsScalarWhereverItStartsAndEnds) {
   std::string dense(4096 + 17, ' ');
   for (char& ch : dense) ch = alphabet[rng() % alphabet.size()];
   const std::string prose = MakeGbkProse(4096, 6).text, noise = MakeRandomBytes(4096, 4);
-  const std::string* const texts[] = {&dense, &prose, &noise};
+  std::vector<const std::string*> texts = {&dense, &prose, &noise};
+  // One pair at a time every 67 bytes, which puts it across every block
+  // edge as the start moves: a CR as a trail byte before an LF, which then
+  // counts; a word part (Α) ending a block, whose run goes on after its
+  // trail; 0xA1 before a common mark, before the ideographic space's 0xA1,
+  // and before a word part (ˉ).
+  const char* const kEdgePairs[] = {"\x81\r\n", "\xA6\xA1" "ab", "\xA6\xA1\xA6\xA2",
+                                    "\xA1\xA3" "a", "\xA1\xA1" "a", "a\xA1\xA5" "a"};
+  std::vector<std::string> edges;
+  for (const char* pair : kEdgePairs) {
+    std::string text(5 * 67, 'x');
+    for (size_t at = 60; at + 8 < text.size(); at += 67) text.replace(at, strlen(pair), pair);
+    edges.push_back(text);
+  }
+  for (const std::string& text : edges) texts.push_back(&text);
   for (const std::string* text : texts) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text->data());
     std::vector<Four> upTo = {SixOf(GbkCounts())};  // the scalar counts of each prefix
