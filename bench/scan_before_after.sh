@@ -31,8 +31,8 @@ before=$baseline/build/bench/kernel_bench
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 for round in 1 2 3; do
-  "$before" 2>/dev/null | grep -P '^\w+\tprose' >>"$out/before"
-  "$after" 2>/dev/null | grep -P '^\w+\tprose' >>"$out/after"
+  "$before" 2>/dev/null | sed "s/\x1b\[[0-9;]*m//g" | grep -P '^\w+\tprose [^\t/]+\t[0-9.]+$' >>"$out/before"
+  "$after" 2>/dev/null | sed "s/\x1b\[[0-9;]*m//g" | grep -P '^\w+\tprose [^\t/]+\t[0-9.]+$' >>"$out/after"
 done
 echo "GBK scan per kernel, best of 3 x 10 runs, before ($baseline_commit) and after:"
 awk -F'\t' '
