@@ -20,7 +20,13 @@
 #endif
 
 // One bit per byte of a block: 64 bytes where 64-bit arithmetic is native.
+// VX_NARROW_BLOCKS gives a 64-bit build the 32-bit build's blocks, so that
+// their arithmetic is tested on hosts that run no 32-bit programs.
+#ifdef VX_NARROW_BLOCKS
+using BlockMask = uint32_t;
+#else
 using BlockMask = std::conditional_t<sizeof(void*) == 8, uint64_t, uint32_t>;
+#endif
 constexpr size_t kGbkBlockSize = sizeof(BlockMask) * 8;
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -33,7 +39,7 @@ bool CpuHasAvx2();
 #endif
 
 // AVX-512 needs 64-bit block masks, so it exists in 64-bit builds only.
-#if defined(__x86_64__)
+#if defined(__x86_64__) && !defined(VX_NARROW_BLOCKS)
 #define VX_HAVE_AVX512_KERNEL 1
 size_t ScanGbkBlocksAvx512(const unsigned char* data, size_t size,
                            GbkScanState& state, GbkCounts& counts);

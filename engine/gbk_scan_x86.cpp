@@ -489,7 +489,9 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
     const __m256i sums = _mm256_sad_epu8(pairs, _mm256_setzero_si256());
     const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums),
                                        _mm256_extracti128_si256(sums, 1));
-    crLfs += uint64_t(_mm_cvtsi128_si64(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
+    // At most 127 blocks' pairs: the low 32 bits hold the sum (a 32-bit
+    // build has no 64-bit move out of a vector).
+    crLfs += uint32_t(_mm_cvtsi128_si32(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
   }
 
   // Every lead has its trail, in this stretch or just after it.
