@@ -32,3 +32,9 @@ void FormatCount(Count value, char* out, size_t outSize) {
   std::memcpy(out, text, kept);
   out[kept] = '\0';
 }
+
+std::wstring CountText(Count value) {
+  char text[kCountTextSize];
+  FormatCount(value, text, sizeof text);
+  return std::wstring(text, text + std::char_traits<char>::length(text));  // ASCII
+}

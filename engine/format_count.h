@@ -4,6 +4,7 @@
 // 123456789 -> "1,2345,6789", -12345 -> "-1,2345", -1234 -> "-1234".
 
 #include <cstddef>
+#include <string>
 
 #include "engine/app_state.h"
 
@@ -14,3 +15,6 @@ constexpr size_t kCountTextSize = 32;
 // dropped) into `out`, always terminated. Values beyond +-2^63 are clamped
 // there; counts never come near.
 void FormatCount(Count value, char* out, size_t outSize);
+
+// The same text as UTF-16, for the window's slots and texts.
+std::wstring CountText(Count value);

@@ -1,6 +1,5 @@
 #include "engine/recount.h"
 
-#include <cstring>
 #include <initializer_list>
 #include <string>
 
@@ -11,13 +10,6 @@
 namespace {
 
 SlotSink g_slotSink = nullptr;
-
-// A count's text; its characters are ASCII.
-std::wstring CountText(Count value) {
-  char text[kCountTextSize];
-  FormatCount(value, text, sizeof text);
-  return std::wstring(text, text + std::strlen(text));
-}
 
 void ShowCount(int id, Count value) { SetSlotText(id, CountText(value).c_str()); }
 

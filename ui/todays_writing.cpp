@@ -20,10 +20,22 @@ constexpr UINT kWritingTimerMs = 30 * 1000;
 
 WritingTracker g_tracker;
 bool g_unsaved = false;
+// The stored target, read at start and when set: not on every count.
+int g_target = 0;
 
+int StoredTarget() {
+  const int target = ReadNumberSetting(kSettingDailyTarget, 0);
+  return target > 0 ? target : 0;
+}
+
+// Writes the slot, and fits the strip to it, only when its text changed:
+// each count of the text being written comes here.
 void ShowToday() {
-  const LocalTime now = ReadLocalTime();
-  SetSlotText(IDC_TODAY, TodaySlotText(g_tracker.TodayGrowth(now), DailyTarget()).c_str());
+  static std::wstring shown;
+  const std::wstring text = TodaySlotText(g_tracker.TodayGrowth(ReadLocalTime()), g_target);
+  if (text == shown) return;
+  shown = text;
+  SetSlotText(IDC_TODAY, text.c_str());
   if (g_mainDlg) g_mainDlg->FitStripToToday();
 }
 
@@ -46,12 +58,6 @@ void CALLBACK OnWritingTimer(HWND, UINT, UINT_PTR, DWORD) {
   ShowToday();
 }
 
-std::wstring CountText(double value) {
-  char text[kCountTextSize];
-  FormatCount(value, text, sizeof text);
-  return std::wstring(text, text + std::char_traits<char>::length(text));
-}
-
 std::wstring DateOf(Day day) {
   const std::string date = DateText(day);
   return std::wstring(date.begin(), date.end());
@@ -68,6 +74,7 @@ std::wstring HistoryFilePath() {
 
 void StartTodaysWriting(HWND window) {
   g_tracker.Load(HistoryFilePath(), ReadLocalTime());
+  g_target = StoredTarget();
   SetWholeTextSink(NoteWholeText);
   ShowToday();
   SetTimer(window, kWritingTimer, kWritingTimerMs, OnWritingTimer);
@@ -79,13 +86,11 @@ void FinishTodaysWriting(HWND window) {
   SaveIfUnsaved();
 }
 
-int DailyTarget() {
-  const int target = ReadNumberSetting(kSettingDailyTarget, 0);
-  return target > 0 ? target : 0;
-}
+int DailyTarget() { return g_target; }
 
 void SetDailyTarget(int target) {
   WriteNumberSetting(kSettingDailyTarget, target);
+  g_target = StoredTarget();  // as stored: what the next start shows
   ShowToday();
 }
 

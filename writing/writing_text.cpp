@@ -8,12 +8,6 @@
 
 namespace {
 
-std::wstring CountText(double value) {
-  char text[kCountTextSize];
-  FormatCount(value, text, sizeof text);
-  return std::wstring(text, text + std::char_traits<char>::length(text));
-}
-
 // Floor division by a positive `divisor`.
 int64_t FloorDivide(int64_t value, int64_t divisor) {
   const int64_t quotient = value / divisor;
