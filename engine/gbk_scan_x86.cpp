@@ -38,10 +38,13 @@ struct Sse2Bits {
   unsigned high, zero, cnLead, punctLine, cr, lf, space, rare;
 };
 
-// x in [lo, lo + width] for every unsigned byte, as 0xFF / 0x00 lanes.
+// x in [lo, lo + width] for every unsigned byte, as 0xFF / 0x00 lanes:
+// x - lo, moved by 0x80 so that lo is the least signed byte, and one signed
+// compare.
 __attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i
 InRangeU8(__m128i x, char lo, char width) {
-  return LessEqualU8(_mm_sub_epi8(x, _mm_set1_epi8(lo)), width);
+  return _mm_cmpgt_epi8(_mm_set1_epi8(char(-127 + width)),
+                        _mm_add_epi8(x, _mm_set1_epi8(char(0x80 - (unsigned char)lo))));
 }
 
 // The word bits of BlockBits, from the bytes and the bytes after them.
@@ -180,37 +183,30 @@ bool CpuHasAvx2() {
          __builtin_cpu_supports("bmi");
 }
 
-__attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
-    const unsigned char* data, size_t size, GbkScanState& state,
-    GbkCounts& counts) {
-  GbkScanState s = state;
-  GbkCounts c = counts;
-  size_t done = 0;
-  for (; done + kGbkBlockSize < size && !s.ended; done += kGbkBlockSize) {
-    BlockBits b{};
-    for (unsigned k = 0; k < kGbkBlockSize / 16; ++k) {
-      const unsigned char* p = data + done + 16 * k;
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-      const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
-      const Sse2Bits part = ClassifySse2(v, next);
-      const unsigned shift = 16 * k;
-      b.high |= BlockMask(part.high) << shift;
-      b.zero |= BlockMask(part.zero) << shift;
-      b.cnLead |= BlockMask(part.cnLead) << shift;
-      b.punctLine |= BlockMask(part.punctLine) << shift;
-      b.cr |= BlockMask(part.cr) << shift;
-      b.lf |= BlockMask(part.lf) << shift;
-      b.space |= BlockMask(part.space) << shift;
-      b.rare |= BlockMask(part.rare) << shift;
-    }
-    CountBlock(b, data + done, s, c, PopcountPortable);
-  }
-  state = s;
-  counts = c;
-  return done;
-}
-
 namespace {
+
+// The exact block step of the SSE2 kernel, for the blocks its fast loop does
+// not take (see CountBlockAvx2).
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE void CountBlockSse2(
+    const unsigned char* block, GbkScanState& s, GbkCounts& c) {
+  BlockBits b{};
+  for (unsigned k = 0; k < kGbkBlockSize / 16; ++k) {
+    const unsigned char* p = block + 16 * k;
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    const __m128i next = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 1));
+    const Sse2Bits part = ClassifySse2(v, next);
+    const unsigned shift = 16 * k;
+    b.high |= BlockMask(part.high) << shift;
+    b.zero |= BlockMask(part.zero) << shift;
+    b.cnLead |= BlockMask(part.cnLead) << shift;
+    b.punctLine |= BlockMask(part.punctLine) << shift;
+    b.cr |= BlockMask(part.cr) << shift;
+    b.lf |= BlockMask(part.lf) << shift;
+    b.space |= BlockMask(part.space) << shift;
+    b.rare |= BlockMask(part.rare) << shift;
+  }
+  CountBlock(b, block, s, c, PopcountPortable);
+}
 
 // The exact block step, for blocks the fast loop does not take: the first
 // one of a call (it has no byte before it to load) and the one holding a 0.
@@ -369,23 +365,247 @@ __attribute__((noinline, cold)) BlockMask SettleRareBlock(const unsigned char* p
   return inRun;
 }
 
+// The fast loops of both kernels take from whole-vector work per byte three
+// bits: high, "counted as its own class" (hanzi lead, or English
+// punctuation, CR or LF) and "plain" (no whitespace, and no lead whose class
+// the table must give), and count the CR LF pairs in vector lanes. Which
+// bytes are trails follows from the high bits; the classes then follow from
+// the byte's own bits, since a non-trail high byte is a lead and a non-trail
+// low byte a single. Every lead is an East Asian character unless it is not
+// plain, and a trail byte that is not plain (whitespace after a lead: a CR
+// there is no line end) is as rare; either sends the block to
+// SettleRareBlock.
+
+// What the fast loop carries from block to block. Apart from the RareTally,
+// whose address the rare blocks take, so that it stays in registers.
+struct FastLoop {
+  BlockMask trailNext = 0;  // 1: the next block starts with a trail byte
+  BlockMask trailIn = 0;    // trailNext where the loop began
+  // The last block's bytes in a word's run: the top bit carries on.
+  BlockMask lastInRun = 0;
+};
+
+// What one block adds, as masks to count.
+struct FastBlockMasks {
+  BlockMask lead, hanzi, punct;  // punct: English punctuation, CR and LF singles
+  BlockMask nonSpaceSingle, runStart;
+};
+
+// The fast loop's sums. size_t: no count exceeds the call's size, and a
+// 32-bit build keeps each in one register instead of a pair.
+struct FastSums {
+  size_t leads = 0, hanzi = 0, puncts = 0, nonSpaceSingles = 0, runStarts = 0;
+  uint64_t crLfs = 0;
+};
+
+// The loop's start after the call's first block, `first`, which the exact
+// step took and left `s`.
+VX_ALWAYS_INLINE FastLoop BeginFastLoop(const unsigned char* first, const unsigned char* end,
+                                        const GbkScanState& s, RareTally& t) {
+  constexpr unsigned kTopBit = kGbkBlockSize - 1;
+  FastLoop f;
+  f.trailNext = f.trailIn = s.trailNext ? 1 : 0;
+  f.lastInRun = s.afterWordPart ? BlockMask(1) << kTopBit : 0;
+  // A CR there that is no line end is a trail byte; an LF after it counts.
+  if (first[kTopBit] == '\r' && !s.afterCr) {
+    t.crTrailAtEnd = first;
+    t.crTrailLfs += first[kGbkBlockSize] == '\n';
+  }
+  if (s.trailNext && s.afterWordPart) JoinAfterBlock(first, end, t);
+  return f;
+}
+
+// Leads and trails as in CountBlock, and the masks of the block at p to
+// count. The chain from block to block is a few instructions long, short
+// beside a block's work.
+VX_ALWAYS_INLINE FastBlockMasks StepFastBlock(FastLoop& f, RareTally& t, const unsigned char* p,
+                                              const unsigned char* end, BlockMask high,
+                                              BlockMask counted, BlockMask plain) {
+  constexpr unsigned kTopBit = kGbkBlockSize - 1;
+  constexpr BlockMask kOddBits = BlockMask(0xAAAAAAAAAAAAAAAAull);
+  const BlockMask potential = high & ~f.trailNext;
+  const BlockMask code = (((potential << 1) | kOddBits) - potential) ^ kOddBits;
+  const BlockMask trail = code ^ (high | f.trailNext);
+  const BlockMask lead = code & high;
+  const BlockMask notSingle = high | trail;
+  // Word runs as in CountBlock: non-space singles, and word-part characters
+  // (a trail in the next block is left out: JoinAfterBlock).
+  const BlockMask nonSpaceSingle = plain & ~notSingle;
+  BlockMask inRun = nonSpaceSingle;
+  if (BlockMask rare = ~plain & (high ^ trail)) {
+    // A kernel that does not look past the block leaves an 0xA1 in its last
+    // byte unsettled; before a common mark it is plain.
+    if (rare == BlockMask(1) << kTopBit && p[kTopBit] == 0xA1 &&
+        IsCommonA1Trail(p[kGbkBlockSize]) && p[kGbkBlockSize] != 0xA1)
+      rare = 0;
+    if (rare) inRun |= SettleRareBlock(p, end, lead, rare, t);
+  }
+  const BlockMask runStart = inRun & ~((inRun << 1) | (f.lastInRun >> kTopBit));
+  f.lastInRun = inRun;
+  f.trailNext = lead >> kTopBit;
+  return {lead, counted & lead, counted & ~notSingle, nonSpaceSingle, runStart};
+}
+
+// Adds what the loop took, data[from, done), to the state and counts.
+VX_ALWAYS_INLINE void FinishFastLoop(const FastLoop& f, RareTally t, const FastSums& sums,
+                           const unsigned char* data, size_t from, size_t done,
+                           GbkScanState& s, GbkCounts& c) {
+  constexpr unsigned kTopBit = kGbkBlockSize - 1;
+  // Every lead has its trail, in what the loop took or just after it.
+  const size_t trails = sums.leads + f.trailIn - f.trailNext;
+  const size_t singles = (done - from) - trails - sums.leads;
+  const unsigned char* last = data + done - kGbkBlockSize;
+  const bool crTrailLast = t.crTrailAtEnd == last;
+  // The next block is not the loop's: its LF was not taken.
+  if (crTrailLast && data[done] == '\n') --t.crTrailLfs;
+  // Nor does it count the run it joins.
+  if (t.wordPartAtEnd == last) t.joinedStarts -= t.joinedAtEnd;
+  c.cnChars += sums.hanzi;
+  c.cnPunct += sums.leads - sums.hanzi;
+  c.enPunct += sums.puncts - (size_t(sums.crLfs) - t.crTrailLfs);
+  c.enChars += singles - sums.puncts;
+  c.words += sums.leads - t.spaceLeads - t.wordPartLeads + sums.runStarts - t.joinedStarts;
+  c.charsNoSpace += sums.leads - t.spaceLeads + sums.nonSpaceSingles;
+  s.trailNext = f.trailNext != 0;
+  s.afterCr = !crTrailLast && data[done - 1] == '\r';
+  s.afterWordPart = (f.lastInRun >> kTopBit) != 0;
+}
+
+// The fast loop's bits of 16 bytes for SSE2, which has no byte lookup:
+// ranges by signed compares. Adds the LFs after a CR to `pairs`.
+struct Sse2FastBits {
+  unsigned high, counted, notPlain;
+};
+
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE Sse2FastBits
+FastBitsSse2(__m128i v, __m128i next, __m128i before, __m128i& pairs) {
+  const __m128i lf = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
+  const __m128i cr = _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'));
+  // Printable, less digits and letters (both within it).
+  const __m128i punct = _mm_xor_si128(
+      _mm_xor_si128(InRangeU8(v, 0x20, 0x5E), InRangeU8(v, 0x30, 9)),
+      InRangeU8(_mm_or_si128(v, _mm_set1_epi8(0x20)), 0x61, 25));
+  const __m128i counted = _mm_or_si128(_mm_or_si128(punct, InRangeU8(v, char(0xB0), 0x47)),
+                                       _mm_or_si128(cr, lf));
+  const __m128i white =
+      _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), InRangeU8(v, 0x09, 4));
+  const __m128i otherMixed = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(char(0xA2))),
+                                          InRangeU8(v, char(0xA6), 3));
+  // IsCommonA1Trail without the ideographic space: 0xA2..0xA4, 0xA8..0xBF.
+  const __m128i common = _mm_andnot_si128(InRangeU8(next, char(0xA5), 2),
+                                          InRangeU8(next, char(0xA2), 0x1D));
+  const __m128i a1Rare = _mm_andnot_si128(common, _mm_cmpeq_epi8(v, _mm_set1_epi8(char(0xA1))));
+  pairs = _mm_sub_epi8(pairs, _mm_and_si128(lf, _mm_cmpeq_epi8(before, _mm_set1_epi8('\r'))));
+  return {unsigned(_mm_movemask_epi8(v)), unsigned(_mm_movemask_epi8(counted)),
+          unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(white, otherMixed), a1Rare)))};
+}
+
+// Bit counts without POPCNT: two masks share a vector whose bytes count
+// their own bits, at most 8, so 31 blocks add up in bytes; PSADBW sums them.
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i BitsPerByte(BlockMask first,
+                                                                    BlockMask second) {
+  __m128i x;
+  if constexpr (sizeof(BlockMask) == 8)
+    x = _mm_set_epi64x(int64_t(second), int64_t(first));
+  else
+    x = _mm_set_epi32(0, int(second), 0, int(first));
+  const __m128i m1 = _mm_set1_epi8(0x55), m2 = _mm_set1_epi8(0x33), m4 = _mm_set1_epi8(0x0F);
+  x = _mm_sub_epi8(x, _mm_and_si128(_mm_srli_epi16(x, 1), m1));
+  x = _mm_add_epi8(_mm_and_si128(x, m2), _mm_and_si128(_mm_srli_epi16(x, 2), m2));
+  return _mm_and_si128(_mm_add_epi8(x, _mm_srli_epi16(x, 4)), m4);
+}
+
+// The sums of the two masks' bit counts in `bytes`.
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE void AddBitSums(__m128i bytes, size_t& first,
+                                                                 size_t& second) {
+  const __m128i sums = _mm_sad_epu8(bytes, _mm_setzero_si128());
+  first += uint32_t(_mm_cvtsi128_si32(sums));
+  second += uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+}
+
+// Whether any of the kVectors vectors v holds a 0 byte.
+template <unsigned kVectors>
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE bool AnyZeroSse2(const __m128i* v) {
+  __m128i least = v[0];
+  for (unsigned k = 1; k < kVectors; ++k) least = _mm_min_epu8(least, v[k]);
+  return _mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())) != 0;
+}
+
 }  // namespace
 
-// The fast loop takes from whole-vector work per byte three bits: high,
-// "counted as its own class" (hanzi lead, or English punctuation, CR or LF)
-// and "plain" (PlainAvx2), and counts the CR LF pairs in vector lanes.
-// Which bytes are trails follows from the high bits; the classes then follow
-// from the byte's own bits, since a non-trail high byte is a lead and a
-// non-trail low byte a single. Every lead is an East Asian character unless
-// it is not plain, and a trail byte that is not plain (whitespace after a
-// lead: a CR there is no line end) is as rare; either sends the block to
-// SettleRareBlock.
+__attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
+    const unsigned char* data, size_t size, GbkScanState& state,
+    GbkCounts& counts) {
+  constexpr unsigned kVectors = kGbkBlockSize / 16;
+  if (size <= kGbkBlockSize) return 0;
+
+  GbkScanState s = state;
+  GbkCounts c = counts;
+  CountBlockSse2(data, s, c);
+  size_t done = kGbkBlockSize;
+  if (s.ended) {
+    state = s;
+    counts = c;
+    return done;
+  }
+
+  RareTally t;
+  FastLoop f = BeginFastLoop(data, data + size, s, t);
+  FastSums sums;
+  const size_t fastFrom = done;
+  bool zero = false;
+  while (!zero && done + kGbkBlockSize < size) {
+    // Bit counts add up per byte, 8 a block at most, and CR LF pairs per
+    // byte lane, kVectors a block at most.
+    constexpr size_t kStretch = std::min<size_t>(31, 255 / kVectors);
+    const size_t stretchEnd = std::min(size - 1, done + kStretch * kGbkBlockSize);
+    __m128i pairs = _mm_setzero_si128();
+    __m128i leadsHanzi = pairs, punctsNonSpace = pairs, runStarts = pairs;
+    for (; done + kGbkBlockSize <= stretchEnd; done += kGbkBlockSize) {
+      const unsigned char* p = data + done;
+      __m128i v[kVectors];
+      for (unsigned k = 0; k < kVectors; ++k)
+        v[k] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16 * k));
+      if (AnyZeroSse2<kVectors>(v)) {
+        zero = true;
+        break;
+      }
+      BlockMask high = 0, counted = 0, notPlain = 0;
+      for (unsigned k = 0; k < kVectors; ++k) {
+        const unsigned char* q = p + 16 * k;
+        const Sse2FastBits bits = FastBitsSse2(
+            v[k], _mm_loadu_si128(reinterpret_cast<const __m128i*>(q + 1)),
+            _mm_loadu_si128(reinterpret_cast<const __m128i*>(q - 1)), pairs);
+        high |= BlockMask(bits.high) << (16 * k);
+        counted |= BlockMask(bits.counted) << (16 * k);
+        notPlain |= BlockMask(bits.notPlain) << (16 * k);
+      }
+      const FastBlockMasks m = StepFastBlock(f, t, p, data + size, high, counted, ~notPlain);
+      leadsHanzi = _mm_add_epi8(leadsHanzi, BitsPerByte(m.lead, m.hanzi));
+      punctsNonSpace = _mm_add_epi8(punctsNonSpace, BitsPerByte(m.punct, m.nonSpaceSingle));
+      runStarts = _mm_add_epi8(runStarts, BitsPerByte(m.runStart, 0));
+    }
+    AddBitSums(leadsHanzi, sums.leads, sums.hanzi);
+    AddBitSums(punctsNonSpace, sums.puncts, sums.nonSpaceSingles);
+    size_t none = 0, pairsLow = 0, pairsHigh = 0;
+    AddBitSums(runStarts, sums.runStarts, none);
+    AddBitSums(pairs, pairsLow, pairsHigh);
+    sums.crLfs += pairsLow + pairsHigh;
+  }
+  FinishFastLoop(f, t, sums, data, fastFrom, done, s, c);
+  if (zero) {
+    CountBlockSse2(data + done, s, c);  // ends the text
+    done += kGbkBlockSize;
+  }
+  state = s;
+  counts = c;
+  return done;
+}
+
 __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
     const unsigned char* data, size_t size, GbkScanState& state,
     GbkCounts& counts) {
-  constexpr unsigned kTopBit = kGbkBlockSize - 1;
   constexpr unsigned kVectors = kGbkBlockSize / 32;
-  constexpr BlockMask kOddBits = BlockMask(0xAAAAAAAAAAAAAAAAull);
   if (size <= kGbkBlockSize) return 0;
 
   GbkScanState s = state;
@@ -398,21 +618,9 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
     return done;
   }
 
-  BlockMask trailNext = s.trailNext ? 1 : 0;
-  const BlockMask trailIn = trailNext;
   RareTally t;
-  // A CR there that is no line end is a trail byte; an LF after it counts.
-  if (data[done - 1] == '\r' && !s.afterCr) {
-    t.crTrailAtEnd = data;
-    t.crTrailLfs += data[done] == '\n';
-  }
-  if (s.trailNext && s.afterWordPart) JoinAfterBlock(data, data + size, t);
-  // size_t: no count exceeds the call's size, and a 32-bit build keeps each
-  // in one register instead of a pair.
-  size_t leads = 0, hanzi = 0, puncts = 0, nonSpaceSingles = 0, runStarts = 0;
-  uint64_t crLfs = 0;
-  // The last block's run bits: its top bit carries into the next block.
-  BlockMask lastInRun = s.afterWordPart ? BlockMask(1) << kTopBit : 0;
+  FastLoop f = BeginFastLoop(data, data + size, s, t);
+  FastSums sums;
   const size_t fastFrom = done;
   bool zero = false;
   const __m256i nibble = Opaque(_mm256_set1_epi8(0x0F));
@@ -439,8 +647,8 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
       }
 
       // Last vector first: each one's word marks need the sets of the bytes
-      // after it, and the block's last byte has none here, which sends an
-      // 0xA1 lead there to the check below.
+      // after it, and the block's last byte has none here (StepFastBlock
+      // settles an 0xA1 there).
       BlockMask high = 0, counted = 0, plain = 0;
       __m256i nextLow = _mm256_setzero_si256();
       for (unsigned k = kVectors; k-- > 0;) {
@@ -460,57 +668,21 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
                        _mm256_or_si256(ClassCountedAvx2(v[k], hi), lf)))) << shift;
         plain |= BlockMask(PlainAvx2(sets, after, all8F)) << shift;
       }
-
-      // Leads and trails as in CountBlock. The chain from block to block
-      // is a few instructions long, short beside a block's work.
-      const BlockMask potential = high & ~trailNext;
-      const BlockMask code = (((potential << 1) | kOddBits) - potential) ^ kOddBits;
-      const BlockMask trail = code ^ (high | trailNext);
-      const BlockMask lead = code & high;
-      const BlockMask notSingle = high | trail;
-      // Word runs as in CountBlock: non-space singles, and word-part
-      // characters (a trail in the next block is left out: JoinAfterBlock).
-      BlockMask inRun = plain & ~notSingle;
-      nonSpaceSingles += Popcnt(inRun);
-      if (BlockMask rare = ~plain & (high ^ trail)) {
-        // An 0xA1 in the last byte, before a common mark, is only unseen.
-        if (rare == BlockMask(1) << kTopBit && p[kTopBit] == 0xA1 &&
-            IsCommonA1Trail(p[kGbkBlockSize]) && p[kGbkBlockSize] != 0xA1)
-          rare = 0;
-        if (rare) inRun |= SettleRareBlock(p, data + size, lead, rare, t);
-      }
-      runStarts += Popcnt(inRun & ~((inRun << 1) | (lastInRun >> kTopBit)));
-      lastInRun = inRun;
-      trailNext = lead >> kTopBit;
-      leads += Popcnt(lead);
-      hanzi += Popcnt(counted & lead);
-      puncts += Popcnt(counted & ~notSingle);
+      const FastBlockMasks m = StepFastBlock(f, t, p, data + size, high, counted, plain);
+      sums.leads += Popcnt(m.lead);
+      sums.hanzi += Popcnt(m.hanzi);
+      sums.puncts += Popcnt(m.punct);
+      sums.nonSpaceSingles += Popcnt(m.nonSpaceSingle);
+      sums.runStarts += Popcnt(m.runStart);
     }
-    const __m256i sums = _mm256_sad_epu8(pairs, _mm256_setzero_si256());
-    const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(sums),
-                                       _mm256_extracti128_si256(sums, 1));
+    const __m256i laneSums = _mm256_sad_epu8(pairs, _mm256_setzero_si256());
+    const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(laneSums),
+                                       _mm256_extracti128_si256(laneSums, 1));
     // At most 127 blocks' pairs: the low 32 bits hold the sum (a 32-bit
     // build has no 64-bit move out of a vector).
-    crLfs += uint32_t(_mm_cvtsi128_si32(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
+    sums.crLfs += uint32_t(_mm_cvtsi128_si32(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
   }
-
-  // Every lead has its trail, in this stretch or just after it.
-  const size_t trails = leads + trailIn - trailNext;
-  const size_t singles = (done - fastFrom) - trails - leads;
-  const bool crTrailLast = t.crTrailAtEnd == data + done - kGbkBlockSize;
-  // The next block is not the fast loop's: its LF was not taken.
-  if (crTrailLast && data[done] == '\n') --t.crTrailLfs;
-  c.cnChars += hanzi;
-  c.cnPunct += leads - hanzi;
-  c.enPunct += puncts - (size_t(crLfs) - t.crTrailLfs);
-  c.enChars += singles - puncts;
-  // The next block is not the fast loop's: it joins that run itself.
-  if (t.wordPartAtEnd == data + done - kGbkBlockSize) t.joinedStarts -= t.joinedAtEnd;
-  c.words += leads - t.spaceLeads - t.wordPartLeads + runStarts - t.joinedStarts;
-  c.charsNoSpace += leads - t.spaceLeads + nonSpaceSingles;
-  s.trailNext = trailNext != 0;
-  s.afterCr = !crTrailLast && data[done - 1] == '\r';
-  s.afterWordPart = (lastInRun >> kTopBit) != 0;
+  FinishFastLoop(f, t, sums, data, fastFrom, done, s, c);
   if (zero) {
     CountBlockAvx2(data + done, s, c);  // ends the text
     done += kGbkBlockSize;
