@@ -500,28 +500,61 @@ FastBitsSse2(__m128i v, __m128i next, __m128i before, __m128i& pairs) {
           unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_or_si128(white, otherMixed), a1Rare)))};
 }
 
-// Bit counts without POPCNT: two masks share a vector whose bytes count
-// their own bits, at most 8, so 31 blocks add up in bytes; PSADBW sums them.
-__attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i BitsPerByte(BlockMask first,
-                                                                    BlockMask second) {
-  __m128i x;
-  if constexpr (sizeof(BlockMask) == 8)
-    x = _mm_set_epi64x(int64_t(second), int64_t(first));
-  else
-    x = _mm_set_epi32(0, int(second), 0, int(first));
-  const __m128i m1 = _mm_set1_epi8(0x55), m2 = _mm_set1_epi8(0x33), m4 = _mm_set1_epi8(0x0F);
-  x = _mm_sub_epi8(x, _mm_and_si128(_mm_srli_epi16(x, 1), m1));
-  x = _mm_add_epi8(_mm_and_si128(x, m2), _mm_and_si128(_mm_srli_epi16(x, 2), m2));
-  return _mm_and_si128(_mm_add_epi8(x, _mm_srli_epi16(x, 4)), m4);
-}
+// Bit counts without POPCNT: the masks go into vector lanes whose bytes
+// count their own bits, at most 8, so 31 blocks add up in bytes; PSADBW sums
+// them. A 64-bit mask takes half a vector, a 32-bit one a quarter.
+class Sse2BitCounts {
+ public:
+  __attribute__((target("sse2"))) VX_ALWAYS_INLINE Sse2BitCounts()
+      : a_(_mm_setzero_si128()), b_(a_), c_(a_) {}
 
-// The sums of the two masks' bit counts in `bytes`.
-__attribute__((target("sse2"))) VX_ALWAYS_INLINE void AddBitSums(__m128i bytes, size_t& first,
-                                                                 size_t& second) {
-  const __m128i sums = _mm_sad_epu8(bytes, _mm_setzero_si128());
-  first += uint32_t(_mm_cvtsi128_si32(sums));
-  second += uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
-}
+  __attribute__((target("sse2"))) VX_ALWAYS_INLINE void Add(const FastBlockMasks& m) {
+    if constexpr (sizeof(BlockMask) == 8) {
+      a_ = _mm_add_epi8(a_, BitsPerByte(_mm_set_epi64x(int64_t(m.hanzi), int64_t(m.lead))));
+      b_ = _mm_add_epi8(b_, BitsPerByte(_mm_set_epi64x(int64_t(m.nonSpaceSingle),
+                                                       int64_t(m.punct))));
+      c_ = _mm_add_epi8(c_, BitsPerByte(_mm_set_epi64x(0, int64_t(m.runStart))));
+    } else {
+      a_ = _mm_add_epi8(a_, BitsPerByte(_mm_set_epi32(int(m.nonSpaceSingle), int(m.punct),
+                                                      int(m.hanzi), int(m.lead))));
+      c_ = _mm_add_epi8(c_, BitsPerByte(_mm_cvtsi32_si128(int(m.runStart))));
+    }
+  }
+
+  // Adds the counts to `sums`, and starts again from 0.
+  __attribute__((target("sse2"))) VX_ALWAYS_INLINE void MoveTo(FastSums& sums) {
+    if constexpr (sizeof(BlockMask) == 8) {
+      AddHalves(a_, sums.leads, sums.hanzi);
+      AddHalves(b_, sums.puncts, sums.nonSpaceSingles);
+    } else {
+      const __m128i lowQuarters = _mm_set_epi32(0, -1, 0, -1);
+      AddHalves(_mm_and_si128(a_, lowQuarters), sums.leads, sums.puncts);
+      AddHalves(_mm_srli_epi64(a_, 32), sums.hanzi, sums.nonSpaceSingles);
+    }
+    size_t none = 0;
+    AddHalves(c_, sums.runStarts, none);
+    *this = Sse2BitCounts();
+  }
+
+ private:
+  __attribute__((target("sse2"))) static VX_ALWAYS_INLINE __m128i BitsPerByte(__m128i x) {
+    const __m128i m1 = _mm_set1_epi8(0x55), m2 = _mm_set1_epi8(0x33), m4 = _mm_set1_epi8(0x0F);
+    x = _mm_sub_epi8(x, _mm_and_si128(_mm_srli_epi16(x, 1), m1));
+    x = _mm_add_epi8(_mm_and_si128(x, m2), _mm_and_si128(_mm_srli_epi16(x, 2), m2));
+    return _mm_and_si128(_mm_add_epi8(x, _mm_srli_epi16(x, 4)), m4);
+  }
+
+  // The sums of the bytes of each half of `bytes`.
+  __attribute__((target("sse2"))) static VX_ALWAYS_INLINE void AddHalves(__m128i bytes,
+                                                                         size_t& low,
+                                                                         size_t& high) {
+    const __m128i sums = _mm_sad_epu8(bytes, _mm_setzero_si128());
+    low += uint32_t(_mm_cvtsi128_si32(sums));
+    high += uint32_t(_mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
+  }
+
+  __m128i a_, b_, c_;
+};
 
 // Whether any of the kVectors vectors v holds a 0 byte.
 template <unsigned kVectors>
@@ -560,7 +593,7 @@ __attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
     constexpr size_t kStretch = std::min<size_t>(31, 255 / kVectors);
     const size_t stretchEnd = std::min(size - 1, done + kStretch * kGbkBlockSize);
     __m128i pairs = _mm_setzero_si128();
-    __m128i leadsHanzi = pairs, punctsNonSpace = pairs, runStarts = pairs;
+    Sse2BitCounts bitCounts;
     for (; done + kGbkBlockSize <= stretchEnd; done += kGbkBlockSize) {
       const unsigned char* p = data + done;
       __m128i v[kVectors];
@@ -581,16 +614,11 @@ __attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
         notPlain |= BlockMask(bits.notPlain) << (16 * k);
       }
       const FastBlockMasks m = StepFastBlock(f, t, p, data + size, high, counted, ~notPlain);
-      leadsHanzi = _mm_add_epi8(leadsHanzi, BitsPerByte(m.lead, m.hanzi));
-      punctsNonSpace = _mm_add_epi8(punctsNonSpace, BitsPerByte(m.punct, m.nonSpaceSingle));
-      runStarts = _mm_add_epi8(runStarts, BitsPerByte(m.runStart, 0));
+      bitCounts.Add(m);
     }
-    AddBitSums(leadsHanzi, sums.leads, sums.hanzi);
-    AddBitSums(punctsNonSpace, sums.puncts, sums.nonSpaceSingles);
-    size_t none = 0, pairsLow = 0, pairsHigh = 0;
-    AddBitSums(runStarts, sums.runStarts, none);
-    AddBitSums(pairs, pairsLow, pairsHigh);
-    sums.crLfs += pairsLow + pairsHigh;
+    bitCounts.MoveTo(sums);
+    const __m128i pairSums = _mm_sad_epu8(pairs, _mm_setzero_si128());
+    sums.crLfs += uint32_t(_mm_cvtsi128_si32(_mm_add_epi32(pairSums, _mm_srli_si128(pairSums, 8))));
   }
   FinishFastLoop(f, t, sums, data, fastFrom, done, s, c);
   if (zero) {
