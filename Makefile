@@ -71,9 +71,11 @@ dist: win32 native
 # same memchr bandwidth; then each kernel before and after Word's figures
 # joined the scan. The sampler's benchmark deletes Vantorix's settings,
 # so it gets a Wine prefix of its own.
-bench: native
+bench: native narrow
 	$(BUILD)/native/bench/scan_bench --memchr_out=$(BUILD)/native/bench/memchr.txt
 	bench/scan_before_after.sh $(BUILD)/native
+	@cmake --build $(BUILD)/narrow -j$(JOBS) --target kernel_bench
+	bench/scan_before_after.sh $(BUILD)/narrow
 	@arch=$$(scripts/wine-arch); $(MAKE) --no-print-directory $$arch || exit 1; \
 	$(WINENV) --own-display scripts/wine $(BUILD)/$$arch/bench/scan_bench_win.exe \
 	  $(BUILD)/native/bench/memchr.txt

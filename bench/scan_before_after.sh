@@ -7,15 +7,25 @@
 # of the times, after / before. A benchmark: it reports, never fails on a
 # figure.
 #   bench/scan_before_after.sh [NATIVE_BUILD_DIR]   (default build/native)
+# Given the narrow build (build/narrow: the 32-bit build's 32-byte blocks,
+# run natively), it builds the earlier engine with those blocks too; that
+# engine had no switch for them, so its kernels' header is edited to the
+# same effect.
 set -eu
 build=${1:-build/native}
 baseline_commit=${BASELINE:-82bb710}
 baseline=$build/bench/scan-baseline-$baseline_commit
+narrow=$(grep -qs '^VX_NARROW_BLOCKS:BOOL=ON' "$build/CMakeCache.txt" && echo 1 || echo 0)
 after=$build/bench/kernel_bench
 if [ ! -x "$baseline/build/bench/kernel_bench" ]; then
   echo "scan_before_after: building the kernels as of $baseline_commit in $baseline"
   rm -rf "$baseline" && mkdir -p "$baseline/src"
   git archive "$baseline_commit" | tar -x -C "$baseline/src"
+  if [ "$narrow" = 1 ]; then
+    sed -i -e 's/^using BlockMask = .*/using BlockMask = uint32_t;/' \
+      -e 's/^#if defined(__x86_64__)$/#if 0  \/\/ no AVX-512 with 32-bit masks/' \
+      "$baseline/src/engine/gbk_scan_kernels.h"
+  fi
   cp bench/kernel_bench.cpp bench/bench_buffers.h "$baseline/src/bench/"
   cat >>"$baseline/src/bench/CMakeLists.txt" <<'CMAKE'
 if(NOT WIN32)
@@ -34,7 +44,8 @@ for round in 1 2 3; do
   "$before" 2>/dev/null | sed "s/\x1b\[[0-9;]*m//g" | grep -P '^\w+\tprose [^\t/]+\t[0-9.]+$' >>"$out/before"
   "$after" 2>/dev/null | sed "s/\x1b\[[0-9;]*m//g" | grep -P '^\w+\tprose [^\t/]+\t[0-9.]+$' >>"$out/after"
 done
-echo "GBK scan per kernel, best of 3 x 10 runs, before ($baseline_commit) and after:"
+blocks=$([ "$narrow" = 1 ] && echo "32-byte blocks" || echo "native blocks")
+echo "GBK scan per kernel ($blocks), best of 3 x 10 runs, before ($baseline_commit) and after:"
 awk -F'\t' '
   FNR == NR { key = $1 "\t" $2; if ($3 > before[key]) before[key] = $3; next }
   { key = $1 "\t" $2; if ($3 > after[key]) after[key] = $3 }
