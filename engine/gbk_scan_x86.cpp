@@ -448,8 +448,8 @@ VX_ALWAYS_INLINE FastBlockMasks StepFastBlock(FastLoop& f, RareTally& t, const u
 
 // Adds what the loop took, data[from, done), to the state and counts.
 VX_ALWAYS_INLINE void FinishFastLoop(const FastLoop& f, RareTally t, const FastSums& sums,
-                           const unsigned char* data, size_t from, size_t done,
-                           GbkScanState& s, GbkCounts& c) {
+                                      const unsigned char* data, size_t from, size_t done,
+                                      GbkScanState& s, GbkCounts& c) {
   constexpr unsigned kTopBit = kGbkBlockSize - 1;
   // Every lead has its trail, in what the loop took or just after it.
   const size_t trails = sums.leads + f.trailIn - f.trailNext;
