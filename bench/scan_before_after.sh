@@ -25,6 +25,11 @@ if [ ! -x "$baseline/build/bench/kernel_bench" ]; then
     sed -i -e 's/^using BlockMask = .*/using BlockMask = uint32_t;/' \
       -e 's/^#if defined(__x86_64__)$/#if 0  \/\/ no AVX-512 with 32-bit masks/' \
       "$baseline/src/engine/gbk_scan_kernels.h"
+    grep -q '^using BlockMask = uint32_t;' "$baseline/src/engine/gbk_scan_kernels.h" &&
+      grep -q '^#if 0  // no AVX-512' "$baseline/src/engine/gbk_scan_kernels.h" || {
+      echo "scan_before_after: cannot give $baseline_commit's kernels 32-byte blocks" >&2
+      exit 1
+    }
   fi
   cp bench/kernel_bench.cpp bench/bench_buffers.h "$baseline/src/bench/"
   cat >>"$baseline/src/bench/CMakeLists.txt" <<'CMAKE'

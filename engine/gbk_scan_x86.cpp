@@ -28,12 +28,6 @@ VX_ALWAYS_INLINE unsigned PopcountPortable(BlockMask m) {
   }
 }
 
-// x <= k for every unsigned byte, as 0xFF / 0x00 lanes.
-__attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i
-LessEqualU8(__m128i x, char k) {
-  return _mm_cmpeq_epi8(_mm_min_epu8(x, _mm_set1_epi8(k)), x);
-}
-
 struct Sse2Bits {
   unsigned high, zero, cnLead, punctLine, cr, lf, space, rare;
 };
@@ -45,6 +39,18 @@ __attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i
 InRangeU8(__m128i x, char lo, char width) {
   return _mm_cmpgt_epi8(_mm_set1_epi8(char(-127 + width)),
                         _mm_add_epi8(x, _mm_set1_epi8(char(0x80 - (unsigned char)lo))));
+}
+
+// The classes of gbk_scan_kernels.h for SSE2, which has no byte lookup: by
+// ranges. English punctuation is the printable bytes less digits and
+// letters (both within them).
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i EnglishPunctSse2(__m128i v) {
+  return _mm_xor_si128(_mm_xor_si128(InRangeU8(v, 0x20, 0x5E), InRangeU8(v, 0x30, 9)),
+                       InRangeU8(_mm_or_si128(v, _mm_set1_epi8(0x20)), 0x61, 25));
+}
+
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i HanziLeadSse2(__m128i v) {
+  return InRangeU8(v, char(0xB0), 0xF7 - 0xB0);
 }
 
 // The word bits of BlockBits, from the bytes and the bytes after them.
@@ -62,21 +68,14 @@ WordBitsSse2(__m128i v, __m128i next, unsigned& space, unsigned& rare) {
 
 __attribute__((target("sse2"))) VX_ALWAYS_INLINE Sse2Bits
 ClassifySse2(__m128i v, __m128i next) {
-  const __m128i printable = LessEqualU8(_mm_sub_epi8(v, _mm_set1_epi8(0x20)), 0x5E);
-  const __m128i digit = LessEqualU8(_mm_sub_epi8(v, _mm_set1_epi8(0x30)), 9);
-  const __m128i letter = LessEqualU8(
-      _mm_sub_epi8(_mm_or_si128(v, _mm_set1_epi8(0x20)), _mm_set1_epi8(0x61)), 25);
   const __m128i cr = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x0D));
-  const __m128i punct = _mm_andnot_si128(_mm_or_si128(digit, letter), printable);
-  // 0xB0..0xF7 are -80..-9 as signed bytes.
-  const __m128i cnLead = _mm_and_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-81)),
-                                       _mm_cmpgt_epi8(_mm_set1_epi8(-8), v));
   Sse2Bits bits;
   bits.high = unsigned(_mm_movemask_epi8(v));
   bits.zero = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_setzero_si128())));
-  bits.cnLead = unsigned(_mm_movemask_epi8(cnLead));
+  bits.cnLead = unsigned(_mm_movemask_epi8(HanziLeadSse2(v)));
   const __m128i lf = _mm_cmpeq_epi8(v, _mm_set1_epi8(0x0A));
-  bits.punctLine = unsigned(_mm_movemask_epi8(_mm_or_si128(punct, _mm_or_si128(cr, lf))));
+  bits.punctLine =
+      unsigned(_mm_movemask_epi8(_mm_or_si128(EnglishPunctSse2(v), _mm_or_si128(cr, lf))));
   bits.cr = unsigned(_mm_movemask_epi8(cr));
   bits.lf = unsigned(_mm_movemask_epi8(lf));
   WordBitsSse2(v, next, bits.space, bits.rare);
@@ -187,7 +186,7 @@ namespace {
 
 // The exact block step of the SSE2 kernel, for the blocks its fast loop does
 // not take (see CountBlockAvx2).
-__attribute__((target("sse2"))) VX_ALWAYS_INLINE void CountBlockSse2(
+__attribute__((target("sse2"), noinline)) void CountBlockSse2(
     const unsigned char* block, GbkScanState& s, GbkCounts& c) {
   BlockBits b{};
   for (unsigned k = 0; k < kGbkBlockSize / 16; ++k) {
@@ -210,7 +209,8 @@ __attribute__((target("sse2"))) VX_ALWAYS_INLINE void CountBlockSse2(
 
 // The exact block step, for blocks the fast loop does not take: the first
 // one of a call (it has no byte before it to load) and the one holding a 0.
-__attribute__((target("avx2,popcnt,bmi"))) VX_ALWAYS_INLINE void CountBlockAvx2(
+// Out of line: it runs twice a call at most.
+__attribute__((target("avx2,popcnt,bmi"), noinline)) void CountBlockAvx2(
     const unsigned char* block, GbkScanState& s, GbkCounts& c) {
   BlockBits b{};
   BlockWordBytes words;
@@ -433,8 +433,8 @@ VX_ALWAYS_INLINE FastBlockMasks StepFastBlock(FastLoop& f, RareTally& t, const u
   const BlockMask nonSpaceSingle = plain & ~notSingle;
   BlockMask inRun = nonSpaceSingle;
   if (BlockMask rare = ~plain & (high ^ trail)) {
-    // A kernel that does not look past the block leaves an 0xA1 in its last
-    // byte unsettled; before a common mark it is plain.
+    // The AVX2 kernel does not look past the block, and leaves an 0xA1 in
+    // its last byte unsettled; before a common mark it is plain.
     if (rare == BlockMask(1) << kTopBit && p[kTopBit] == 0xA1 &&
         IsCommonA1Trail(p[kGbkBlockSize]) && p[kGbkBlockSize] != 0xA1)
       rare = 0;
@@ -471,21 +471,17 @@ VX_ALWAYS_INLINE void FinishFastLoop(const FastLoop& f, RareTally t, const FastS
   s.afterWordPart = (f.lastInRun >> kTopBit) != 0;
 }
 
-// The fast loop's bits of 16 bytes for SSE2, which has no byte lookup:
-// ranges by signed compares. Adds the LFs after a CR to `pairs`.
 struct Sse2FastBits {
   unsigned high, counted, notPlain;
 };
 
+// The fast loop's bits of 16 bytes, from the bytes, the bytes after them and
+// the bytes before them. Adds the LFs after a CR to `pairs`.
 __attribute__((target("sse2"))) VX_ALWAYS_INLINE Sse2FastBits
 FastBitsSse2(__m128i v, __m128i next, __m128i before, __m128i& pairs) {
   const __m128i lf = _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'));
   const __m128i cr = _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'));
-  // Printable, less digits and letters (both within it).
-  const __m128i punct = _mm_xor_si128(
-      _mm_xor_si128(InRangeU8(v, 0x20, 0x5E), InRangeU8(v, 0x30, 9)),
-      InRangeU8(_mm_or_si128(v, _mm_set1_epi8(0x20)), 0x61, 25));
-  const __m128i counted = _mm_or_si128(_mm_or_si128(punct, InRangeU8(v, char(0xB0), 0x47)),
+  const __m128i counted = _mm_or_si128(_mm_or_si128(EnglishPunctSse2(v), HanziLeadSse2(v)),
                                        _mm_or_si128(cr, lf));
   const __m128i white =
       _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), InRangeU8(v, 0x09, 4));
@@ -521,7 +517,7 @@ class Sse2BitCounts {
     }
   }
 
-  // Adds the counts to `sums`, and starts again from 0.
+  // Adds the counts to `sums`.
   __attribute__((target("sse2"))) VX_ALWAYS_INLINE void MoveTo(FastSums& sums) {
     if constexpr (sizeof(BlockMask) == 8) {
       AddHalves(a_, sums.leads, sums.hanzi);
@@ -533,7 +529,6 @@ class Sse2BitCounts {
     }
     size_t none = 0;
     AddHalves(c_, sums.runStarts, none);
-    *this = Sse2BitCounts();
   }
 
  private:
@@ -564,33 +559,54 @@ __attribute__((target("sse2"))) VX_ALWAYS_INLINE bool AnyZeroSse2(const __m128i*
   return _mm_movemask_epi8(_mm_cmpeq_epi8(least, _mm_setzero_si128())) != 0;
 }
 
-}  // namespace
+// The frame of both kernels' fast loops: the exact step takes the call's
+// first block (the loop loads the byte before each block) and the block
+// holding a 0, the loop the blocks between them.
+using ExactBlockStep = void (*)(const unsigned char* block, GbkScanState& s, GbkCounts& c);
+// Counts from `done` the whole blocks with a byte after them, up to the
+// first holding a 0, and returns where it stopped.
+using FastBlocksLoop = size_t (*)(const unsigned char* data, size_t size, size_t done,
+                                  FastLoop& f, RareTally& t, FastSums& sums);
 
-__attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
-    const unsigned char* data, size_t size, GbkScanState& state,
-    GbkCounts& counts) {
-  constexpr unsigned kVectors = kGbkBlockSize / 16;
+template <ExactBlockStep kExactStep, FastBlocksLoop kFastBlocks>
+size_t ScanWithFastLoop(const unsigned char* data, size_t size, GbkScanState& state,
+                        GbkCounts& counts) {
   if (size <= kGbkBlockSize) return 0;
-
   GbkScanState s = state;
   GbkCounts c = counts;
-  CountBlockSse2(data, s, c);
+  kExactStep(data, s, c);
   size_t done = kGbkBlockSize;
-  if (s.ended) {
-    state = s;
-    counts = c;
-    return done;
+  if (!s.ended) {
+    RareTally t;
+    FastLoop f = BeginFastLoop(data, data + size, s, t);
+    FastSums sums;
+    const size_t stop = kFastBlocks(data, size, done, f, t, sums);
+    FinishFastLoop(f, t, sums, data, done, stop, s, c);
+    done = stop;
+    // Short of the end, the loop met a 0: its block ends the text.
+    if (done + kGbkBlockSize < size) {
+      kExactStep(data + done, s, c);
+      done += kGbkBlockSize;
+    }
   }
+  state = s;
+  counts = c;
+  return done;
+}
 
-  RareTally t;
-  FastLoop f = BeginFastLoop(data, data + size, s, t);
-  FastSums sums;
-  const size_t fastFrom = done;
+__attribute__((target("sse2"), noinline)) size_t FastBlocksSse2(
+    const unsigned char* data, size_t size, size_t done, FastLoop& carry, RareTally& t,
+    FastSums& totals) {
+  constexpr unsigned kVectors = kGbkBlockSize / 16;
+  // In registers, not behind the references.
+  FastLoop f = carry;
+  FastSums sums = totals;
   bool zero = false;
   while (!zero && done + kGbkBlockSize < size) {
     // Bit counts add up per byte, 8 a block at most, and CR LF pairs per
-    // byte lane, kVectors a block at most.
-    constexpr size_t kStretch = std::min<size_t>(31, 255 / kVectors);
+    // byte lane, kVectors a block at most, between the sums.
+    constexpr size_t kStretch = 31;
+    static_assert(kStretch * 8 <= 255 && kStretch * kVectors <= 255, "a byte lane overflows");
     const size_t stretchEnd = std::min(size - 1, done + kStretch * kGbkBlockSize);
     __m128i pairs = _mm_setzero_si128();
     Sse2BitCounts bitCounts;
@@ -620,36 +636,20 @@ __attribute__((target("sse2"))) size_t ScanGbkBlocksSse2(
     const __m128i pairSums = _mm_sad_epu8(pairs, _mm_setzero_si128());
     sums.crLfs += uint32_t(_mm_cvtsi128_si32(_mm_add_epi32(pairSums, _mm_srli_si128(pairSums, 8))));
   }
-  FinishFastLoop(f, t, sums, data, fastFrom, done, s, c);
-  if (zero) {
-    CountBlockSse2(data + done, s, c);  // ends the text
-    done += kGbkBlockSize;
-  }
-  state = s;
-  counts = c;
+  carry = f;
+  totals = sums;
   return done;
 }
 
-__attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
-    const unsigned char* data, size_t size, GbkScanState& state,
-    GbkCounts& counts) {
+__attribute__((target("avx2,popcnt,bmi"), noinline)) size_t FastBlocksAvx2(
+    const unsigned char* data, size_t size, size_t done, FastLoop& carry, RareTally& t,
+    FastSums& totals) {
   constexpr unsigned kVectors = kGbkBlockSize / 32;
-  if (size <= kGbkBlockSize) return 0;
-
-  GbkScanState s = state;
-  GbkCounts c = counts;
-  CountBlockAvx2(data, s, c);
-  size_t done = kGbkBlockSize;
-  if (s.ended) {
-    state = s;
-    counts = c;
-    return done;
-  }
-
-  RareTally t;
-  FastLoop f = BeginFastLoop(data, data + size, s, t);
-  FastSums sums;
-  const size_t fastFrom = done;
+  // In registers, not behind the references; the sums one by one, which
+  // keeps the compiler from packing them into a vector.
+  FastLoop f = carry;
+  size_t leads = 0, hanzi = 0, puncts = 0, nonSpaceSingles = 0, runStarts = 0;
+  uint64_t crLfs = 0;
   bool zero = false;
   const __m256i nibble = Opaque(_mm256_set1_epi8(0x0F));
   const __m256i allLf = Opaque(_mm256_set1_epi8('\n'));
@@ -697,27 +697,39 @@ __attribute__((target("avx2,popcnt,bmi"))) size_t ScanGbkBlocksAvx2(
         plain |= BlockMask(PlainAvx2(sets, after, all8F)) << shift;
       }
       const FastBlockMasks m = StepFastBlock(f, t, p, data + size, high, counted, plain);
-      sums.leads += Popcnt(m.lead);
-      sums.hanzi += Popcnt(m.hanzi);
-      sums.puncts += Popcnt(m.punct);
-      sums.nonSpaceSingles += Popcnt(m.nonSpaceSingle);
-      sums.runStarts += Popcnt(m.runStart);
+      leads += Popcnt(m.lead);
+      hanzi += Popcnt(m.hanzi);
+      puncts += Popcnt(m.punct);
+      nonSpaceSingles += Popcnt(m.nonSpaceSingle);
+      runStarts += Popcnt(m.runStart);
     }
     const __m256i laneSums = _mm256_sad_epu8(pairs, _mm256_setzero_si256());
     const __m128i half = _mm_add_epi64(_mm256_castsi256_si128(laneSums),
                                        _mm256_extracti128_si256(laneSums, 1));
     // At most 127 blocks' pairs: the low 32 bits hold the sum (a 32-bit
     // build has no 64-bit move out of a vector).
-    sums.crLfs += uint32_t(_mm_cvtsi128_si32(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
+    crLfs += uint32_t(_mm_cvtsi128_si32(_mm_add_epi64(half, _mm_unpackhi_epi64(half, half))));
   }
-  FinishFastLoop(f, t, sums, data, fastFrom, done, s, c);
-  if (zero) {
-    CountBlockAvx2(data + done, s, c);  // ends the text
-    done += kGbkBlockSize;
-  }
-  state = s;
-  counts = c;
+  carry = f;
+  totals.leads += leads;
+  totals.hanzi += hanzi;
+  totals.puncts += puncts;
+  totals.nonSpaceSingles += nonSpaceSingles;
+  totals.runStarts += runStarts;
+  totals.crLfs += crLfs;
   return done;
+}
+
+}  // namespace
+
+size_t ScanGbkBlocksSse2(const unsigned char* data, size_t size, GbkScanState& state,
+                         GbkCounts& counts) {
+  return ScanWithFastLoop<CountBlockSse2, FastBlocksSse2>(data, size, state, counts);
+}
+
+size_t ScanGbkBlocksAvx2(const unsigned char* data, size_t size, GbkScanState& state,
+                         GbkCounts& counts) {
+  return ScanWithFastLoop<CountBlockAvx2, FastBlocksAvx2>(data, size, state, counts);
 }
 
 #endif  // VX_HAVE_X86_KERNELS

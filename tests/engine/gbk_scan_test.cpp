@@ -83,17 +83,51 @@ TEST(GbkScan, LongRunsOfHighBytesPairAcrossBlocks) {
 }
 
 #ifdef VX_HAVE_X86_KERNELS
-// The dispatcher picks one kernel; each is tested against the scalar loop,
-// from every alignment, over lengths around the block width (the block
-// loop, its hand-over to the tail, the carries between blocks) and long
-// ones.
-TEST(GbkScan, EachVectorKernelEqualsScalarWhereverItStartsAndEnds) {
-  using Kernel = size_t (*)(const unsigned char*, size_t, GbkScanState&, GbkCounts&);
+using Kernel = size_t (*)(const unsigned char*, size_t, GbkScanState&, GbkCounts&);
+
+std::vector<Kernel> RunnableKernels() {
   std::vector<Kernel> kernels = {ScanGbkBlocksSse2};
   if (CpuHasAvx2()) kernels.push_back(ScanGbkBlocksAvx2);
 #ifdef VX_HAVE_AVX512_KERNEL
   if (CpuHasAvx512()) kernels.push_back(ScanGbkBlocksAvx512);
 #endif
+  return kernels;
+}
+
+// The counts of bytes[from, to) scanned as ScanGbk does, with `kernel`
+// between two scalar stretches: the prefix, scanned byte by byte, hands the
+// kernel every state, and the kernel hands its own to the rest.
+Four KernelCounts(Kernel kernel, const unsigned char* bytes, size_t from, size_t to) {
+  GbkScanState state;
+  GbkCounts counts;
+  ScanGbkScalar(bytes, from, state, counts);
+  // As ScanGbk does: a kernel starts with no mixed row's lead waiting, and
+  // none starts after the text's end.
+  size_t start = from;
+  if (state.pendingLead && start < to) ScanGbkScalar(bytes + start++, 1, state, counts);
+  const size_t done = state.ended ? 0 : kernel(bytes + start, to - start, state, counts);
+  EXPECT_EQ(0u, done % kGbkBlockSize);
+  if (done) {
+    EXPECT_EQ(0, state.pendingLead);
+  }
+  ScanGbkScalar(bytes + start + done, to - start - done, state, counts);
+  return SixOf(counts);
+}
+
+Four ScalarCounts(const std::string& text) {
+  GbkScanState state;
+  GbkCounts counts;
+  ScanGbkScalar(reinterpret_cast<const unsigned char*>(text.data()), text.size(), state,
+                counts);
+  return SixOf(counts);
+}
+
+// The dispatcher picks one kernel; each is tested against the scalar loop,
+// from every alignment, over lengths around the block width (the block
+// loop, its hand-over to the tail, the carries between blocks) and long
+// ones.
+TEST(GbkScan, EachVectorKernelEqualsScalarWhereverItStartsAndEnds) {
+  const std::vector<Kernel> kernels = RunnableKernels();
   // Few distinct bytes make the rare cases common: CR LF pairs across block
   // edges, CRs and LFs as trail bytes, long high runs, CR LF after a lead,
   // words across block edges, the mixed rows' leads before every kind of
@@ -108,9 +142,12 @@ TEST(GbkScan, EachVectorKernelEqualsScalarWhereverItStartsAndEnds) {
   // edge as the start moves: a CR as a trail byte before an LF, which then
   // counts; a word part (Α) ending a block, whose run goes on after its
   // trail; 0xA1 before a common mark, before the ideographic space's 0xA1,
-  // and before a word part (ˉ).
-  const char* const kEdgePairs[] = {"\x81\r\n", "\xA6\xA1" "ab", "\xA6\xA1\xA6\xA2",
-                                    "\xA1\xA3" "a", "\xA1\xA1" "a", "a\xA1\xA5" "a"};
+  // and before a word part (ˉ); the trails at both edges of the common
+  // marks after 0xA1 (A4 and A8..BF are, A7 and C0 are not).
+  const char* const kEdgePairs[] = {
+      "\x81\r\n",        "\xA6\xA1" "ab",     "\xA6\xA1\xA6\xA2", "\xA1\xA3" "a",
+      "\xA1\xA1" "a",    "a\xA1\xA5" "a",     "\xA1\xA4" "a",      "\xA1\xA7" "a",
+      "\xA1\xA8" "a",    "\xA1\xBF" "a",      "\xA1\xC0" "a"};
   std::vector<std::string> edges;
   for (const char* pair : kEdgePairs) {
     std::string text(5 * 67, 'x');
@@ -131,21 +168,48 @@ TEST(GbkScan, EachVectorKernelEqualsScalarWhereverItStartsAndEnds) {
       for (size_t from = 0; from < 66; ++from)
         for (size_t to = from; to <= text->size(); ++to) {
           if (to == from + 3 * kGbkBlockSize + 2) to = std::max(to, text->size() - 66);
-          // The prefix, scanned byte by byte, hands the kernel every state,
-          // and the kernel hands its own to the rest.
-          GbkScanState state;
-          GbkCounts counts;
-          ScanGbkScalar(bytes, from, state, counts);
-          // As ScanGbk does: a kernel starts with no mixed row's lead waiting.
-          size_t start = from;
-          if (state.pendingLead && start < to) ScanGbkScalar(bytes + start++, 1, state, counts);
-          const size_t done = kernel(bytes + start, to - start, state, counts);
-          ASSERT_EQ(0u, done % kGbkBlockSize);
-          if (done) {
-            ASSERT_EQ(0, state.pendingLead);
-          }
-          ScanGbkScalar(bytes + start + done, to - start - done, state, counts);
-          ASSERT_EQ(upTo[to], SixOf(counts)) << "from " << from << " to " << to;
+          ASSERT_EQ(upTo[to], KernelCounts(kernel, bytes, from, to))
+              << "from " << from << " to " << to;
+        }
+  }
+}
+
+// The first 0 byte ends the text, wherever it is: in the first block, in a
+// later one, at a block's edges, where the kernels sum their counts (every
+// 31 blocks and more), and as a trail byte.
+TEST(GbkScan, EachVectorKernelStopsAtTheFirst0) {
+  const std::string prose = MakeGbkProse(5000, 7).text;
+  const size_t b = kGbkBlockSize;
+  for (size_t at : std::vector<size_t>{0, 5, b - 1, b, 2 * b - 1, 2 * b + 7, 31 * b, 31 * b + 1,
+                                       32 * b - 1, 2047, 2048, 2563, 63 * b, 4095}) {
+    std::string text = prose;
+    text[at] = '\0';
+    std::string trail = prose;  // a 0 after a lead
+    trail.replace(at, 2, std::string("\xB0\0", 2));
+    for (const std::string& t : {text, trail}) {
+      const auto* bytes = reinterpret_cast<const unsigned char*>(t.data());
+      for (Kernel kernel : RunnableKernels())
+        for (size_t from : {size_t(0), size_t(1), size_t(7)})
+          EXPECT_EQ(ScalarCounts(t), KernelCounts(kernel, bytes, from, t.size()))
+              << "a 0 at " << at << ", from " << from;
+    }
+  }
+}
+
+// Texts of one character repeated over 30 to 70 blocks: the kernels add up
+// counts in narrow lanes (a byte per 8 bits, or per CR LF pair) between
+// their sums, and every block fills those lanes alike.
+TEST(GbkScan, EachVectorKernelCountsLongUniformTexts) {
+  for (const char* unit : {"a", ".", " ", "\r\n", "\xB0\xA1", "\xA1\xA3", "\xA1\xA1"}) {
+    std::string text;
+    while (text.size() < 70 * kGbkBlockSize + 3) text += unit;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    for (Kernel kernel : RunnableKernels())
+      for (size_t blocks = 30; blocks <= 70; blocks += 1)
+        for (size_t extra : {size_t(1), size_t(2)}) {
+          const size_t to = blocks * kGbkBlockSize + extra;
+          EXPECT_EQ(ScalarCounts(text.substr(0, to)), KernelCounts(kernel, bytes, 0, to))
+              << "'" << unit << "' for " << to << " bytes";
         }
   }
 }
