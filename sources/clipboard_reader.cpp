@@ -83,9 +83,15 @@ constexpr size_t kCountAtOnceMax = size_t(1) << 19;
 }  // namespace
 
 void CountClipboardText() {
+  // While the window's thread reads the clipboard, the system may hand it
+  // the next text's notice (a thread waiting on another process takes the
+  // messages sent to it), and that text is counted and shown first. A text
+  // the clipboard replaced during its read is out of date: the newer one's
+  // count, done or to come, is the one to show.
+  const DWORD sequence = GetClipboardSequenceNumber();
   size_t length = 0;
   std::unique_ptr<wchar_t[]> text = GetClipboardText(length);
-  if (!text) return;
+  if (!text || GetClipboardSequenceNumber() != sequence) return;
   auto job = std::make_shared<ClipboardJob>(std::move(text), length);
   if (length > kCountAtOnceMax && StartCount(job)) return;
   CancelCount();  // an earlier, bigger text must not land after this one

@@ -248,6 +248,19 @@ bool PutClipboardText(const std::string& text) {
   return false;
 }
 
+std::string ClipboardText() {
+  if (!OpenClipboard(nullptr)) return "";
+  std::wstring text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* units = static_cast<const wchar_t*>(GlobalLock(data))) {
+      text.assign(units, wcsnlen(units, GlobalSize(data) / sizeof(wchar_t)));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return Utf8(text);
+}
+
 bool ChooseInFileDialog(const Program& program, const std::string& path) {
   HWND dialog = program.WaitForDialog("请选择文件");
   if (!dialog) return false;

@@ -102,6 +102,8 @@ class Program {
 
 // Puts a text on the clipboard as CF_UNICODETEXT, from this process.
 bool PutClipboardText(const std::string& text);
+// The clipboard's CF_UNICODETEXT ("" when it holds none or is busy).
+std::string ClipboardText();
 
 // Answers the program's open-file dialog with `path`.
 bool ChooseInFileDialog(const Program& program, const std::string& path);

@@ -38,7 +38,8 @@ TEST_F(Attack, BigAndSmallClipboardTextsInAStormEndWithTheNewest) {
   }
   EXPECT_TRUE(program.WaitForStatus(small, 10000)) << program.Text(1016);
   EXPECT_TRUE(program.WaitForSlots({"2", "0", "3", "0", "5", "5"}, 10000))
-      << ::testing::PrintToString(program.Slots()) << " under " << program.Text(1016).substr(0, 40);
+      << ::testing::PrintToString(program.Slots()) << " under " << program.Text(1016).substr(0, 40)
+      << "; the clipboard holds " << ClipboardText().substr(0, 40);
   EXPECT_TRUE(program.Answers());
 }
 
