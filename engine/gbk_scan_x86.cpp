@@ -53,12 +53,16 @@ __attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i HanziLeadSse2(__m128i v
   return InRangeU8(v, char(0xB0), 0xF7 - 0xB0);
 }
 
+// IsSpaceByte.
+__attribute__((target("sse2"))) VX_ALWAYS_INLINE __m128i WhitespaceSse2(__m128i v) {
+  return _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), InRangeU8(v, 0x09, 4));
+}
+
 // The word bits of BlockBits, from the bytes and the bytes after them.
 __attribute__((target("sse2"))) VX_ALWAYS_INLINE void
 WordBitsSse2(__m128i v, __m128i next, unsigned& space, unsigned& rare) {
   const __m128i a1 = _mm_cmpeq_epi8(v, _mm_set1_epi8(char(0xA1)));
-  const __m128i white = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')),
-                                     InRangeU8(v, 0x09, 4));
+  const __m128i white = WhitespaceSse2(v);
   const __m128i ideographic = _mm_and_si128(a1, _mm_cmpeq_epi8(next, _mm_set1_epi8(char(0xA1))));
   const __m128i mixed = _mm_or_si128(InRangeU8(v, char(0xA1), 1), InRangeU8(v, char(0xA6), 3));
   const __m128i common = _mm_or_si128(InRangeU8(next, char(0xA1), 3), InRangeU8(next, char(0xA8), 0x17));
@@ -394,8 +398,7 @@ struct FastBlockMasks {
 // The fast loop's sums. size_t: no count exceeds the call's size, and a
 // 32-bit build keeps each in one register instead of a pair.
 struct FastSums {
-  size_t leads = 0, hanzi = 0, puncts = 0, nonSpaceSingles = 0, runStarts = 0;
-  uint64_t crLfs = 0;
+  size_t leads = 0, hanzi = 0, puncts = 0, nonSpaceSingles = 0, runStarts = 0, crLfs = 0;
 };
 
 // The loop's start after the call's first block, `first`, which the exact
@@ -462,7 +465,7 @@ VX_ALWAYS_INLINE void FinishFastLoop(const FastLoop& f, RareTally t, const FastS
   if (t.wordPartAtEnd == last) t.joinedStarts -= t.joinedAtEnd;
   c.cnChars += sums.hanzi;
   c.cnPunct += sums.leads - sums.hanzi;
-  c.enPunct += sums.puncts - (size_t(sums.crLfs) - t.crTrailLfs);
+  c.enPunct += sums.puncts - (sums.crLfs - t.crTrailLfs);
   c.enChars += singles - sums.puncts;
   c.words += sums.leads - t.spaceLeads - t.wordPartLeads + sums.runStarts - t.joinedStarts;
   c.charsNoSpace += sums.leads - t.spaceLeads + sums.nonSpaceSingles;
@@ -483,8 +486,7 @@ FastBitsSse2(__m128i v, __m128i next, __m128i before, __m128i& pairs) {
   const __m128i cr = _mm_cmpeq_epi8(v, _mm_set1_epi8('\r'));
   const __m128i counted = _mm_or_si128(_mm_or_si128(EnglishPunctSse2(v), HanziLeadSse2(v)),
                                        _mm_or_si128(cr, lf));
-  const __m128i white =
-      _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(' ')), InRangeU8(v, 0x09, 4));
+  const __m128i white = WhitespaceSse2(v);
   const __m128i otherMixed = _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8(char(0xA2))),
                                           InRangeU8(v, char(0xA6), 3));
   // IsCommonA1Trail without the ideographic space: 0xA2..0xA4, 0xA8..0xBF.
@@ -648,8 +650,7 @@ __attribute__((target("avx2,popcnt,bmi"), noinline)) size_t FastBlocksAvx2(
   // In registers, not behind the references; the sums one by one, which
   // keeps the compiler from packing them into a vector.
   FastLoop f = carry;
-  size_t leads = 0, hanzi = 0, puncts = 0, nonSpaceSingles = 0, runStarts = 0;
-  uint64_t crLfs = 0;
+  size_t leads = 0, hanzi = 0, puncts = 0, nonSpaceSingles = 0, runStarts = 0, crLfs = 0;
   bool zero = false;
   const __m256i nibble = Opaque(_mm256_set1_epi8(0x0F));
   const __m256i allLf = Opaque(_mm256_set1_epi8('\n'));

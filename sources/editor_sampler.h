@@ -14,10 +14,10 @@
 
 #include <windows.h>
 
+#include <string>
+
 // The sampling timer's callback; its arguments are not used.
 void CALLBACK SampleForegroundEditor(HWND window, UINT message, UINT_PTR timerId, DWORD time);
-
-#include <string>
 
 // Told after the counts of an editor's whole text (not of a selection) are
 // shown, with its top-level window's caption: today's writing follows the
