@@ -156,6 +156,9 @@ ChunkMasksOf(const unsigned char* p, ChunkMasks& m) {
   }
   TransposeFour(g, kPairIndexLow, m.high, m.hanziLead, m.punctCr, m.line);
   TransposeFour(g, kPairIndexHigh, m.space, m.mixed, m.a1, m.common);
+  // The table's flag reads a low byte as the high one of its low 7 bits: a
+  // trail 0x21 after 0xA1 is no ideographic space.
+  m.a1 = _mm512_and_si512(m.a1, m.high);
   return true;
 }
 

@@ -147,10 +147,10 @@ TEST(GbkScan, EachVectorKernelEqualsScalarWhereverItStartsAndEnds) {
   const char* const kEdgePairs[] = {
       "\x81\r\n",        "\xA6\xA1" "ab",     "\xA6\xA1\xA6\xA2", "\xA1\xA3" "a",
       "\xA1\xA1" "a",    "a\xA1\xA5" "a",     "\xA1\xA4" "a",      "\xA1\xA7" "a",
-      "\xA1\xA8" "a",    "\xA1\xBF" "a",      "\xA1\xC0" "a"};
+      "\xA1\xA8" "a",    "\xA1\xBF" "a",      "\xA1\xC0" "a",     "\xA1!a"};
   std::vector<std::string> edges;
   for (const char* pair : kEdgePairs) {
-    std::string text(5 * 67, 'x');
+    std::string text(40 * 67, 'x');
     for (size_t at = 60; at + 8 < text.size(); at += 67) text.replace(at, strlen(pair), pair);
     edges.push_back(text);
   }
