@@ -174,6 +174,26 @@ TEST(GbkScan, EachVectorKernelEqualsScalarWhereverItStartsAndEnds) {
   }
 }
 
+// Every trail after 0xA1 (whose characters differ in class by trail) and
+// after two leads that do not, each pair alone among 'x's, so that the
+// kernels' widest loops meet it rather than their exact steps, and at every
+// place in a block as the pairs go on: the kernels that classify a byte by
+// its low 7 bits must not read a low trail as the high byte it resembles
+// (0xA1 0x21 is no ideographic space).
+TEST(GbkScan, EachVectorKernelClassifiesEveryTrailAfterTheMixedRowLead) {
+  std::string text;
+  for (unsigned lead : {0xA1, 0xA3, 0xB0})
+    for (unsigned trail = 1; trail < 256; ++trail) {
+      text += std::string(519, 'x');
+      text += {char(lead), char(trail)};
+    }
+  const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+  for (Kernel kernel : RunnableKernels())
+    for (size_t from = 0; from < 3; ++from)
+      EXPECT_EQ(ScalarCounts(text), KernelCounts(kernel, bytes, from, text.size()))
+          << "from " << from;
+}
+
 // The first 0 byte ends the text, wherever it is: in the first block, in a
 // later one, at a block's edges, where the kernels sum their counts (every
 // 31 blocks and more), and as a trail byte.
