@@ -96,6 +96,7 @@ fuzz:
 	@cmake --build $(BUILD)/fuzz -j$(JOBS) --target gbk_scan_fuzz
 	@mkdir -p $(BUILD)/fuzz/corpus
 	$(BUILD)/fuzz/fuzz/gbk_scan_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=4096 \
+	  -artifact_prefix=$(BUILD)/fuzz/ \
 	  -print_final_stats=1 $(BUILD)/fuzz/corpus
 
 # Not part of test: each mutant in tests/mutants/ must make its test fail.
