@@ -13,13 +13,19 @@ namespace {
 constexpr size_t kLongestMark = 3;
 
 // Reads the first chunk: at least the longest mark's worth unless the input
-// is shorter. The number read, or -1.
-int64_t ReadHead(ChunkSource& source, char* buffer) {
+// is shorter, which `ended` then tells (the input is not read again after
+// its end: a console's next read would wait for more typing). The number
+// read, or -1.
+int64_t ReadHead(ChunkSource& source, char* buffer, bool& ended) {
   int64_t have = 0;
+  ended = false;
   while (size_t(have) < kLongestMark) {
     const int64_t got = source.Read(buffer + have, kTextChunkSize - size_t(have));
     if (got < 0) return -1;
-    if (got == 0) break;
+    if (got == 0) {
+      ended = true;
+      break;
+    }
     have += got;
   }
   return have;
@@ -147,7 +153,8 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
     result.status = StreamStatus::kReadFailed;
     return result;
   }
-  int64_t got = ReadHead(source, chunk.Data());
+  bool toEnd = false;
+  int64_t got = ReadHead(source, chunk.Data(), toEnd);
   if (got <= 0) {
     result.status = got < 0                     ? StreamStatus::kReadFailed
                     : source.Unchanged(0, true) ? StreamStatus::kEmpty
@@ -173,7 +180,6 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
   ReadAheadJudge judge;
   auto readAt = ReadAheadJudge::Clock::now(), countAt = readAt;
   uint64_t offset = 0;
-  bool toEnd = false;
   for (uint64_t index = 0;; ++index) {
     countAt = ReadAheadJudge::Clock::now();
     readings.Add(bytes + markSize, size_t(got) - markSize, offset + markSize);
@@ -183,7 +189,7 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
       result.status = StreamStatus::kCancelled;
       return result;
     }
-    if (readings.Ended()) break;
+    if (toEnd || readings.Ended()) break;
     const auto counted = ReadAheadJudge::Clock::now();
     if (!ahead && source.IsFile() && judge.Pays(index, countAt - readAt, counted - countAt))
       ahead = ReadAhead::Start(source, kTextChunkSize / 4);
