@@ -172,6 +172,14 @@ bool GbkConverter::Add(const unsigned char* data, size_t size, TextSink& out) {
     std::memcpy(carry_ + before, data, take);
     const size_t used = Convert(carry_, before + take, offset_ - before, out);
     if (failed_) return false;
+    if (used > 0 && used < before) {
+      // A lone high surrogate stood for a character (kNoGbkForm) and the
+      // unit after it is still incomplete: what is left of the carry stays
+      // carried, none of this piece taken yet.
+      carrySize_ = before - used;
+      std::memmove(carry_, carry_ + used, carrySize_);
+      continue;
+    }
     const size_t fromData = used ? used - before : take;  // still incomplete: all of it
     carrySize_ = used ? 0 : before + take;
     data += fromData;

@@ -170,6 +170,38 @@ TEST(TextEncodings, MalformedMarkedOrForcedTextIsRefusedWithItsOffset) {
     }
 }
 
+// A text the system handed over may hold lone surrogates, each a character
+// without a GBK form, and its pieces may be split anywhere, also inside a
+// unit just after a lone high surrogate. Each piece lies after a 0 byte that
+// is not the text's: read, it would end the text early.
+TEST(TextEncodings, HandedOverUtf16CountsAlikeHoweverItsPiecesAreSplit) {
+  // A lone high surrogate, a pair, 'a', and a lone high one at the end.
+  const char16_t units[] = {0xD800, 0xD800, 0xDC00, u'a', 0xD83D};
+  const Four counts = {0, 3, 1, 0};
+  for (bool big : {false, true}) {
+    const std::string text = Utf16(std::u16string(units, 5), big);
+    const auto countIn = [&](const std::vector<size_t>& ends) {
+      GbkConverter converter(big ? Encoding::kUtf16Be : Encoding::kUtf16Le, 0,
+                             GbkConverter::OnMalformed::kNoGbkForm);
+      TextSink sink;
+      size_t from = 0;
+      for (size_t end : ends) {
+        std::vector<unsigned char> piece(1, 0);
+        piece.insert(piece.end(), text.begin() + from, text.begin() + end);
+        EXPECT_TRUE(converter.Add(piece.data() + 1, end - from, sink));
+        from = end;
+      }
+      EXPECT_TRUE(converter.Finish(sink));
+      return FourOf(sink.Tally().Counts());
+    };
+    std::vector<size_t> bytes;
+    for (size_t end = 1; end <= text.size(); ++end) bytes.push_back(end);
+    EXPECT_EQ(counts, countIn(bytes)) << "byte by byte, big-endian " << big;
+    for (size_t cut = 0; cut <= text.size(); ++cut)
+      EXPECT_EQ(counts, countIn({cut, text.size()})) << "cut at " << cut << ", big-endian " << big;
+  }
+}
+
 // A UTF-16 text shown or written in pieces (the status line, a console) is
 // cut between characters, never between a surrogate pair's halves.
 TEST(TextEncodings, Utf16IsCutBetweenCharacters) {
@@ -178,6 +210,56 @@ TEST(TextEncodings, Utf16IsCutBetweenCharacters) {
   EXPECT_EQ(3u, WholeUtf16Prefix(text, 4, 3));
   EXPECT_EQ(4u, WholeUtf16Prefix(text, 4, 9));
   EXPECT_EQ(0u, WholeUtf16Prefix(text + 1, 3, 1));
+}
+
+// A console's end of input (Ctrl+D) is one read of 0, and a read after it
+// waits for more typing. A text shorter than the longest mark ends within
+// the reads for the mark: it is counted as it is, without another read,
+// and the file check hears that it was read to its end.
+TEST(TextStream, AnInputShorterThanAMarkIsNotReadPastItsEnd) {
+  class Console : public ChunkSource {
+   public:
+    explicit Console(std::string typed) : typed_(std::move(typed)) {}
+    int64_t Read(char* buffer, size_t capacity) override {
+      if (ended_) {  // "cd" typed on after the end, then the end again
+        if (readsAfterEnd_++ > 0 || capacity < 2) return 0;
+        std::memcpy(buffer, "cd", 2);
+        return 2;
+      }
+      ended_ = at_ == typed_.size();
+      if (ended_) return 0;
+      buffer[0] = typed_[at_++];  // a byte a read, as keys come
+      (void)capacity;
+      return 1;
+    }
+    bool Unchanged(uint64_t bytesRead, bool toEnd) const override {
+      EXPECT_EQ(typed_.size(), bytesRead);
+      EXPECT_TRUE(toEnd);
+      return true;
+    }
+    int readsAfterEnd_ = 0;
+
+   private:
+    std::string typed_;
+    size_t at_ = 0;
+    bool ended_ = false;
+  };
+  const struct {
+    std::string typed;
+    Four counts;
+  } cases[] = {
+      {"a", {0, 0, 1, 0}},
+      {"a\n", {0, 0, 1, 1}},
+      {"\xD6\xD0", {1, 0, 0, 0}},  // 中 in GBK
+      {kLeMark, {0, 0, 0, 0}},     // a mark and nothing after it
+  };
+  for (const auto& c : cases) {
+    Console console(c.typed);
+    const StreamCount result = CountTextStream(console, EncodingChoice::kAuto, TextSink());
+    ASSERT_EQ(StreamStatus::kCounted, result.status) << testing::PrintToString(c.typed);
+    EXPECT_EQ(c.counts, FourOf(result.counts->Tally().Counts())) << testing::PrintToString(c.typed);
+    EXPECT_EQ(0, console.readsAfterEnd_) << testing::PrintToString(c.typed);
+  }
 }
 
 TEST(TextStream, EmptyRefusedFailedAndCancelledStreamsCountNothing) {
