@@ -1,9 +1,12 @@
 // Linux side: read(2) and write(2) on file descriptors.
 #include <errno.h>
 #include <fcntl.h>
+#include <linux/magic.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -16,20 +19,39 @@ const char* const kNewline = "\n";
 
 namespace {
 
+// A file the system makes as it is read (/proc's, whose size is 0; /sys's,
+// 4096 whatever they hold), whose size says nothing of its text: read as a
+// pipe is.
+bool MadeAsRead(int fd, const struct stat& st) {
+  struct statfs fs;
+  return st.st_size == 0 || (fstatfs(fd, &fs) == 0 && fs.f_type == SYSFS_MAGIC);
+}
+
 class FdSource : public InputSource {
  public:
   FdSource(int fd, bool owned) : fd_(fd), owned_(owned) {
     // Tells the kernel to read ahead generously; a pipe just refuses.
     posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-    file_ = fstat(fd_, &opened_) == 0 && S_ISREG(opened_.st_mode);
+    file_ = fstat(fd_, &opened_) == 0 && S_ISREG(opened_.st_mode) && !MadeAsRead(fd_, opened_);
+    // Standard input may come at any offset of its file, a line of it
+    // already read by a script: what is left is its text.
+    const off_t at = file_ ? std::max<off_t>(lseek(fd_, 0, SEEK_CUR), 0) : 0;
+    length_ = at < opened_.st_size ? uint64_t(opened_.st_size - at) : 0;
   }
   ~FdSource() override {
     if (owned_) close(fd_);
   }
   int64_t Read(char* buffer, size_t capacity) override {
+    // Read past the length it had when opened, a file has changed (as
+    // Unchanged then says): one that keeps growing is not chased to an end
+    // that may never come.
+    if (file_ && read_ > length_) return 0;
     for (;;) {
       const ssize_t got = read(fd_, buffer, capacity);
-      if (got >= 0) return got;
+      if (got >= 0) {
+        read_ += uint64_t(got);
+        return got;
+      }
       if (errno == EINTR) continue;
       error_ = std::strerror(errno);
       return -1;
@@ -42,7 +64,7 @@ class FdSource : public InputSource {
     return fstat(fd_, &now) == 0 && now.st_size == opened_.st_size &&
            now.st_mtim.tv_sec == opened_.st_mtim.tv_sec &&
            now.st_mtim.tv_nsec == opened_.st_mtim.tv_nsec &&
-           (toEnd ? bytesRead == uint64_t(opened_.st_size) : bytesRead <= uint64_t(opened_.st_size));
+           (toEnd ? bytesRead == length_ : bytesRead <= length_);
   }
 
  private:
@@ -50,6 +72,8 @@ class FdSource : public InputSource {
   bool owned_;
   struct stat opened_ = {};
   bool file_;
+  uint64_t length_ = 0;  // a file's bytes from where it was when opened
+  uint64_t read_ = 0;
 };
 
 // False with the system's words in `error` when a write fails.

@@ -310,6 +310,24 @@ TEST(CliErrors, FilesThatAreNotTextAreRefusedSayingWhatTheyAre) {
   EXPECT_EQ("vantorix-count: " + folder + ": Is a directory\n", run.err);
 }
 
+// Inputs whose size is not what is read from them are counted as read, not
+// taken for files that changed: standard input from a file that a script
+// has read a line of, and the system's own files (/proc's, of size 0;
+// /sys's, 4096).
+TEST(CliCounts, InputsWhoseSizeIsNotWhatIsLeftToReadAreCountedAsRead) {
+  const CliRun rest = RunCli({"--format", "json"}, std::string("Title\n") + kSample,
+                             CliStdout::kCaptured, {},
+                             {"sh", "-c", "read -r title && exec \"$0\" \"$@\""});
+  ASSERT_EQ(0, rest.status) << rest.err;
+  EXPECT_EQ((Four{2, 2, 6, 2}), FourOf(ParseJson(rest)["files"][0]));
+  for (const char* path : {"/proc/self/status", "/sys/kernel/mm/transparent_hugepage/enabled"}) {
+    if (access(path, R_OK) != 0) continue;
+    const CliRun run = RunCli({"--format", "json", path});
+    ASSERT_EQ(0, run.status) << path << ": " << run.err;
+    EXPECT_LT(0u, ParseJson(run)["files"][0]["en_chars"].get<uint64_t>()) << path;
+  }
+}
+
 TEST(CliErrors, AMissingFileIsReportedAndTheOthersShownInTheTable) {
   const std::string a = WriteFile("m1.txt", std::string(123456, 'a') + "\xD6\xD0");
   const std::string missing = TempPath("missing.txt");

@@ -48,4 +48,27 @@ TEST_F(FileChangedWhileRead, CutShortLengthenedOrRewrittenIsNoCount) {
   EXPECT_EQ(StreamStatus::kCounted, CountChangingAfterFirstChunk([](const std::string&) {}));
 }
 
+// A file that another program keeps lengthening faster than it is read is
+// not chased to an end that may never come: past the size it had when
+// opened, the change is known.
+TEST_F(FileChangedWhileRead, AFileThatKeepsGrowingIsReadNoFurtherThanItsSizeWhenOpened) {
+  std::string error;
+  std::unique_ptr<InputSource> input = OpenInput(path_, error);
+  ASSERT_TRUE(input) << error;
+  int pieces = 0;
+  uint64_t read = 0;
+  const StreamStatus status =
+      CountTextStream(*input, EncodingChoice::kAuto, TextSink(), [&](uint64_t bytesRead) {
+        read = bytesRead;
+        // Two chunks more for each piece read (bounded, so that a reader
+        // that chases the growth still ends).
+        if (++pieces <= 30)
+          std::ofstream(path_, std::ios::binary | std::ios::app)
+              << std::string(2 * kTextChunkSize, 'b');
+        return true;
+      }).status;
+  EXPECT_EQ(StreamStatus::kChanged, status);
+  EXPECT_LE(read, kSize + kTextChunkSize);
+}
+
 }  // namespace
