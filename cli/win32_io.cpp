@@ -90,8 +90,12 @@ class HandleSource : public InputSource {
     if (owned_) CloseHandle(handle_);
   }
   int64_t Read(char* buffer, size_t capacity) override {
+    if (file_ && ReadPastOpenedSize(opened_, read_)) return 0;
     DWORD got = 0;
-    if (ReadFilePiece(handle_, buffer, DWORD(capacity), got)) return got;
+    if (ReadFilePiece(handle_, buffer, DWORD(capacity), got)) {
+      read_ += got;
+      return got;
+    }
     const DWORD code = GetLastError();
     if (code == ERROR_BROKEN_PIPE || code == ERROR_HANDLE_EOF) return 0;  // a pipe's end
     error_ = SystemMessage(code);
@@ -108,6 +112,7 @@ class HandleSource : public InputSource {
   bool owned_;
   FileState opened_;
   bool file_;
+  uint64_t read_ = 0;
 };
 
 // Writes `text` to a console in pieces (older systems refuse a console

@@ -21,8 +21,10 @@ class Win32File : public ChunkSource {
  public:
   Win32File(HANDLE file, const FileState& opened) : file_(file), opened_(opened) {}
   int64_t Read(char* buffer, size_t capacity) override {
+    if (ReadPastOpenedSize(opened_, read_)) return 0;
     DWORD got = 0;
     if (!ReadFilePiece(file_, buffer, DWORD(capacity), got)) return -1;
+    read_ += got;
     return got;
   }
   bool IsFile() const override { return true; }  // only files on disk are counted
@@ -33,6 +35,7 @@ class Win32File : public ChunkSource {
  private:
   HANDLE file_;
   FileState opened_;
+  uint64_t read_ = 0;
 };
 
 // Files that are plainly text; anything else is counted only when the user

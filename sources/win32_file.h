@@ -38,6 +38,13 @@ bool ReadFileState(HANDLE file, FileState& state);
 // `toEnd`), is still as `before`: same size and last write, every byte read.
 bool FileUnchanged(HANDLE file, const FileState& before, uint64_t bytesRead, bool toEnd);
 
+// True when a count has read more of the file than it held when opened as
+// `opened`: the file has changed (FileUnchanged says so), and reading on
+// would chase a file that another program keeps lengthening.
+inline bool ReadPastOpenedSize(const FileState& opened, uint64_t bytesRead) {
+  return bytesRead > opened.size;
+}
+
 // ReadFile. For the tests of a file changed while counted, a pause before
 // each read: VX_TEST_READ_PAUSE_MS in the environment, in milliseconds.
 bool ReadFilePiece(HANDLE file, char* buffer, DWORD capacity, DWORD& got);

@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <atomic>
 #include <thread>
 
 #include "tests/cli/run_cli.h"
@@ -121,6 +122,31 @@ TEST(CliExe, AFileCutShortWhileCountedIsAnError) {
                 ": changed while it was read (cut short, lengthened or written by another "
                 "program): not counted\r\n",
             run.err);
+}
+
+// A file that another program lengthens faster than it is read (a log) is
+// no count either, and the count ends while the file still grows: past the
+// size the file had when opened, it has changed. The other program stops
+// after kMostAppends, so a count that chases the file ends too, later.
+TEST(CliExe, AFileThatKeepsGrowingWhileCountedEndsAsChanged) {
+  const std::string path = MakeTempFile("cli-grow.txt", std::string(16 << 20, 'a'));
+  constexpr int kMostAppends = 200;
+  std::atomic<bool> countEnded{false};
+  int appends = 0;
+  std::thread grower([&] {
+    if (!WaitUntilOpenedElsewhere(path, 20000)) return;
+    for (; appends < kMostAppends && !countEnded; ++appends) {
+      if (!AppendToFile(path, std::string(1 << 20, 'b'))) break;
+      Sleep(10);
+    }
+  });
+  const CliRun run = RunCli({path}, "", CliStdout::kCaptured, {"VX_TEST_READ_PAUSE_MS=20"});
+  countEnded = true;
+  grower.join();
+  DeleteFileW(std::wstring(path.begin(), path.end()).c_str());
+  EXPECT_EQ(1, run.status);
+  EXPECT_NE(std::string::npos, run.err.find(": changed while it was read")) << run.err;
+  EXPECT_LT(appends, kMostAppends) << "the count read on while the file grew";
 }
 
 // Started with no file while standard input is a console, the program says

@@ -351,6 +351,18 @@ bool CutFileShort(const std::string& path, LONG size) {
   return cut;
 }
 
+bool AppendToFile(const std::string& path, const std::string& content) {
+  HANDLE file = CreateFileW(Wide(path).c_str(), FILE_APPEND_DATA,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  DWORD wrote = 0;
+  const bool whole = WriteFile(file, content.data(), DWORD(content.size()), &wrote, nullptr) &&
+                     wrote == content.size();
+  CloseHandle(file);
+  return whole;
+}
+
 std::string MakeTempFile(const std::string& name, const std::string& content) {
   const std::string path = TempFolder() + name;
   WriteFileAt(path, content);

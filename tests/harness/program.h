@@ -127,6 +127,9 @@ bool WaitUntilOpenedElsewhere(const std::string& path, DWORD timeoutMs = 10000);
 // Cuts the file at `path` to `size` bytes, as another program might while
 // it is read.
 bool CutFileShort(const std::string& path, LONG size);
+// Adds `content` at the end of the file at `path`, as a program writing a
+// log does while it is read.
+bool AppendToFile(const std::string& path, const std::string& content);
 // The whole content of the file at `path`; empty when it cannot be read.
 std::string ReadFileAt(const std::string& path);
 

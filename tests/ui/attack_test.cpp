@@ -148,4 +148,27 @@ TEST_F(Attack, AFileCutShortWhileCountedSaysSoInsteadOfACount) {
   EXPECT_EQ("cut.txt", program.Text(1016));
 }
 
+// A file that another program keeps lengthening (a log) is no count
+// either: its count ends while the file still grows, past the size it had
+// when opened, rather than chase it at 99 %.
+TEST_F(Attack, AFileThatKeepsGrowingWhileCountedSaysSo) {
+  const std::string path = MakeTempFile("grow.txt", std::string(16 << 20, 'a'));
+  const std::string changed = "文件在计算时被改动，请重新计算";
+  SetEnvironmentVariableW(L"VX_TEST_READ_PAUSE_MS", L"20");  // the program inherits it
+  Program program;
+  SetEnvironmentVariableW(L"VX_TEST_READ_PAUSE_MS", nullptr);
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(DropFiles(program, {path}));
+  ASSERT_TRUE(WaitUntilOpenedElsewhere(path));
+  constexpr int kMostAppends = 200;  // so that a count that chases the file ends too
+  int appends = 0;
+  for (; appends < kMostAppends && program.Text(1016) != changed; ++appends) {
+    ASSERT_TRUE(AppendToFile(path, std::string(1 << 20, 'b')));
+    Sleep(10);
+  }
+  EXPECT_TRUE(program.WaitForStatus(changed, 30000)) << program.Text(1016);
+  EXPECT_LT(appends, kMostAppends) << "the count read on while the file grew";
+  EXPECT_EQ(Slots(6, "0"), program.Slots());
+}
+
 }  // namespace
