@@ -143,7 +143,7 @@ TEST(CliExe, AFileThatKeepsGrowingWhileCountedEndsAsChanged) {
   const CliRun run = RunCli({path}, "", CliStdout::kCaptured, {"VX_TEST_READ_PAUSE_MS=20"});
   countEnded = true;
   grower.join();
-  DeleteFileW(std::wstring(path.begin(), path.end()).c_str());
+  DeleteFileW(Wide(path).c_str());
   EXPECT_EQ(1, run.status);
   EXPECT_NE(std::string::npos, run.err.find(": changed while it was read")) << run.err;
   EXPECT_LT(appends, kMostAppends) << "the count read on while the file grew";
