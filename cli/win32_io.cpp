@@ -85,7 +85,8 @@ std::string SystemMessage(DWORD code) {
 class HandleSource : public InputSource {
  public:
   HandleSource(HANDLE handle, bool owned)
-      : handle_(handle), owned_(owned), file_(ReadFileState(handle, opened_)) {}
+      : handle_(handle), owned_(owned), file_(ReadFileState(handle, opened_)),
+        start_(file_ ? StartOf(handle, opened_) : 0), read_(start_) {}
   ~HandleSource() override {
     if (owned_) CloseHandle(handle_);
   }
@@ -104,15 +105,25 @@ class HandleSource : public InputSource {
 
   bool IsFile() const override { return file_; }
   bool Unchanged(uint64_t bytesRead, bool toEnd) const override {
-    return !file_ || FileUnchanged(handle_, opened_, bytesRead, toEnd);
+    return !file_ || FileUnchanged(handle_, opened_, start_ + bytesRead, toEnd);
   }
 
  private:
+  // Where reading starts: standard input may be a file that a script has
+  // read part of already (cmd's "set /p" of a title line); what is left is
+  // the count, as wc has it.
+  static uint64_t StartOf(HANDLE file, const FileState& opened) {
+    LARGE_INTEGER at = {};
+    if (!SetFilePointerEx(file, LARGE_INTEGER{}, &at, FILE_CURRENT) || at.QuadPart < 0) return 0;
+    return std::min<uint64_t>(uint64_t(at.QuadPart), opened.size);
+  }
+
   HANDLE handle_;
   bool owned_;
   FileState opened_;
   bool file_;
-  uint64_t read_ = 0;
+  uint64_t start_;
+  uint64_t read_;  // the file's bytes before where reading stands
 };
 
 // Writes `text` to a console in pieces (older systems refuse a console

@@ -107,6 +107,17 @@ TEST(CliExe, WildcardsMatchFilesInNameOrderAndFoldersAreNamed) {
   EXPECT_EQ("", piped.err);
 }
 
+// Standard input from a file a script has read a title line of already
+// (cmd's "set /p" leaves the file there) counts what is left, as wc does;
+// it is no file changed while read.
+TEST(CliExe, StandardInputFromAFilePartlyReadCountsWhatIsLeft) {
+  const std::string title = "Title\r\n";
+  const CliRun run = RunCli({"--format", "csv"}, title + "\xD6\xD0\xCE\xC4" "ab.", CliStdout::kCaptured,
+                            {}, {}, title.size());
+  EXPECT_EQ(0, run.status) << run.err;
+  EXPECT_NE(std::string::npos, run.out.find("-,2,0,2,1,4,3,5\r\n")) << run.out << run.err;
+}
+
 // A file cut short by another program while it is counted is no count:
 // said on standard error, exit status 1. Each read waits a while here
 // (VX_TEST_READ_PAUSE_MS), so the cut falls inside the count.

@@ -19,7 +19,9 @@ enum class CliStdout { kCaptured, kFullDisk, kClosed };
 // `env`: "NAME=value" settings the program gets beside this process's
 // environment. `prefix` (Linux only): a command the program is run
 // through, given the program and its arguments after its own words.
+// `inputRead`: bytes of `input` read already when the program starts, as
+// after a script's read of a title line from the same file.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input = "",
               CliStdout stdoutTo = CliStdout::kCaptured,
               const std::vector<std::string>& env = {},
-              const std::vector<std::string>& prefix = {});
+              const std::vector<std::string>& prefix = {}, size_t inputRead = 0);

@@ -27,13 +27,14 @@ std::string ReadAll(const std::string& path) {
 // draining while it runs.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
               CliStdout stdoutTo, const std::vector<std::string>& env,
-              const std::vector<std::string>& prefix) {
+              const std::vector<std::string>& prefix, size_t inputRead) {
   const std::string in = TempPath("in"), out = TempPath("out"), err = TempPath("err");
   std::ofstream(in, std::ios::binary) << input;
   const pid_t pid = fork();
   if (pid == 0) {
     const int created = O_WRONLY | O_CREAT | O_TRUNC;
     dup2(open(in.c_str(), O_RDONLY), 0);
+    lseek(0, off_t(inputRead), SEEK_SET);
     dup2(open(stdoutTo == CliStdout::kFullDisk ? "/dev/full" : out.c_str(), created, 0600), 1);
     dup2(open(err.c_str(), created, 0600), 2);
     if (stdoutTo == CliStdout::kClosed) close(1);

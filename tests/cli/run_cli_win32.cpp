@@ -46,13 +46,16 @@ std::wstring Environment(const std::vector<std::string>& settings) {
 // draining while it runs. Wine shows Linux's /dev/full as Z:\dev\full.
 CliRun RunCli(const std::vector<std::string>& args, const std::string& input,
               CliStdout stdoutTo, const std::vector<std::string>& env,
-              const std::vector<std::string>&) {
+              const std::vector<std::string>&, size_t inputRead) {
   const std::string in = TempPath("in"), out = TempPath("out"), err = TempPath("err");
   WriteFileAt(in, input);
   STARTUPINFOW startup = {};
   startup.cb = sizeof startup;
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdInput = Inherited(in, false);
+  LARGE_INTEGER at;
+  at.QuadPart = LONGLONG(inputRead);
+  SetFilePointerEx(startup.hStdInput, at, nullptr, FILE_BEGIN);
   startup.hStdOutput = stdoutTo == CliStdout::kClosed    ? nullptr
                        : stdoutTo == CliStdout::kFullDisk ? Inherited("Z:\\dev\\full", true)
                                                           : Inherited(out, true);
