@@ -31,6 +31,18 @@ void NoteCopy(EditorSamplerState& state, const EditorProbes* taken, std::uint32_
   state.copyCostMs = endMs - startMs;
 }
 
+bool ProbesDue(const EditorSamplerState& state, std::uintptr_t edit, std::uint32_t nowMs) {
+  const std::uint64_t wait = std::uint64_t(kProbeSpacing) * state.probeCostMs;
+  return edit != state.probedEdit || std::uint32_t(nowMs - state.probeEndMs) >= wait;
+}
+
+void NoteProbes(EditorSamplerState& state, std::uintptr_t edit, std::uint32_t startMs,
+                std::uint32_t endMs) {
+  state.probedEdit = edit;
+  state.probeEndMs = endMs;
+  state.probeCostMs = endMs - startMs;
+}
+
 std::uint32_t CopyTimeLimitMs(std::uint64_t length) {
   const std::uint64_t limit = kProbeTimeLimitMs + length / 100000 * 4;
   constexpr std::uint32_t kLongest = 0xFFFFFFFEu;  // one short of INFINITE

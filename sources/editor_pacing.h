@@ -36,12 +36,16 @@ bool SameText(const EditorProbes& a, const EditorProbes& b);
 // its count comes from the copy already held.
 bool TextMayDiffer(const EditorProbes& before, const EditorProbes& now);
 
-// What the sampler remembers between ticks. A default one copies at once.
+// What the sampler remembers between ticks. A default one probes and
+// copies at once.
 struct EditorSamplerState {
   bool counted = false;         // the results show a copy taken with `probes`
   EditorProbes probes;
   std::uint32_t copyEndMs = 0;  // when the last copy ended, on a wrapping clock
   std::uint32_t copyCostMs = 0; // how long it took, counting included
+  std::uintptr_t probedEdit = 0;  // the control last probed,
+  std::uint32_t probeEndMs = 0;   // when its probes ended,
+  std::uint32_t probeCostMs = 0;  // and how long they took
 };
 
 // A change is copied once the last copy's cost has passed since it ended
@@ -51,6 +55,21 @@ struct EditorSamplerState {
 // millisecond and is copied on every tick, as the user expects.
 constexpr std::uint32_t kChangedSpacing = 1;
 constexpr std::uint32_t kUnchangedSpacing = 25;
+
+// The probes run on the window's thread. An editor at rest answers them in
+// well under a millisecond, and is probed on every tick; one busy between
+// its messages may take up to each probe's time limit. Its next probes wait
+// 9 times what its last ones took, so that they hold the window's thread a
+// tenth of the time at most, and the window stays at the user's service.
+constexpr std::uint32_t kProbeSpacing = 9;
+
+// True when a tick at `nowMs` should probe the text control `edit`; another
+// control than the last one probed is probed at once.
+bool ProbesDue(const EditorSamplerState& state, std::uintptr_t edit, std::uint32_t nowMs);
+
+// Notes probes of `edit` from `startMs` to `endMs`, answered or not.
+void NoteProbes(EditorSamplerState& state, std::uintptr_t edit, std::uint32_t startMs,
+                std::uint32_t endMs);
 
 // True when a tick at `nowMs` (milliseconds on a clock that wraps at 2^32)
 // should copy the editor whose probes are `now`.

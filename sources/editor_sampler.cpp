@@ -207,7 +207,14 @@ void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {
   std::shared_ptr<const TextControl> control;
   if (!ControlToCount(foreground, caption, control)) return;
   EditorProbes probes;
-  if (control && !control->Probe(probes)) return;  // no answer in time: nothing changes
+  if (control) {
+    const auto edit = reinterpret_cast<std::uintptr_t>(control->Window());
+    const std::uint32_t probing = NowMs();
+    if (!ProbesDue(g_sampler, edit, probing)) return;
+    const bool answered = control->Probe(probes);
+    NoteProbes(g_sampler, edit, probing, NowMs());
+    if (!answered) return;  // no answer in time: nothing changes
+  }
   const std::uint32_t start = NowMs();
   if (!FullCopyDue(g_sampler, probes, start)) {
     WithoutCopy(control, probes, caption);

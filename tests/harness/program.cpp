@@ -560,6 +560,10 @@ void StandInEditor::Build() {
 
 LRESULT CALLBACK StandInEditor::Answer(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = static_cast<StandInEditor*>(GetPropW(window, L"StandInEditor"));
+  if (message == WM_GETTEXTLENGTH) InterlockedIncrement(&self->lengthsAsked_);
+  if (message == WM_GETTEXTLENGTH || message == EM_GETLINECOUNT || message == EM_GETSEL ||
+      message == EM_GETMODIFY)
+    Sleep(self->answers_.probeMs);
   if (message == WM_GETTEXTLENGTH && self->answers_.claimedLength)
     return LRESULT(self->answers_.claimedLength);
   if (message == WM_GETTEXT) {

@@ -153,10 +153,13 @@ class Notepad {
 };
 
 // How a stand-in editor's text control answers: with a length of its own
-// (0: the true one), and taking `copyMs` over each copy of its text.
+// (0: the true one), taking `copyMs` over each copy of its text and
+// `probeMs` over each of the cheap questions (length, lines, selection,
+// modified), as a program busy between its messages does.
 struct StandInAnswers {
   unsigned long long claimedLength = 0;
   DWORD copyMs = 0;
+  DWORD probeMs = 0;
 };
 
 // A window shaped as an editor is, made by this process on a thread of its
@@ -200,8 +203,9 @@ class StandInEditor {
   void SetCodePage(unsigned codePage);
   void BringToFront() { SetForegroundWindow(frame_); }
   std::string Caption() const { return Program::WindowCaption(frame_); }
-  // How often its text was copied (WM_GETTEXT).
+  // How often its text was copied (WM_GETTEXT), and its length asked.
   long Copies() const { return copies_; }
+  long LengthsAsked() const { return lengthsAsked_; }
 
  private:
   static DWORD WINAPI Run(void* self);
@@ -213,6 +217,7 @@ class StandInEditor {
   Answers answers_;
   WNDPROC textProc_ = nullptr;
   volatile long copies_ = 0;
+  volatile long lengthsAsked_ = 0;
   HANDLE thread_ = nullptr;
   HANDLE ready_ = nullptr;
   DWORD threadId_ = 0;

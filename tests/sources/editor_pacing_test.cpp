@@ -1,5 +1,5 @@
 // When the editor sampler copies the editor's text: moved probes or a due
-// refresh, spaced by what the last copy cost.
+// refresh, spaced by what the last copy cost; and when it probes.
 #include "sources/editor_pacing.h"
 
 #include <gtest/gtest.h>
@@ -84,6 +84,32 @@ TEST(EditorPacing, AMovedSelectionIsNoChangeOfTheText) {
   moved.selStart = moved.selEnd = 9;
   EXPECT_FALSE(TextMayDiffer(caret, moved));
   EXPECT_FALSE(TextMayDiffer(caret, grown));  // a selection made from the caret
+}
+
+// Probes that took their time wait 9 times as long after them; those of
+// no time, or of another control, come on the next tick.
+TEST(EditorPacing, ProbesAreSpacedByNineTimesTheirLastCostPerControl) {
+  const std::uint32_t wrapped = 0xFFFFFFF0u;
+  const struct {
+    const char* why;
+    std::uint32_t startMs, endMs;
+    std::uintptr_t next;  // the control the next tick finds
+    std::uint32_t lastWithout, first;
+  } cases[] = {
+      {"probes of 40 ms", 1000, 1040, 0x1234, 1399, 1400},
+      {"probes of no time: every tick", 1000, 1000, 0x1234, 1000, 1000},
+      {"another control", 1000, 1040, 0x5678, 1040, 1040},
+      {"a clock that wraps", wrapped, wrapped + 40, 0x1234, wrapped + 399, wrapped + 400},
+  };
+  EXPECT_TRUE(ProbesDue(EditorSamplerState(), 0x1234, 0));
+  for (const auto& c : cases) {
+    EditorSamplerState state;
+    NoteProbes(state, 0x1234, c.startMs, c.endMs);
+    if (c.lastWithout != c.first) {
+      EXPECT_FALSE(ProbesDue(state, c.next, c.lastWithout)) << c.why;
+    }
+    EXPECT_TRUE(ProbesDue(state, c.next, c.first)) << c.why;
+  }
 }
 
 TEST(EditorPacing, TheCopyTimeLimitStartsAtTheProbesAndGrowsWithTheText) {

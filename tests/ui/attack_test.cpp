@@ -1,7 +1,7 @@
 // The real program under the inputs that once broke it: clipboard texts in
 // a storm, editors switched while a copy is slow, an editor with thousands
-// of windows, names the system would clean up, and a file cut short while
-// it is counted.
+// of windows, an editor slow to answer, names the system would clean up,
+// and files cut short or lengthened while they are counted.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -94,6 +94,26 @@ TEST_F(Attack, AnEditorWithThousandsOfWindowsNeverStallsTheWindow) {
   EXPECT_EQ(0, stalls);
   EXPECT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}, 15000));
   EXPECT_EQ(crowded.Caption(), program.Text(1016));
+}
+
+// An editor busy between its messages, taking most of the time limit over
+// each question: the window asks it seldom enough to stay at the user's
+// service, and still follows its text. A round of questions takes 160 ms
+// here; asked on every tick, it came about 18 times in 3 s.
+TEST_F(Attack, ABusyEditorIsAskedSeldomEnoughToLeaveTheWindowFree) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(0);
+  StandInEditor busy(StandInEditor::Shape::kRichEdit, {0, 0, 40});
+  ASSERT_TRUE(busy.Started());
+  busy.SetText("abc");
+  busy.BringToFront();
+  ASSERT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}, 15000));
+  const long asked = busy.LengthsAsked();
+  Sleep(3000);
+  EXPECT_LE(busy.LengthsAsked() - asked, 5);
+  busy.SetText("abcd");
+  EXPECT_TRUE(program.WaitForSlots({"0", "0", "4", "0", "4", "4"}, 15000));
 }
 
 // Writes a file whose name the system's clean-up would change, as it is.
