@@ -17,11 +17,13 @@ std::string QuotedIfNeeded(const std::string& field) {
   return quoted + '"';
 }
 
-// The length of the line end at content[at] (LF or CR LF), 0 when none.
+// The length of the line end at content[at] (LF, CR LF, or a CR alone as
+// old Mac files end their lines), 0 when none.
 size_t LineEndAt(const std::string& content, size_t at) {
-  if (at < content.size() && content[at] == '\n') return 1;
-  if (at + 1 < content.size() && content[at] == '\r' && content[at + 1] == '\n') return 2;
-  return 0;
+  if (at >= content.size()) return 0;
+  if (content[at] == '\n') return 1;
+  if (content[at] != '\r') return 0;
+  return at + 1 < content.size() && content[at + 1] == '\n' ? 2 : 1;
 }
 
 // A quoted field from content[at] (its opening quote) to past its closing
@@ -43,7 +45,10 @@ bool ReadQuotedField(const std::string& content, size_t& at, std::string& field)
 }
 
 // The fields of the record starting at content[at]; `end` is where the
-// next one starts. False when a quoted field is broken.
+// next one starts. False when a quoted field is broken, and at a field more
+// than a record has: a quote can carry a record over line ends, and a
+// record read on to the end of the content from each line would make the
+// reading quadratic.
 bool ReadFields(const std::string& content, size_t at, std::vector<std::string>& fields,
                 size_t& end) {
   fields.clear();
@@ -58,6 +63,7 @@ bool ReadFields(const std::string& content, size_t at, std::vector<std::string>&
     }
     fields.push_back(std::move(field));
     if (at < content.size() && content[at] == ',') {
+      if (fields.size() == kColumnCount) return false;
       ++at;
       continue;
     }
@@ -104,8 +110,13 @@ bool IsBlank(const std::vector<std::string>& fields) {
   return fields.size() == 1 && fields[0].empty();
 }
 
+// Every text ends in LF, as the side file's lines are told apart by it: a
+// CR alone becomes CR LF.
 std::string WithLineEnd(std::string text) {
-  if (text.empty() || text.back() != '\n') text += "\r\n";
+  if (!text.empty() && text.back() == '\r')
+    text += '\n';
+  else if (text.empty() || text.back() != '\n')
+    text += "\r\n";
   return text;
 }
 
@@ -137,8 +148,8 @@ HistoryText ParseHistory(const std::string& content) {
       at = end;
       continue;
     }
-    const size_t lineEnd = content.find('\n', at);
-    end = lineEnd == std::string::npos ? content.size() : lineEnd + 1;
+    const size_t lineEnd = content.find_first_of("\r\n", at);
+    end = lineEnd == std::string::npos ? content.size() : lineEnd + LineEndAt(content, lineEnd);
     read.damaged.push_back(WithLineEnd(content.substr(at, end - at)));
     at = end;
   }

@@ -35,7 +35,8 @@ inline constexpr char kHistoryHeader[] = "日期,文档,初见合计,最新合�
 std::string HistoryRecord(const HistoryRow& row);
 
 // A record read back, with its text exactly as the file has it (line end
-// included; CR LF added where the file's last line had none).
+// included; CR LF added where the file's last line had none, LF after a
+// line end of CR alone).
 struct ReadRecord {
   HistoryRow row;
   std::string text;
@@ -46,11 +47,12 @@ struct HistoryText {
   std::vector<std::string> damaged;  // lines that are no record, each as above
 };
 
-// Reads a history file's whole content. A byte-order mark, header lines
-// and blank lines are skipped. A record is six fields: a date (ParseDate),
-// the document, two totals from 0 to kLargestTotal, a growth of at most
-// kLargestTotal either way and 0 to 1440 active minutes, numbers in plain
-// digits. Anything else is damaged: its first line is set aside and the
-// reading goes on at the next line, so a stray quote costs one line, never
-// the rest of the file. Linear in the size of `content`.
+// Reads a history file's whole content, its lines ended by CR LF, LF or a
+// CR alone. A byte-order mark, header lines and blank lines are skipped. A
+// record is six fields: a date (ParseDate), the document, two totals from
+// 0 to kLargestTotal, a growth of at most kLargestTotal either way and 0 to
+// 1440 active minutes, numbers in plain digits. Anything else is damaged:
+// its first line is set aside and the reading goes on at the next line, so
+// a stray quote costs one line, never the rest of the file. Linear in the
+// size of `content`.
 HistoryText ParseHistory(const std::string& content);

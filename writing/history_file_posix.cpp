@@ -43,7 +43,9 @@ void FlushFolderOf(const std::filesystem::path& path) {
 
 FileRead ReadWholeFile(const std::filesystem::path& path, std::string& content) {
   content.clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Without O_NONBLOCK, a pipe in the file's place would keep the open
+  // waiting for a writer; a regular file reads the same either way.
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT ? FileRead::kMissing : FileRead::kFailed;
   struct stat state;
   bool read = fstat(fd, &state) == 0 && S_ISREG(state.st_mode) &&

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <limits>
 #include <set>
 #include <system_error>
 #include <unordered_set>
@@ -14,6 +15,17 @@ namespace {
 // A picture longer than this many days is cut to it: a century.
 constexpr int kLongestPicture = 36525;
 constexpr int kWeek = 7;
+
+// `sum` + `growth`, held at the ends of int64_t: a row's growth is within
+// 2^53 either way, but a file may hold any number of rows a day, and a
+// thousand of the largest would wrap a plain sum round to below zero.
+int64_t AddGrowth(int64_t sum, int64_t growth) {
+  constexpr int64_t kMost = std::numeric_limits<int64_t>::max();
+  constexpr int64_t kLeast = std::numeric_limits<int64_t>::min();
+  if (growth > 0 && sum > kMost - growth) return kMost;
+  if (growth < 0 && sum < kLeast - growth) return kLeast;
+  return sum + growth;
+}
 
 std::string ClockText(LocalTime now) {
   const int minute = std::clamp(now.minute, 0, kMinutesPerDay - 1);
@@ -85,6 +97,7 @@ HistoryLoad WritingTracker::Load(const std::filesystem::path& path, LocalTime no
       load.file = HistoryLoad::File::kUnreadable;
       break;
   }
+  fileRead_ = load.file != HistoryLoad::File::kUnreadable;
   const HistoryText file = ParseHistory(content);
   for (const ReadRecord& record : file.records)
     if (record.row.day == now.day) Restore(record.row);
@@ -134,7 +147,7 @@ void WritingTracker::PassTo(LocalTime now) {
 int64_t WritingTracker::TodayGrowth(LocalTime now) const {
   if (!IsToday(now)) return 0;
   int64_t growth = 0;
-  for (const auto& [document, row] : rows_) growth += row.Growth();
+  for (const auto& [document, row] : rows_) growth = AddGrowth(growth, row.Growth());
   return growth;
 }
 
@@ -166,6 +179,29 @@ bool WritingTracker::Holds(Day day, const std::string& document) const {
   return finished != finished_.end() && finished->second.count(document) > 0;
 }
 
+WritingTracker::Row* WritingTracker::HeldRow(Day day, const std::string& document) {
+  Rows* rows = today_ && day == *today_ ? &rows_ : nullptr;
+  if (const auto found = finished_.find(day); found != finished_.end()) rows = &found->second;
+  if (!rows) return nullptr;
+  const auto found = rows->find(document);
+  return found != rows->end() ? &found->second : nullptr;
+}
+
+// Rows begun while the file could not be read (at Load) start their day
+// where the file's rows of that day and document do, once it can be: as if
+// Load had restored them and the sightings since had followed. Otherwise
+// the save would put the rows since the restart in place of the day's.
+void WritingTracker::JoinFileRows(const HistoryText& file) {
+  std::set<const Row*> started;
+  for (const ReadRecord& record : file.records) {
+    Row* row = HeldRow(record.row.day, record.row.document);
+    if (!row) continue;
+    if (started.insert(row).second) row->firstTotal = record.row.firstTotal;
+    row->restoredMinutes =
+        std::min(kMinutesPerDay, row->restoredMinutes + record.row.activeMinutes);
+  }
+}
+
 bool WritingTracker::Save(const std::filesystem::path& path, LocalTime now) {
   PassTo(now);
   std::error_code ignored;  // a folder that cannot be made fails the write below
@@ -173,11 +209,14 @@ bool WritingTracker::Save(const std::filesystem::path& path, LocalTime now) {
   std::string content;
   if (ReadWholeFile(path, content) == FileRead::kFailed) return false;
   const HistoryText file = ParseHistory(content);
+  if (!fileRead_) JoinFileRows(file);
+  fileRead_ = true;
   const bool setAside = file.damaged.empty() || SetAside(path, file.damaged, now);
   if (!ReplaceFileContent(path, HistoryContent(file, !setAside))) return false;
   CountFileDays(file);
   for (const auto& [day, rows] : finished_)
-    for (const auto& [document, row] : rows) fileDays_[day] += row.Growth();
+    for (const auto& [document, row] : rows)
+      fileDays_[day] = AddGrowth(fileDays_[day], row.Growth());
   finished_.clear();
   return true;
 }
@@ -202,7 +241,8 @@ std::string WritingTracker::HistoryContent(const HistoryText& file, bool keepDam
 void WritingTracker::CountFileDays(const HistoryText& file) {
   fileDays_.clear();
   for (const ReadRecord& record : file.records)
-    if (!Holds(record.row.day, record.row.document)) fileDays_[record.row.day] += record.row.growth;
+    if (!Holds(record.row.day, record.row.document))
+      fileDays_[record.row.day] = AddGrowth(fileDays_[record.row.day], record.row.growth);
 }
 
 int64_t WritingTracker::GrowthOn(Day day) const {
@@ -211,7 +251,7 @@ int64_t WritingTracker::GrowthOn(Day day) const {
   const Rows* rows = today_ && day == *today_ ? &rows_ : nullptr;
   if (const auto found = finished_.find(day); found != finished_.end()) rows = &found->second;
   if (rows)
-    for (const auto& [document, row] : *rows) growth += row.Growth();
+    for (const auto& [document, row] : *rows) growth = AddGrowth(growth, row.Growth());
   return growth;
 }
 
@@ -223,7 +263,7 @@ WritingPicture WritingTracker::Picture(int days, LocalTime now) const {
   for (Day day = picture.firstDay; day <= today; ++day) picture.growth.push_back(GrowthOn(day));
 
   int64_t week = 0;
-  for (Day day = today - kWeek + 1; day <= today; ++day) week += GrowthOn(day);
+  for (Day day = today - kWeek + 1; day <= today; ++day) week = AddGrowth(week, GrowthOn(day));
   picture.weekAverage = double(week) / kWeek;
 
   // Every day with a row, in order: the first of equal best days wins.

@@ -56,6 +56,9 @@ class WritingTracker {
   // first total, latest total and active minutes, so a restart carries the
   // day on. Replaces whatever the tracker held. A missing, unreadable or
   // damaged file never fails: the tracker starts from what could be read.
+  // A file unreadable here is joined at the first save that reads it: the
+  // rows the tracker holds then start where the file's rows of their day
+  // and document do.
   HistoryLoad Load(const std::filesystem::path& path, LocalTime now);
 
   // Notes that the document whose window has `caption` has the whole-text
@@ -105,6 +108,8 @@ class WritingTracker {
   bool IsToday(LocalTime now) const { return today_ && now.day <= *today_; }
   void Restore(const HistoryRow& row);
   bool Holds(Day day, const std::string& document) const;
+  Row* HeldRow(Day day, const std::string& document);
+  void JoinFileRows(const HistoryText& file);
   std::string HistoryContent(const HistoryText& file, bool keepDamaged) const;
   void CountFileDays(const HistoryText& file);
   int64_t GrowthOn(Day day) const;
@@ -114,4 +119,5 @@ class WritingTracker {
   std::map<Day, Rows> finished_;          // days ended since the last save
   std::map<std::string, int64_t> known_;  // every document's last total
   std::map<Day, int64_t> fileDays_;       // growth of the file's records the tracker does not hold
+  bool fileRead_ = false;                 // by Load or a save: its rows are joined
 };

@@ -1,19 +1,24 @@
 // The history file on disk: a restart carrying the day on, midnight
 // finishing the day before, past days kept as they are, damaged lines set
-// aside once, an unreadable file left alone, ten years read quickly, and a
-// kill mid-write never leaving half a file.
+// aside once, an unreadable file left alone and joined once readable, huge
+// growths summed without wrapping, ten years read rightly, and a kill
+// mid-write never leaving half a file.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <future>
+#include <limits>
 #include <random>
 
 #include "writing/history_file.h"
 #include "writing/writing_tracker.h"
 
 #ifndef _WIN32
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -160,6 +165,59 @@ TEST_F(HistoryFile, AnUnreadableHistoryIsLeftAlone) {
   EXPECT_TRUE(fs::is_directory(path_));
 }
 
+// Unreadable at start (a folder then, or a file another program held), the
+// history read at a later save gives today's rows their start of the day,
+// as a load would have: the writing done before the restart is kept.
+TEST_F(HistoryFile, AHistoryUnreadableAtStartJoinsTodayAtTheFirstSave) {
+  fs::create_directory(path_);
+  WritingTracker tracker;
+  EXPECT_EQ(HistoryLoad::File::kUnreadable, tracker.Load(path_, At(600)).file);
+  tracker.Observe(L"a", 500, At(601));
+  tracker.Observe(L"a", 520, At(602));
+  EXPECT_FALSE(tracker.Save(path_, At(603)));
+  fs::remove(path_);
+  Write(path_, kFileStart + "2024-03-09,a,0,100,100,9\r\n2024-03-10,a,100,480,380,30\r\n");
+  ASSERT_TRUE(tracker.Save(path_, At(604)));
+  ASSERT_TRUE(tracker.Save(path_, At(605)));
+  EXPECT_EQ(kFileStart + "2024-03-09,a,0,100,100,9\r\n2024-03-10,a,100,520,420,31\r\n",
+            Read(path_));
+  EXPECT_EQ(420, tracker.TodayGrowth(At(605)));
+}
+
+#ifndef _WIN32
+// A pipe in the history's place holds no history, and opening it to read
+// waited for a writer that never came: the window hung at start.
+TEST_F(HistoryFile, APipeInItsPlaceIsUnreadableAtOnce) {
+  ASSERT_EQ(0, mkfifo(path_.c_str(), 0600));
+  auto load = std::async(std::launch::async, [&] { return WritingTracker().Load(path_, At(600)); });
+  if (load.wait_for(std::chrono::seconds(5)) == std::future_status::timeout) {
+    close(open(path_.c_str(), O_WRONLY | O_NONBLOCK));  // lets the reader go
+    ADD_FAILURE() << "opening a pipe waited for a writer";
+  }
+  EXPECT_EQ(HistoryLoad::File::kUnreadable, load.get().file);
+}
+#endif
+
+// A file of a thousand rows a day, each of the largest growth a record
+// holds: the day's sums stop at the largest number rather than wrap round
+// below zero.
+TEST_F(HistoryFile, HugeGrowthsAddUpWithoutWrappingRound) {
+  std::string content = kFileStart;
+  for (const char* date : {"2024-03-09", "2024-03-10"})
+    for (int i = 0; i < 1100; ++i)
+      content += std::string(date) + ",d" + std::to_string(i) +
+                 ",0,9007199254740992,9007199254740992,0\r\n";
+  Write(path_, content);
+  WritingTracker tracker;
+  ASSERT_EQ(2200u, tracker.Load(path_, At(600)).rows);
+  const int64_t most = std::numeric_limits<int64_t>::max();
+  EXPECT_EQ(most, tracker.TodayGrowth(At(600)));
+  const WritingPicture picture = tracker.Picture(2, At(600));
+  EXPECT_EQ((std::vector<int64_t>{most, most}), picture.growth);
+  EXPECT_EQ(most, picture.bestGrowth);
+  EXPECT_GT(picture.weekAverage, 0);
+}
+
 // Ten years of three documents a day, and each day's growth as made.
 struct Years {
   std::string content = kFileStart;
@@ -184,16 +242,14 @@ Years MakeYears(int years, Day lastDay) {
   return made;
 }
 
-TEST_F(HistoryFile, TenYearsAreReadQuicklyAndRightly) {
+TEST_F(HistoryFile, TenYearsAreReadRightly) {
   const Years years = MakeYears(10, kToday - 1);
   Write(path_, years.content);
   WritingTracker tracker;
-  const auto start = std::chrono::steady_clock::now();
   const HistoryLoad load = tracker.Load(path_, At(600));
   tracker.Observe(L"今天", 5, At(600));
   ASSERT_TRUE(tracker.Save(path_, At(601)));
   const WritingPicture picture = tracker.Picture(30, At(601));
-  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
 
   EXPECT_EQ(3650u * 3, load.rows);
   EXPECT_EQ(0u, load.damaged);
