@@ -34,6 +34,13 @@ inline constexpr wchar_t kDailyTargetCaption[] = L"每日目标";
 inline constexpr wchar_t kDailyTargetRefusedText[] =
     L"请输入一个整数（例如 4000），或填 0、留空表示不设目标。";
 
+// At exit, when today's writing cannot be saved: the history's path goes
+// between the two parts.
+inline constexpr wchar_t kHistoryUnsavedCaption[] = L"写作记录";
+inline constexpr wchar_t kHistoryUnsavedText[] = L"今天的写作记录没能保存到\n";
+inline constexpr wchar_t kHistoryUnsavedAdvice[] =
+    L"\n\n文件可能正被 Excel 等程序打开。关闭它后点“重试”；点“取消”则不保存这次的记录。";
+
 // Start-up's message boxes
 inline constexpr wchar_t kSkinResourceMissingText[] = L" 读取自身资源文件失败 ~";
 inline constexpr wchar_t kSkinLibraryFailedText[] = L"加载皮肤 dll 失败 ~";

@@ -5,6 +5,7 @@
 #include "engine/format_count.h"
 #include "engine/recount.h"
 #include "res/resource.h"
+#include "res/texts.h"
 #include "settings/settings_store.h"
 #include "sources/editor_sampler.h"
 #include "ui/count_dlg.h"
@@ -84,6 +85,16 @@ void FinishTodaysWriting(HWND window) {
   KillTimer(window, kWritingTimer);
   SetWholeTextSink(nullptr);
   SaveIfUnsaved();
+  // Unsaved now, the day's writing since the last save would be lost: the
+  // user may free the file (Excel keeps one it opened from being replaced)
+  // and try again. The window is going: the box belongs to no window.
+  while (g_unsaved) {
+    const std::wstring text = kHistoryUnsavedText + HistoryFilePath() + kHistoryUnsavedAdvice;
+    if (MessageBoxW(nullptr, text.c_str(), kHistoryUnsavedCaption,
+                    MB_RETRYCANCEL | MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND) != IDRETRY)
+      break;
+    SaveIfUnsaved();
+  }
 }
 
 int DailyTarget() { return g_target; }

@@ -1,6 +1,7 @@
 // Today's writing on the real window: 今日 (1024) follows a document
-// typed into, a restart the same day carries today on, the daily target is
-// stored and shown on the strip, and the writing record shows 30 days.
+// typed into, a restart the same day carries today on, a history held by
+// another program is saved at exit once let go, the daily target is stored
+// and shown on the strip, and the writing record shows 30 days.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -57,6 +58,39 @@ TEST_F(TodaysWriting, TypingAndDeletingMoveTodayAndARestartCarriesItOn) {
   EXPECT_TRUE(WaitForToday(again, "今日 3")) << again.Text(1024);
   writer.SetText("abcdefghij");
   EXPECT_TRUE(WaitForToday(again, "今日 7")) << again.Text(1024);
+}
+
+// A history another program holds (Excel keeps a file it opened from
+// being replaced) is not saved at exit: the window says so and offers to
+// try again once that program has let go, rather than lose the day.
+TEST_F(TodaysWriting, AHistoryHeldByAnotherProgramAtExitIsSavedOnceLetGo) {
+  StandInEditor writer(StandInEditor::Shape::kRichEdit);
+  writer.SetText("abc");
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(0);
+  writer.BringToFront();
+  ASSERT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}));
+  writer.SetText("abcdefgh");
+  ASSERT_TRUE(WaitForToday(program, "今日 5"));
+  const std::string path = WritingHistoryPath();
+  ASSERT_TRUE(WriteFileAt(path, ""));
+  HANDLE held = CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, held);
+  program.SysCommand(SC_CLOSE);
+  HWND box = program.WaitForMessageBox();
+  ASSERT_TRUE(box) << "the day's writing went unsaved, unsaid";
+  EXPECT_NE(std::string::npos, Program::MessageBoxText(box).find(path))
+      << Program::MessageBoxText(box);
+  Program::Answer(box, IDRETRY);  // still held: asked again
+  ASSERT_TRUE(WaitFor([&] { return !IsWindow(box); }));
+  box = program.WaitForMessageBox();
+  ASSERT_TRUE(box);
+  CloseHandle(held);
+  Program::Answer(box, IDRETRY);
+  EXPECT_TRUE(program.WaitForExit());
+  EXPECT_NE(std::string::npos, ReadFileAt(path).find(",3,8,5,")) << ReadFileAt(path);
 }
 
 // The target from the system menu: a wrong entry is refused with a message
