@@ -95,7 +95,7 @@ int Run(int argc, char** argv) {
     std::string error;
     InputCount count;
     if (!CountInput(name, options, count, error)) {
-      Complain(name + ": " + error);
+      Complain(QuotedName(name) + ": " + error);
       status = 1;
       continue;
     }
@@ -103,7 +103,7 @@ int Run(int argc, char** argv) {
     if (count.chars) {
       row.explain = spool->Add(ExplainText(options, name, *count.chars));
       const std::string notice = spool->TakeNotice();
-      if (!notice.empty()) Complain(name + ": " + notice);
+      if (!notice.empty()) Complain(QuotedName(name) + ": " + notice);
     }
     rows.push_back(row);
   }
@@ -113,7 +113,7 @@ int Run(int argc, char** argv) {
   const bool written = WriteReport(
       options, rows, withSums, spool.get(), [&](const std::string& text) { return Output(text); },
       [&](const std::string& name, const std::string& why) {
-        Complain(name + ": cannot read back the --explain text: " + why);
+        Complain(QuotedName(name) + ": cannot read back the --explain text: " + why);
         status = 1;
       });
   if (!written) status = 1;

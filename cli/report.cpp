@@ -108,11 +108,27 @@ std::string NoGbkFormCode(unsigned key) {
   return text;
 }
 
+// A character that acts on the line rather than showing: a C1 control (NEL
+// ends a line, CSI starts a terminal sequence), the line and paragraph
+// separators, the bidirectional marks and overrides (which reorder the rest
+// of the line). None has a GBK form.
+bool ActsOnTheLine(uint32_t c) {
+  return (c >= 0x80 && c <= 0x9F) || c == 0x2028 || c == 0x2029 || c == 0x061C ||
+         c == 0x200E || c == 0x200F || (c >= 0x202A && c <= 0x202E) ||
+         (c >= 0x2066 && c <= 0x2069);
+}
+
 // How a character shows in the table: white space and controls by name or
 // escape, bytes that are no character as \x escapes, a character without a
-// GBK form as itself, marked.
+// GBK form as itself, marked (as a \u escape when it would act on the line).
 std::string Shown(unsigned key) {
-  if (IsNoGbkFormKey(key)) return NoGbkFormText(key) + " (no GBK form)";
+  if (IsNoGbkFormKey(key)) {
+    const uint32_t c = key - kNoGbkFormKeys;
+    if (!ActsOnTheLine(c)) return NoGbkFormText(key) + " (no GBK form)";
+    char escape[16];
+    std::snprintf(escape, sizeof escape, "\\u%04X", unsigned(c));
+    return std::string(escape) + " (no GBK form)";
+  }
   unsigned char bytes[2];
   const size_t size = KeyBytes(key, bytes);
   if (key == kCrLfKey) return "CR LF";
@@ -174,11 +190,12 @@ std::string JsonFile(const std::string& name) {
 
 bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
 
-// A file's name in the table: as it is, or, when it holds a control
-// character (a newline would break its row in two), quoted for the shell as
-// wc quotes it: 'a'$'\n''b', a run of controls in one $'...'. No GBK trail
-// byte is a control or a quote, so GBK names quote safely byte by byte.
-std::string TableName(const std::string& name) {
+}  // namespace
+
+// A newline would break a row or a message in two, an escape would drive
+// the terminal: a run of controls goes in one $'...'. No GBK trail byte is
+// a control or a quote, so GBK names quote safely byte by byte.
+std::string QuotedName(const std::string& name) {
   if (std::none_of(name.begin(), name.end(), [](char c) { return IsControl((unsigned char)c); }))
     return name;
   std::string out = "'";
@@ -204,6 +221,8 @@ std::string TableName(const std::string& name) {
   }
   return out + "'";
 }
+
+namespace {
 
 std::string CsvField(const std::string& s) {
   if (s.find_first_of("\",\r\n") == std::string::npos) return s;
@@ -232,7 +251,7 @@ std::string Table(const Options& options, const std::vector<ReportRow>& rows,
     for (uint64_t v : Columns(options, c)) cells.push_back(Grouped(v));
     lines.push_back({name, cells});
   };
-  for (const ReportRow& row : rows) add(TableName(row.name), row.counts);
+  for (const ReportRow& row : rows) add(QuotedName(row.name), row.counts);
   if (withSums) add("total", Sum(rows));
 
   std::vector<size_t> width(kColumns, 0);
@@ -249,7 +268,7 @@ std::string Table(const Options& options, const std::vector<ReportRow>& rows,
 
 std::string TableExplain(const std::string& name, const CharTally& chars) {
   std::string out = kNewline;
-  out += TableName(name) + ":" + kNewline;
+  out += QuotedName(name) + ":" + kNewline;
   for (int c = 0; c < kCategories; ++c) {
     const std::vector<CharTally::Entry> entries = chars.Of(Category(c));
     out += std::string("  ") + kCategoryNames[c] + " (" + Grouped(entries.size()) +

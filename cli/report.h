@@ -19,6 +19,10 @@ struct ReportRow {
   size_t explain = 0;  // with --explain: the number of the file's text in the spool
 };
 
+// A file's name as the table and the error messages give it: as it is, or,
+// when it holds a control character, quoted for the shell as wc quotes it.
+std::string QuotedName(const std::string& name);
+
 // A file's --explain text in the output's format (a table section, or the
 // JSON object's "explain" member).
 std::string ExplainText(const Options& options, const std::string& name, const CharTally& chars);

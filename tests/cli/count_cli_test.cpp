@@ -128,7 +128,9 @@ TEST(CliFormats, JsonGivesEveryNameAsUtf8WithNoByteLost) {
   }
 }
 
-TEST(CliFormats, TheTableQuotesANameWithControlCharactersAsWcDoes) {
+// So do the error messages: a line each, and no name that drives the
+// terminal.
+TEST(CliFormats, TheTableAndTheErrorsQuoteANameWithControlCharactersAsWcDoes) {
   const struct {
     std::string name, quoted;  // the quoted form after the path's directory
   } cases[] = {
@@ -142,6 +144,10 @@ TEST(CliFormats, TheTableQuotesANameWithControlCharactersAsWcDoes) {
     // The whole name on the file's one line, and in --explain's heading.
     EXPECT_NE(std::string::npos, run.out.find("  " + quoted + "\n")) << run.out;
     EXPECT_NE(std::string::npos, run.out.find("\n" + quoted + ":\n")) << run.out;
+    const CliRun missing = RunCli({TempPath("no-such-folder/" + c.name)});
+    EXPECT_EQ("vantorix-count: '" + TempPath("no-such-folder/" + c.quoted) +
+                  ": No such file or directory\n",
+              missing.err);
   }
 }
 
@@ -426,6 +432,31 @@ TEST(CliExplain, ACharacterWithoutAGbkFormIsListedAsItself) {
   const CliRun table = RunCli({"--explain"}, text);
   EXPECT_NE(std::string::npos, table.out.find("    2  😀 (no GBK form)  U+1F600\n")) << table.out;
   EXPECT_NE(std::string::npos, table.out.find("    1  ？  A3BF\n")) << table.out;
+}
+
+// Characters without a GBK form that act on the line instead of showing (a
+// C1 control such as NEL or CSI, the line and paragraph separators, the
+// bidirectional overrides) are listed as escapes, as the ASCII controls
+// are: as themselves they would end the line, start a terminal sequence or
+// reverse the rest of it.
+TEST(CliExplain, ControlsWithoutAGbkFormAreListedAsEscapes) {
+  const struct {
+    const char* text;  // UTF-8
+    const char* line;
+  } cases[] = {
+      {"\xC2\x85", "    1  \\u0085 (no GBK form)  U+0085\n"},
+      {"\xC2\x9B", "    1  \\u009B (no GBK form)  U+009B\n"},
+      {"\u2028", "    1  \\u2028 (no GBK form)  U+2028\n"},
+      {"\u2029", "    1  \\u2029 (no GBK form)  U+2029\n"},
+      {"\u202E", "    1  \\u202E (no GBK form)  U+202E\n"},
+      {"\u2067", "    1  \\u2067 (no GBK form)  U+2067\n"},
+  };
+  for (const auto& c : cases) {
+    const CliRun run = RunCli({"--explain"}, std::string("a") + c.text);
+    ASSERT_EQ(0, run.status) << run.err;
+    EXPECT_NE(std::string::npos, run.out.find(c.line)) << run.out;
+    EXPECT_EQ(std::string::npos, run.out.find(c.text)) << "shown as itself";
+  }
 }
 
 }  // namespace
