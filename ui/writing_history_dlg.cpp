@@ -74,8 +74,7 @@ void DrawPicture(HDC dc, RECT area, const WritingRecord& record, int dpi) {
   const int gap = std::max(1, slot / 5);
   for (int i = 0; i < days; ++i) {
     const int64_t g = std::max<int64_t>(p.growth[size_t(i)], 0);
-    const int height = int(MulDiv(int(std::min<int64_t>(g, top) * 1000 / top),
-                                  plot.bottom - plot.top, 1000));
+    const int height = ShareOfSpan(g, top, plot.bottom - plot.top);
     const int x = plot.left + i * slot;
     if (i == days - 1) FillRect(dc, x, plot.top, x + slot, plot.bottom, kTodayBand);
     FillRect(dc, x + gap, plot.bottom - height, x + slot - gap, plot.bottom,
@@ -86,7 +85,7 @@ void DrawPicture(HDC dc, RECT area, const WritingRecord& record, int dpi) {
   Line(dc, plot.left, plot.bottom, plot.right, plot.bottom, kAxis, MulDiv(1, dpi, 96), PS_SOLID);
   Label(dc, plot.left, area.top + pad / 2, L"最高 " + std::to_wstring(top), TA_LEFT | TA_TOP);
   if (record.target > 0) {
-    const int y = plot.bottom - MulDiv(int(record.target * 1000 / top), plot.bottom - plot.top, 1000);
+    const int y = plot.bottom - ShareOfSpan(record.target, top, plot.bottom - plot.top);
     Line(dc, plot.left, y, plot.right, y, kTargetLine, 1, PS_DASH);
     SetTextColor(dc, kTargetLine);
     Label(dc, plot.right, y - line, L"目标 " + std::to_wstring(record.target), TA_RIGHT | TA_TOP);

@@ -1,6 +1,7 @@
 #include "writing/writing_tracker.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <set>
@@ -70,6 +71,12 @@ bool SetAside(const std::filesystem::path& history, const std::vector<std::strin
 }
 
 }  // namespace
+
+int ShareOfSpan(int64_t value, int64_t top, int span) {
+  if (value <= 0 || top <= 0) return 0;
+  if (value >= top) return span;
+  return int(std::llround(double(value) / double(top) * span));
+}
 
 std::filesystem::path DamagedLinesPath(const std::filesystem::path& history) {
   std::filesystem::path name = history.stem();

@@ -44,6 +44,12 @@ struct WritingPicture {
   double weekAverage = 0;  // over the last 7 days, today included
 };
 
+// The part of `span` pixels that the picture gives `value` on a scale up to
+// `top` (above 0): none at 0 or below, all of it at `top` or above. Any
+// int64_t values: the product of a large day or target and the span would
+// overflow.
+int ShareOfSpan(int64_t value, int64_t top, int span);
+
 // The side file for a history's lines that are no record: beside it, its
 // name's stem followed by "-damaged.txt" (history.csv: history-damaged.txt),
 // UTF-8 with a byte-order mark.

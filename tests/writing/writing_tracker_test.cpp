@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "writing/writing_text.h"
 
 namespace {
@@ -132,6 +134,25 @@ TEST(WritingText, SlotAndSpeedTextsGroupNumbersAsTheProductDoes) {
   EXPECT_EQ(L"1,2345 字/小时", SpeedText(12345.0));
   EXPECT_EQ(L"-60 字/小时", SpeedText(-60.0));
   EXPECT_EQ(L"", SpeedText(std::nullopt));
+}
+
+// The record's bars and target line: a day or a target of any size gets
+// its share of the picture's height (a target of 5,000,000 times the 1,000
+// steps the picture once used overflowed an int, and its line fell
+// anywhere), a lost day none.
+TEST(WritingPictureScale, AnyDayOrTargetGetsItsShareOfTheHeight) {
+  constexpr int64_t kMost = std::numeric_limits<int64_t>::max();
+  const struct {
+    int64_t value, top;
+    int share;
+  } cases[] = {
+      {0, 4000, 0},          {-300, 4000, 0},          {1000, 4000, 50},
+      {4000, 4000, 200},     {9000, 4000, 200},        {5000000, 5000000, 200},
+      {2500000, 5000000, 100}, {kMost / 2, kMost, 100}, {kMost, kMost, 200},
+      {1, kMost, 0},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(c.share, ShareOfSpan(c.value, c.top, 200)) << c.value << " of " << c.top;
 }
 
 // What the daily target dialog takes: digits with blanks around them, or
