@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cstring>
 #include <cwchar>
 #include <iterator>
 #include <string>
@@ -28,17 +29,29 @@ int ReadSetting(const wchar_t* subkey, const wchar_t* valueName, wchar_t* buffer
                 size_t bufferSize) {
   std::wstring path;
   HKEY key;
+  // Only the right to read: a key another program left read-only is still read.
   if (!KeyPath(subkey, path) ||
-      RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS)
+      RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS)
     return Report(buffer, bufferSize, kSettingOpenFailedText, 0);
   wchar_t scratch[kScratchSize + 1] = {};
+  DWORD type = REG_NONE;
   DWORD size = kScratchSize * sizeof(wchar_t);
-  const LONG status = RegQueryValueExW(key, valueName, nullptr, nullptr,
+  const LONG status = RegQueryValueExW(key, valueName, nullptr, &type,
                                        reinterpret_cast<BYTE*>(scratch), &size);
   RegCloseKey(key);
-  // The value must fit with its terminator (the system may or may not store
-  // one, so look for the text's end rather than trust the size).
-  if (status != ERROR_SUCCESS || !std::wmemchr(scratch, L'\0', kScratchSize))
+  if (status != ERROR_SUCCESS) return Report(buffer, bufferSize, kSettingQueryFailedText, 0);
+  // A number stored as one (by regedit or another program) is read as its
+  // decimal text, not as the characters its bytes would make.
+  if ((type == REG_DWORD && size == sizeof(DWORD)) ||
+      (type == REG_QWORD && size == sizeof(unsigned long long))) {
+    unsigned long long number = 0;
+    std::memcpy(&number, scratch, size);
+    return Report(buffer, bufferSize, std::to_wstring(number).c_str(), 1);
+  }
+  // The value must be text and fit with its terminator (the system may or
+  // may not store one, so look for the text's end rather than trust the size).
+  if ((type != REG_SZ && type != REG_EXPAND_SZ && type != REG_MULTI_SZ) ||
+      !std::wmemchr(scratch, L'\0', kScratchSize))
     return Report(buffer, bufferSize, kSettingQueryFailedText, 0);
   return Report(buffer, bufferSize, scratch, 1);
 }
@@ -49,7 +62,7 @@ int WriteSetting(const wchar_t* subkey, const wchar_t* valueName, wchar_t* buffe
   HKEY key;
   if (!KeyPath(subkey, path) ||
       RegCreateKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+                      KEY_SET_VALUE, nullptr, &key, nullptr) != ERROR_SUCCESS)
     return Report(buffer, bufferSize, kSettingCreateFailedText, 0);
   const size_t length = wcsnlen(buffer, bufferSize);
   const LONG status = RegSetValueExW(key, valueName, 0, REG_SZ,

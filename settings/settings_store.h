@@ -10,10 +10,11 @@
 #include <string>
 
 // `operation` is "Read" or "Write". Write stores the text in `buffer`; Read
-// fills `buffer` with the stored value. Either way `buffer` ends up holding
-// the value or a status text ("写入信息成功", "打开注册表失败", ...), cut to
-// `bufferSize` characters and always terminated: nothing past it is
-// touched. Returns 1 on success, 0 on failure; no status text begins with a
+// fills `buffer` with the stored value (a text; a REG_DWORD or REG_QWORD as
+// its decimal text; values of other types are not read). Either way
+// `buffer` ends up holding the value or a status text ("写入信息成功",
+// "打开注册表失败", ...), cut to `bufferSize` characters and always
+// terminated: nothing past it is touched. Returns 1 on success, 0 on failure; no status text begins with a
 // digit, so a number read from a failed read is 0.
 int AccessSetting(const wchar_t* operation, const wchar_t* subkey,
                   const wchar_t* valueName, wchar_t* buffer, size_t bufferSize);

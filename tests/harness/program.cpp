@@ -1,6 +1,7 @@
 #include "tests/harness/program.h"
 #include "tests/harness/scintilla_stand_in.h"
 
+#include <aclapi.h>
 #include <shellapi.h>
 #include <shlobj.h>
 
@@ -100,6 +101,24 @@ std::string StoredSetting(const std::string& subkey, const std::string& valueNam
                       RRF_RT_REG_SZ, nullptr, data, &size) == ERROR_SUCCESS
              ? Utf8(data)
              : "<none>";
+}
+
+bool LockSetting(const std::string& subkey) {
+  HKEY key;
+  if (RegOpenKeyExW(HKEY_CURRENT_USER, SettingKey(subkey).c_str(), 0, KEY_ALL_ACCESS, &key) !=
+      ERROR_SUCCESS)
+    return false;
+  EXPLICIT_ACCESS_W readOnly = {};
+  wchar_t everyone[] = L"EVERYONE";
+  BuildExplicitAccessWithNameW(&readOnly, everyone, KEY_READ | DELETE, SET_ACCESS,
+                               NO_INHERITANCE);
+  PACL acl = nullptr;
+  bool locked = SetEntriesInAclW(1, &readOnly, nullptr, &acl) == ERROR_SUCCESS &&
+                SetSecurityInfo(key, SE_REGISTRY_KEY, DACL_SECURITY_INFORMATION, nullptr,
+                                nullptr, acl, nullptr) == ERROR_SUCCESS;
+  LocalFree(acl);
+  RegCloseKey(key);
+  return locked;
 }
 
 Program::Program(const std::string& path, bool waitForWindow) {

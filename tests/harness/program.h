@@ -24,6 +24,9 @@ void StoreSetting(const std::string& subkey, const std::string& valueName,
                   const std::string& text);
 // The stored text, or "<none>" when absent.
 std::string StoredSetting(const std::string& subkey, const std::string& valueName);
+// Leaves the setting's key readable but not writable, as a policy or a
+// clean-up tool may (DeleteAllSettings still removes it).
+bool LockSetting(const std::string& subkey);
 
 // Polls `done` every 20 ms until it holds or `timeoutMs` passes.
 template <class Condition>

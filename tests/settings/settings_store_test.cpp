@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cwchar>
 #include <string>
+
+#include "tests/harness/program.h"
 
 namespace {
 
@@ -28,11 +31,13 @@ class SettingsStore : public ::testing::Test {
   }
   // Puts a text there by hand, as another program might.
   static void PutRaw(const std::wstring& text) {
+    PutTyped(REG_SZ, text.c_str(), text.size() * sizeof(wchar_t));
+  }
+  static void PutTyped(DWORD type, const void* data, size_t bytes) {
     HKEY key;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Vantorix\\测试项", 0, nullptr,
                                              0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    RegSetValueExW(key, kValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
-                   DWORD(text.size() * sizeof(wchar_t)));
+    RegSetValueExW(key, kValue, 0, type, static_cast<const BYTE*>(data), DWORD(bytes));
     RegCloseKey(key);
   }
 };
@@ -52,6 +57,54 @@ TEST_F(SettingsStore, ReadsWhatWasWrittenAndWhatFitsAndSaysWhyNot) {
   EXPECT_EQ(Answer(fits, 1), Access(L"Read"));
   PutRaw(tooLong);
   EXPECT_EQ(Answer(L"查询注册表失败", 0), Access(L"Read"));
+}
+
+// A value of another type, as regedit, a tweak tool or another program
+// leaves it: a number is read as the number it holds, never as the
+// characters its bytes happen to make (4000 as a REG_DWORD read U+0FA0,
+// so 0; 49 read "1"); bytes are no text.
+TEST_F(SettingsStore, ValuesOfOtherTypesAreReadAsWhatTheyHold) {
+  using Answer = std::pair<std::wstring, int>;
+  const DWORD dword = 4000, small = 49, high = 0xFFFFFFFF;
+  const uint64_t qword = 300;
+  const wchar_t multi[] = L"Yes\0No\0";  // with the array's own final terminator
+  const wchar_t expand[] = L"1.5";
+  const char binary[] = {'3', '0', '0'};
+  const struct {
+    DWORD type;
+    const void* data;
+    size_t bytes;
+    Answer read;
+  } cases[] = {
+      {REG_DWORD, &dword, sizeof dword, {L"4000", 1}},
+      {REG_DWORD, &small, sizeof small, {L"49", 1}},
+      {REG_DWORD, &high, sizeof high, {L"4294967295", 1}},
+      {REG_QWORD, &qword, sizeof qword, {L"300", 1}},
+      {REG_MULTI_SZ, multi, sizeof multi, {L"Yes", 1}},
+      {REG_EXPAND_SZ, expand, sizeof expand - sizeof(wchar_t), {L"1.5", 1}},
+      {REG_BINARY, binary, sizeof binary, {L"查询注册表失败", 0}},
+      {REG_NONE, nullptr, 0, {L"查询注册表失败", 0}},
+      {REG_SZ, nullptr, 0, {L"", 1}},  // empty: a number of 0
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type << ", " << c.bytes << " bytes");
+    PutTyped(c.type, c.data, c.bytes);
+    EXPECT_EQ(c.read, Access(L"Read"));
+  }
+}
+
+// A key that another program (a policy, a clean-up tool) left readable
+// but not writable: its setting is still read; writing says it failed.
+TEST_F(SettingsStore, AKeyThatMayOnlyBeReadIsRead) {
+  PutRaw(L"300");
+  ASSERT_TRUE(LockSetting("测试项"));
+  HKEY key;
+  ASSERT_NE(ERROR_SUCCESS, RegOpenKeyExW(HKEY_CURRENT_USER, L"Vantorix\\测试项", 0,
+                                         KEY_SET_VALUE, &key))
+      << "the system does not keep the key from being written";
+  EXPECT_EQ(std::make_pair(std::wstring(L"300"), 1), Access(L"Read"));
+  EXPECT_EQ(0, Access(L"Write", L"400").second);
+  EXPECT_EQ(std::make_pair(std::wstring(L"300"), 1), Access(L"Read"));
 }
 
 TEST_F(SettingsStore, ValuesAndStatusTextsAreCutToTheBufferAndNothingPastItIsTouched) {
