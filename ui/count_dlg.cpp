@@ -1,5 +1,6 @@
 #include "ui/count_dlg.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <iterator>
 #include <string>
@@ -124,14 +125,22 @@ void CCountDlg::AddSystemMenuEntries() {
 void CCountDlg::RestoreWindowPosition() {
   const POINT stored = {ReadNumberSetting(kSettingWindowX, 0),
                         ReadNumberSetting(kSettingWindowY, 0)};
-  if (stored.x > 0 && stored.y > 0 && IsOnSomeMonitor(stored, g_normalWidth, g_normalHeight)) {
+  // The caption's height as this window has it (at its DPI, with or
+  // without the skin), the system's at least.
+  RECT window = {}, client = {};
+  GetWindowRect(m_hWnd, &window);
+  GetClientRect(m_hWnd, &client);
+  MapWindowPoints(m_hWnd, nullptr, reinterpret_cast<POINT*>(&client), 2);
+  const int caption = std::max<int>(client.top - window.top, GetSystemMetrics(SM_CYCAPTION));
+  if (stored.x > 0 && stored.y > 0 && CaptionIsReachable(stored, g_normalWidth, caption)) {
     SetWindowPos(m_hWnd, nullptr, stored.x, stored.y, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    return;
+  } else {
+    // Centred here, not left to the framework: below a top panel the dialog
+    // manager has already moved the new window off 0,0, which reads as placed.
+    CenterOnWorkArea();
   }
-  // Centred here, not left to the framework: below a top panel the dialog
-  // manager has already moved the new window off 0,0, which reads as placed.
-  CenterOnWorkArea();
+  KeepPlace();  // also where the window did not move, so no WM_MOVE noted it
 }
 
 void CCountDlg::RestoreMode() {

@@ -49,6 +49,7 @@ class CCountDlg : public CDialog {
   void HideAllButTheStrips();
   void ShowWhatTheStripHid();
   void RestoreWindowPosition();
+  void KeepPlace();
   void RestoreMode();
   void RestoreCategoryTicks();
   void RestoreTopmost();

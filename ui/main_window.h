@@ -59,5 +59,7 @@ inline int CompactOffset() {
   return Scaled(g_skinned ? kSkinnedCompactOffset : kPlainCompactOffset);
 }
 
-// True when a window of that size at `topLeft` would show on some monitor.
-bool IsOnSomeMonitor(POINT topLeft, int width, int height);
+// True when a window `width` wide at `topLeft`, its caption `captionHeight`
+// tall, would leave the user a grip on that caption: its whole height and a
+// square of it inside some monitor's work area.
+bool CaptionIsReachable(POINT topLeft, int width, int captionHeight);

@@ -24,9 +24,12 @@ bool g_unsaved = false;
 // The stored target, read at start and when set: not on every count.
 int g_target = 0;
 
+// By the dialog's rule: a value it would refuse ("1e9", one past INT_MAX,
+// a failed read's status text) is no target, not whatever number its start
+// makes.
 int StoredTarget() {
-  const int target = ReadNumberSetting(kSettingDailyTarget, 0);
-  return target > 0 ? target : 0;
+  const std::optional<int> target = ParseDailyTarget(ReadSettingText(kSettingDailyTarget));
+  return target && *target > 0 ? *target : 0;
 }
 
 // Writes the slot, and fits the strip to it, only when its text changed:

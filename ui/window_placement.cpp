@@ -44,14 +44,43 @@ void CCountDlg::OnDpiChanged(WPARAM dpi, LPARAM suggested) {
   }
 }
 
-bool IsOnSomeMonitor(POINT topLeft, int width, int height) {
-  const RECT window = {topLeft.x, topLeft.y, topLeft.x + width, topLeft.y + height};
-  return MonitorFromRect(&window, MONITOR_DEFAULTTONULL) != nullptr;
+namespace {
+
+// A window's caption band, in 64 bits: a stored position may be anything
+// up to INT_MAX.
+struct CaptionBand {
+  long long left, top, right, bottom, grip;
+  bool reachable;
+};
+
+BOOL CALLBACK FindWorkAreaHolding(HMONITOR monitor, HDC, RECT*, LPARAM data) {
+  CaptionBand& band = *reinterpret_cast<CaptionBand*>(data);
+  MONITORINFO info = {};
+  info.cbSize = sizeof info;
+  if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+  const RECT& work = info.rcWork;
+  const long long shown = std::min<long long>(band.right, work.right) -
+                          std::max<long long>(band.left, work.left);
+  band.reachable = band.top >= work.top && band.bottom <= work.bottom && shown >= band.grip;
+  return !band.reachable;
 }
 
+}  // namespace
+
+// Merely touching a monitor is not enough: a caption under a top panel or
+// the taskbar, or a sliver at the screen's edge, cannot be taken hold of.
+bool CaptionIsReachable(POINT topLeft, int width, int captionHeight) {
+  CaptionBand band = {topLeft.x, topLeft.y, 0LL + topLeft.x + width,
+                      0LL + topLeft.y + captionHeight, std::min(width, captionHeight), false};
+  EnumDisplayMonitors(nullptr, nullptr, FindWorkAreaHolding, reinterpret_cast<LPARAM>(&band));
+  return band.reachable;
+}
+
+// From the full window's place as the window itself last had it: the stored
+// one may be another's, or old where the settings could not be written.
 void CCountDlg::SetCompactMode(int enable) {
-  const int left = ReadNumberSetting(kSettingWindowX, 0);
-  const int top = ReadNumberSetting(kSettingWindowY, 0);
+  const int left = g_lastX;
+  const int top = g_lastY;
   if (enable) {
     if (!g_todayPlace.right) {  // where today's slot goes back to, from the full window
       GetWindowRect(GetDlgItem(IDC_TODAY), &g_todayPlace);
@@ -172,9 +201,14 @@ void CCountDlg::OnTopmostOff() {
   WriteFlagSetting(kSettingTopmost, false);
 }
 
-// Stores the full window's left edge, also while the compact strip moves.
 void CCountDlg::OnMove(int, int) {
   Default();
+  KeepPlace();
+}
+
+// Notes and stores the full window's left edge, also while the compact
+// strip moves.
+void CCountDlg::KeepPlace() {
   RECT window;
   GetWindowRect(m_hWnd, &window);
   if (window.left != g_lastX) {

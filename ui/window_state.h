@@ -12,7 +12,7 @@ extern int g_compactHeight;   // compact strip height at 96 DPI, px (taller when
 extern int g_windowDpi;       // the window's DPI: sizes set in pixels follow it
 extern int g_normalWidth;     // full window size taken at start-up, px
 extern int g_normalHeight;
-extern int g_lastX;  // last window position written to the settings, px
+extern int g_lastX;  // the full window's place, as last noted and stored, px
 extern int g_lastY;
 
 extern CCountDlg* g_mainDlg;  // the main dialog, set by its constructor

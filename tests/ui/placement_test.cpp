@@ -94,7 +94,12 @@ TEST_F(Placement, TheStripIsAlwaysTopmostTheFullWindowAsChosenAndKept) {
 TEST_F(Placement, AnUnusablePositionIsReplacedByTheCentreWhichIsKept) {
   ASSERT_GT(WorkArea().top, 0) << "no strip reserved at the top of the screen";
   const char* const positions[][2] = {
-      {"0", "150"}, {"200", "-5"}, {"5000", "5000"}, {"-32000", "-32000"}, {nullptr, nullptr}};
+      {"0", "150"}, {"200", "-5"}, {"5000", "5000"}, {"-32000", "-32000"},
+      {"200", "10"},                 // the caption under the top panel
+      {"1275", "150"},               // 5 pixels of it left on the screen
+      {"200", "1020"},               // its top 4 pixels above the screen's bottom
+      {"2147483647", "2147483647"},  // no sum with the window's size may wrap round
+      {nullptr, nullptr}};
   POINT centre = {};
   for (const auto& p : positions) {
     DeleteAllSettings();
@@ -122,6 +127,27 @@ TEST_F(Placement, AnUnusablePositionIsReplacedByTheCentreWhichIsKept) {
   ASSERT_TRUE(again.Started());
   EXPECT_EQ(centre.x, again.WindowRect().left);
   EXPECT_EQ(centre.y, again.WindowRect().top);
+}
+
+// Settings another program left read-only: the window's moves are not
+// stored, so the strip and the full window go where the window is, not
+// back to the stored, unusable place.
+TEST_F(Placement, WithItsPlaceLockedTheWindowStaysWhereItIs) {
+  StoreSetting("窗口X位置", "窗口X位置", "5000");
+  StoreSetting("窗口Y位置", "窗口Y位置", "5000");
+  ASSERT_TRUE(LockSetting("窗口X位置") && LockSetting("窗口Y位置"));
+  Program program;
+  ASSERT_TRUE(program.Started());
+  const POINT centre = CentreFor(program.WindowRect());
+  ASSERT_EQ(centre.x, program.WindowRect().left);
+  ASSERT_TRUE(ToggleStrip(program, true));
+  EXPECT_EQ(centre.y, program.WindowRect().top);
+  EXPECT_GT(program.WindowRect().left, centre.x);
+  EXPECT_LT(program.WindowRect().right, WorkArea().right);
+  ASSERT_TRUE(ToggleStrip(program, false));
+  EXPECT_EQ(centre.x, program.WindowRect().left);
+  EXPECT_EQ(centre.y, program.WindowRect().top);
+  EXPECT_EQ("5000", StoredSetting("窗口X位置", "窗口X位置"));
 }
 
 TEST_F(Placement, TheTotalsAreDrawnInBlue) {

@@ -133,6 +133,23 @@ TEST_F(TodaysWriting, TheDailyTargetIsStoredAndShownOnTheStrip) {
   EXPECT_EQ("0", StoredSetting("每日目标", "每日目标"));
 }
 
+// A stored target is read by the dialog's own rule: what it would refuse
+// is no target, never a number made of part of it.
+TEST_F(TodaysWriting, AStoredTargetTheDialogWouldRefuseIsNoTarget) {
+  const char* const stored[][2] = {
+      {"99999999999", "今日 0"},  // it had shown 21,4748,3647
+      {"1e9", "今日 0"},          // and 1
+      {" 4000 ", "今日 0 / 4000（0%）"},
+  };
+  for (const auto& s : stored) {
+    SCOPED_TRACE(s[0]);
+    StoreSetting("每日目标", "每日目标", s[0]);
+    Program program;
+    ASSERT_TRUE(program.Started());
+    EXPECT_TRUE(WaitForToday(program, s[1])) << program.Text(1024);
+  }
+}
+
 // The record lists the last 30 days, today last, in its picture's text.
 TEST_F(TodaysWriting, TheWritingRecordShowsThirtyDays) {
   StoreSetting("每日目标", "每日目标", "500");
