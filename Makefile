@@ -73,6 +73,7 @@ dist: win32 native
 # so it gets a Wine prefix of its own.
 bench: native narrow
 	$(BUILD)/native/bench/scan_bench --memchr_out=$(BUILD)/native/bench/memchr.txt
+	$(BUILD)/native/bench/history_bench
 	bench/scan_before_after.sh $(BUILD)/native
 	@cmake --build $(BUILD)/narrow -j$(JOBS) --target kernel_bench
 	bench/scan_before_after.sh $(BUILD)/narrow
