@@ -40,8 +40,8 @@ class EditFamily : public TextControl {
       from = RichEditPositionToIndex(text, length, probes.selStart);
       to = RichEditPositionToIndex(text, length, probes.selEnd);
     } else {
-      from = probes.selStart < length ? size_t(probes.selStart) : length;
-      to = probes.selEnd < length ? size_t(probes.selEnd) : length;
+      from = Utf16PositionToIndex(text, length, probes.selStart);
+      to = Utf16PositionToIndex(text, length, probes.selEnd);
     }
   }
 

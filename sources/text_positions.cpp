@@ -3,11 +3,27 @@
 #include "engine/cp936_table.h"
 #include "sources/text_encoding.h"
 
+namespace {
+
+// The controls never put a position inside a surrogate pair; one that
+// claims to falls on the pair, so that no half of it is counted.
+size_t OnWholePair(const char16_t* text, size_t length, size_t i) {
+  const bool inPair =
+      i > 0 && i < length && IsHighSurrogate(text[i - 1]) && IsLowSurrogate(text[i]);
+  return inPair ? i - 1 : i;
+}
+
+}  // namespace
+
+size_t Utf16PositionToIndex(const char16_t* text, size_t length, uint64_t position) {
+  return OnWholePair(text, length, position < length ? size_t(position) : length);
+}
+
 size_t RichEditPositionToIndex(const char16_t* text, size_t length, uint64_t position) {
   size_t i = 0;
   for (uint64_t at = 0; at < position && i < length; ++at)
     i += text[i] == u'\r' && i + 1 < length && text[i + 1] == u'\n' ? 2 : 1;
-  return i;
+  return OnWholePair(text, length, i);
 }
 
 unsigned Utf8Bytes(uint32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }

@@ -8,8 +8,13 @@
 #include <cstdint>
 #include <functional>
 
+// An Edit counts UTF-16 units, as the copy does: the index of `position`,
+// at most `length`; one inside a surrogate pair falls on the pair.
+size_t Utf16PositionToIndex(const char16_t* text, size_t length, uint64_t position);
+
 // A RichEdit ends each paragraph with one position, though its copied text
-// ends it with CR LF: the index of `position`, at most `length`.
+// ends it with CR LF: the index of `position`, at most `length`; one inside
+// a surrogate pair falls on the pair.
 size_t RichEditPositionToIndex(const char16_t* text, size_t length, uint64_t position);
 
 // How many bytes code point `c` takes in a document's code page.

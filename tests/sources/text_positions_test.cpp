@@ -25,6 +25,27 @@ TEST(TextPositions, ARichEditCountsAParagraphEndOnce) {
   EXPECT_EQ(2u, RichEditPositionToIndex(u"\ra\n", 3, 2));
 }
 
+// Positions come from another program and may be anything. One inside a
+// surrogate pair falls on the pair, as a byte inside a Scintilla character
+// does, so no half of it is counted; one past the end (even beyond what a
+// 32-bit size_t holds) is the end.
+TEST(TextPositions, AnEditOrRichEditPositionInsideAPairFallsOnThePair) {
+  const std::u16string text = u"a😀b";
+  const struct {
+    uint64_t position;
+    size_t index;
+  } cases[] = {
+      {1, 1}, {2, 1}, {3, 3}, {4, 4}, {(uint64_t(1) << 32) + 2, 4}, {uint64_t(1) << 63, 4},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(c.index, Utf16PositionToIndex(text.data(), text.size(), c.position)) << c.position;
+    EXPECT_EQ(c.index, RichEditPositionToIndex(text.data(), text.size(), c.position))
+        << c.position;
+  }
+  // A lone high surrogate before a character is no pair: nothing moves.
+  EXPECT_EQ(1u, Utf16PositionToIndex(u"\xD800" u"a", 2, 1));
+}
+
 // Scintilla counts bytes of its document's code page: a character outside
 // the BMP is 4 UTF-8 bytes and 2 UTF-16 units, a hanzi 3 bytes in UTF-8 and
 // 2 in GBK.
