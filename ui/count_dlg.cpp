@@ -1,7 +1,11 @@
 #include "ui/count_dlg.h"
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
+#include <cwchar>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -41,6 +45,7 @@ const MessageEntry CCountDlg::kMessageMap[] = {
     map::CtlColor<&CCountDlg::OnCtlColor>(),
     map::Clicked<IDC_COMPACT_BUTTON, &CCountDlg::OnCompactButton>(),
     map::DpiChanged<&CCountDlg::OnDpiChanged>(),
+    map::Posted<WM_ENDSESSION, &CCountDlg::OnEndSession>(),
     map::Destroy<&CCountDlg::OnDestroy>(),
 };
 const size_t CCountDlg::kMessageMapSize = std::size(CCountDlg::kMessageMap);
@@ -49,6 +54,56 @@ namespace {
 
 void WriteToMainDialog(int id, const wchar_t* text) {
   if (g_mainDlg) g_mainDlg->SetDlgItemText(id, text);
+}
+
+// The bytes that can be read from `at` on, `most` at the most.
+size_t ReadableBytes(const char* at, size_t most) {
+  constexpr DWORD kReadable = PAGE_READONLY | PAGE_READWRITE | PAGE_WRITECOPY |
+                              PAGE_EXECUTE_READ | PAGE_EXECUTE_READWRITE | PAGE_EXECUTE_WRITECOPY;
+  size_t readable = 0;
+  MEMORY_BASIC_INFORMATION region;
+  while (readable < most && VirtualQuery(at + readable, &region, sizeof region) == sizeof region) {
+    if (region.State != MEM_COMMIT || !(region.Protect & kReadable) || (region.Protect & PAGE_GUARD))
+      break;
+    readable = size_t(static_cast<const char*>(region.BaseAddress) + region.RegionSize - at);
+  }
+  return std::min(readable, most);
+}
+
+// Any program may post WM_DROPFILES, and the system reads a drop trusting
+// its offset and its closing zeros: a damaged one would read past its
+// memory and take the window down. True when the names lie in readable
+// memory and end with an empty one.
+bool DropIsWellFormed(HDROP drop) {
+  const auto* block = static_cast<const char*>(GlobalLock(drop));
+  if (!block) return false;
+  const size_t readable = ReadableBytes(block, size_t(1) << 28);
+  bool ok = false;
+  if (readable >= sizeof(DROPFILES)) {
+    DROPFILES header;
+    std::memcpy(&header, block, sizeof header);
+    const size_t unit = header.fWide ? sizeof(wchar_t) : 1;
+    int zeros = 0;
+    for (size_t at = header.pFiles; !ok && at + unit <= readable; at += unit) {
+      zeros = (unit == 1 ? block[at] == 0 : block[at] == 0 && block[at + 1] == 0) ? zeros + 1 : 0;
+      ok = zeros == 2;
+    }
+  }
+  GlobalUnlock(drop);
+  return ok;
+}
+
+// EnumThreadWindows' callback: ends each dialog and message box of this
+// thread but the main window: as Cancel, or No where there is no Cancel
+// (the yes/no question).
+BOOL CALLBACK CancelOwnDialog(HWND window, LPARAM main) {
+  wchar_t cls[16];
+  if (window == HWND(main) || !IsWindowVisible(window) || !GetClassNameW(window, cls, 16) ||
+      std::wcscmp(cls, L"#32770") != 0)
+    return TRUE;
+  const bool yesNo = GetDlgItem(window, IDNO) && !GetDlgItem(window, IDCANCEL);
+  SendMessageW(window, WM_COMMAND, MAKEWPARAM(yesNo ? IDNO : IDCANCEL, BN_CLICKED), 0);
+  return TRUE;
 }
 
 }  // namespace
@@ -217,6 +272,21 @@ void CCountDlg::OnChangeCbChain(HWND removed, HWND next) {
     SendMessageW(m_nextClipboardViewer, WM_CHANGECBCHAIN, WPARAM(removed), LPARAM(next));
 }
 
+// Told to close while a dialog of ours waits (WM_CLOSE, as End Task sends): each
+// dialog's loop runs above ours and would keep the program alive, hidden,
+// until answered. End them, and forget dropped files still waiting, which
+// could ask another question.
+void CCountDlg::OnCancel() {
+  AnalyzeFiles({}, nullptr);
+  EnumThreadWindows(GetCurrentThreadId(), CancelOwnDialog, LPARAM(m_hWnd));
+  CDialog::OnCancel();
+}
+
+// The system ends the program after this without closing the window.
+void CCountDlg::OnEndSession(WPARAM ending, LPARAM) {
+  if (ending) SaveTodaysWriting();
+}
+
 void CCountDlg::OnDestroy() {
   // A cancelled count stops within one piece; the process must not end
   // under it.
@@ -230,6 +300,7 @@ void CCountDlg::OnDestroy() {
 }
 
 void CCountDlg::OnDropFiles(HDROP drop) {
+  if (!DropIsWellFormed(drop)) return;  // not the system's to free either
   StopSampling();
   g_clipboardWatch = 0;
   EnableDlgItem(IDC_FREQ_EDIT, false);

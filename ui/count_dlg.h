@@ -40,7 +40,9 @@ class CCountDlg : public CDialog {
   HBRUSH OnCtlColor(HDC dc, HWND control, UINT kind);
   void OnCompactButton();
   void OnDpiChanged(WPARAM dpi, LPARAM suggested);
+  void OnEndSession(WPARAM ending, LPARAM);
   void OnDestroy();
+  void OnCancel() override;
   DECLARE_MESSAGE_MAP()
 
  private:

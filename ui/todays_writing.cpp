@@ -100,6 +100,8 @@ void FinishTodaysWriting(HWND window) {
   }
 }
 
+void SaveTodaysWriting() { SaveIfUnsaved(); }
+
 int DailyTarget() { return g_target; }
 
 void SetDailyTarget(int target) {

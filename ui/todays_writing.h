@@ -15,6 +15,9 @@
 void StartTodaysWriting(HWND window);
 // Saves what is unsaved; for the window's end.
 void FinishTodaysWriting(HWND window);
+// Saves what is unsaved, asking nothing: the session is ending, and the
+// system ends the program afterwards without closing its window.
+void SaveTodaysWriting();
 
 // The daily target (0: none), as stored with the other settings.
 int DailyTarget();

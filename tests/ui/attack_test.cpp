@@ -1,9 +1,12 @@
 // The real program under the inputs that once broke it: clipboard texts in
 // a storm, editors switched while a copy is slow, an editor with thousands
 // of windows, an editor slow to answer, names the system would clean up,
-// and files cut short or lengthened while they are counted.
+// files cut short or lengthened while they are counted, damaged drops, and
+// closing while a dialog of its own is open.
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
+#include <cstring>
 #include <string>
 #include <thread>
 #include <vector>
@@ -189,6 +192,51 @@ TEST_F(Attack, AFileThatKeepsGrowingWhileCountedSaysSo) {
   EXPECT_TRUE(program.WaitForStatus(changed, 30000)) << program.Text(1016);
   EXPECT_LT(appends, kMostAppends) << "the count read on while the file grew";
   EXPECT_EQ(Slots(6, "0"), program.Slots());
+}
+
+// Any program may post WM_DROPFILES: a drop whose list lies past its
+// memory, or runs off its end without the closing zeros, is ignored; the
+// window stands and takes the next drop.
+TEST_F(Attack, ADamagedDropIsIgnored) {
+  Program program;
+  ASSERT_TRUE(program.Started());
+  DROPFILES header = {};
+  header.fWide = TRUE;
+  header.pFiles = 0x7FFFFFF0;  // far past the block
+  std::string wild(reinterpret_cast<const char*>(&header), sizeof header);
+  wild += std::string(8, '\0');
+  header.pFiles = sizeof header;
+  std::string endless(reinterpret_cast<const char*>(&header), sizeof header);
+  endless.resize(64 << 10, 'a');  // a whole allocation of names without an end
+  for (const std::string& block : {wild, endless}) {
+    void* remote = CopyIntoProgram(program, block.data(), block.size());
+    ASSERT_TRUE(remote);
+    ASSERT_TRUE(PostMessageW(program.Window(), WM_DROPFILES, WPARAM(remote), 0));
+  }
+  ASSERT_TRUE(DropFiles(program, {MakeTempFile("after.txt", "abc")}));
+  EXPECT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}));
+  EXPECT_EQ("after.txt", program.Text(1016));
+}
+
+// Told to close while a dialog of its own is open, even one a message box
+// stands on (a task manager's End Task sends WM_CLOSE; the close box is
+// disabled then), the program ends rather than live on hidden behind it.
+TEST_F(Attack, ClosingWhileADialogIsOpenEndsTheProgram) {
+  constexpr UINT kDailyTargetCommand = 0x0020, kWritingRecordCommand = 0x0030;
+  for (const UINT command : {kDailyTargetCommand, kWritingRecordCommand}) {
+    Program program;
+    ASSERT_TRUE(program.Started());
+    program.SysCommand(command);
+    HWND dialog = program.WaitForDialog(command == kDailyTargetCommand ? "每日目标" : "写作记录");
+    ASSERT_TRUE(dialog);
+    if (command == kDailyTargetCommand) {  // refused: a message box on the dialog
+      SetDlgItemTextW(dialog, 1100, L"四千");
+      Program::Answer(dialog, IDOK);
+      ASSERT_TRUE(program.WaitForDialog("提示"));
+    }
+    PostMessageW(program.Window(), WM_CLOSE, 0, 0);
+    EXPECT_TRUE(program.WaitForExit()) << command;
+  }
 }
 
 }  // namespace

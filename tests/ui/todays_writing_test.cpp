@@ -1,7 +1,8 @@
 // Today's writing on the real window: 今日 (1024) follows a document
 // typed into, a restart the same day carries today on, a history held by
-// another program is saved at exit once let go, the daily target is stored
-// and shown on the strip, and the writing record shows 30 days.
+// another program is saved at exit once let go, the session's end saves
+// the day, the daily target is stored and shown on the strip, and the
+// writing record shows 30 days.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -91,6 +92,34 @@ TEST_F(TodaysWriting, AHistoryHeldByAnotherProgramAtExitIsSavedOnceLetGo) {
   Program::Answer(box, IDRETRY);
   EXPECT_TRUE(program.WaitForExit());
   EXPECT_NE(std::string::npos, ReadFileAt(path).find(",3,8,5,")) << ReadFileAt(path);
+}
+
+// At the end of the session (log off, shut down) the system ends the
+// program once it has answered WM_ENDSESSION, without closing its window:
+// the day's writing is saved by then, not lost with the last 30 s.
+TEST_F(TodaysWriting, TheSessionsEndSavesTheDay) {
+  StandInEditor writer(StandInEditor::Shape::kRichEdit);
+  writer.SetText("abc");
+  Program program;
+  ASSERT_TRUE(program.Started());
+  program.SelectMode(0);
+  writer.BringToFront();
+  ASSERT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}));
+  writer.SetText("abcdefgh");
+  ASSERT_TRUE(WaitForToday(program, "今日 5"));
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutW(program.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                  SMTO_ABORTIFHUNG, 5000, &answer));
+  EXPECT_TRUE(answer) << "the program kept the session from ending";
+  ASSERT_TRUE(SendMessageTimeoutW(program.Window(), WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF,
+                                  SMTO_ABORTIFHUNG, 5000, &answer));
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, program.ProcessId());
+  ASSERT_TRUE(process);
+  TerminateProcess(process, 0);  // as the system does
+  WaitForSingleObject(process, 5000);
+  CloseHandle(process);
+  EXPECT_NE(std::string::npos, ReadFileAt(WritingHistoryPath()).find(",3,8,5,"))
+      << ReadFileAt(WritingHistoryPath());
 }
 
 // The target from the system menu: a wrong entry is refused with a message
