@@ -272,10 +272,10 @@ void CCountDlg::OnChangeCbChain(HWND removed, HWND next) {
     SendMessageW(m_nextClipboardViewer, WM_CHANGECBCHAIN, WPARAM(removed), LPARAM(next));
 }
 
-// Told to close while a dialog of ours waits (WM_CLOSE, as End Task sends): each
-// dialog's loop runs above ours and would keep the program alive, hidden,
-// until answered. End them, and forget dropped files still waiting, which
-// could ask another question.
+// Told to close while a dialog of ours waits (WM_CLOSE, as End Task
+// sends): each dialog's loop runs above ours and would keep the program
+// alive, hidden, until answered. End them, and forget dropped files still
+// waiting, which could ask another question.
 void CCountDlg::OnCancel() {
   AnalyzeFiles({}, nullptr);
   EnumThreadWindows(GetCurrentThreadId(), CancelOwnDialog, LPARAM(m_hWnd));

@@ -180,15 +180,18 @@ std::vector<HistoryRow> WritingTracker::TodayRows(LocalTime now) const {
   return rows;
 }
 
+const WritingTracker::Rows* WritingTracker::RowsOn(Day day) const {
+  if (const auto found = finished_.find(day); found != finished_.end()) return &found->second;
+  return today_ && day == *today_ ? &rows_ : nullptr;
+}
+
 bool WritingTracker::Holds(Day day, const std::string& document) const {
-  if (today_ && day == *today_) return rows_.count(document) > 0;
-  const auto finished = finished_.find(day);
-  return finished != finished_.end() && finished->second.count(document) > 0;
+  const Rows* rows = RowsOn(day);
+  return rows && rows->count(document) > 0;
 }
 
 WritingTracker::Row* WritingTracker::HeldRow(Day day, const std::string& document) {
-  Rows* rows = today_ && day == *today_ ? &rows_ : nullptr;
-  if (const auto found = finished_.find(day); found != finished_.end()) rows = &found->second;
+  Rows* rows = const_cast<Rows*>(RowsOn(day));
   if (!rows) return nullptr;
   const auto found = rows->find(document);
   return found != rows->end() ? &found->second : nullptr;
@@ -255,9 +258,7 @@ void WritingTracker::CountFileDays(const HistoryText& file) {
 int64_t WritingTracker::GrowthOn(Day day) const {
   int64_t growth = 0;
   if (const auto found = fileDays_.find(day); found != fileDays_.end()) growth += found->second;
-  const Rows* rows = today_ && day == *today_ ? &rows_ : nullptr;
-  if (const auto found = finished_.find(day); found != finished_.end()) rows = &found->second;
-  if (rows)
+  if (const Rows* rows = RowsOn(day))
     for (const auto& [document, row] : *rows) growth = AddGrowth(growth, row.Growth());
   return growth;
 }

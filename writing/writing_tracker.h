@@ -113,6 +113,9 @@ class WritingTracker {
   void PassTo(LocalTime now);
   bool IsToday(LocalTime now) const { return today_ && now.day <= *today_; }
   void Restore(const HistoryRow& row);
+  // The rows the tracker holds of `day` (today's, or a day ended since the
+  // last save); null for none.
+  const Rows* RowsOn(Day day) const;
   bool Holds(Day day, const std::string& document) const;
   Row* HeldRow(Day day, const std::string& document);
   void JoinFileRows(const HistoryText& file);

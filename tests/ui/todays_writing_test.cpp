@@ -23,6 +23,15 @@ class TodaysWriting : public ::testing::Test {
   static bool WaitForToday(const Program& program, const std::string& text) {
     return WaitFor([&] { return program.Text(1024) == text; });
   }
+  // The editor in front, holding "abc", is counted and grows to "abcdefgh":
+  // today's row is then ",3,8,5," (first 3, latest 8, growth 5).
+  static bool GrowByFive(Program& program, StandInEditor& writer) {
+    program.SelectMode(0);
+    writer.BringToFront();
+    if (!program.WaitForSlots({"0", "0", "3", "0", "3", "3"})) return false;
+    writer.SetText("abcdefgh");
+    return WaitForToday(program, "今日 5");
+  }
 };
 
 // Growth is the document's latest total less its first of the day: typing
@@ -69,11 +78,7 @@ TEST_F(TodaysWriting, AHistoryHeldByAnotherProgramAtExitIsSavedOnceLetGo) {
   writer.SetText("abc");
   Program program;
   ASSERT_TRUE(program.Started());
-  program.SelectMode(0);
-  writer.BringToFront();
-  ASSERT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}));
-  writer.SetText("abcdefgh");
-  ASSERT_TRUE(WaitForToday(program, "今日 5"));
+  ASSERT_TRUE(GrowByFive(program, writer));
   const std::string path = WritingHistoryPath();
   ASSERT_TRUE(WriteFileAt(path, ""));
   HANDLE held = CreateFileW(Wide(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
@@ -102,11 +107,7 @@ TEST_F(TodaysWriting, TheSessionsEndSavesTheDay) {
   writer.SetText("abc");
   Program program;
   ASSERT_TRUE(program.Started());
-  program.SelectMode(0);
-  writer.BringToFront();
-  ASSERT_TRUE(program.WaitForSlots({"0", "0", "3", "0", "3", "3"}));
-  writer.SetText("abcdefgh");
-  ASSERT_TRUE(WaitForToday(program, "今日 5"));
+  ASSERT_TRUE(GrowByFive(program, writer));
   DWORD_PTR answer = 0;
   ASSERT_TRUE(SendMessageTimeoutW(program.Window(), WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
                                   SMTO_ABORTIFHUNG, 5000, &answer));
