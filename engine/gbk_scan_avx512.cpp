@@ -96,7 +96,7 @@ struct ChunkMasks {
 
 struct ChunkTally {
   __m512i leads, hanzi, puncts, crLfs;
-  __m512i spaceLeads, spaceSingles, runStarts;
+  __m512i words, nonSpace;
   unsigned trailIn;  // 1: the next chunk starts with a trail byte
   __m512i crBefore;  // the last chunk's counted CRs (its last byte: lane 7,
                      // bit 63)
@@ -208,32 +208,36 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool CountChunk(
 
   // A mixed row's lead is settled here when it is 0xA1 before a common trail
   // (0xA1 0xA1, the ideographic space, among them).
-  const __m512i a1Before = _mm512_and_si512(m.a1, lead);
   const __m512i commonAfter = ByteAfter(m.common, next.common);
-  const __m512i rare = _mm512_and_si512(
-      _mm512_ternarylogic_epi64(m.mixed, a1Before, commonAfter, 0x70), lead);  // mixed & ~(a1 & common)
-  if (_mm512_test_epi64_mask(rare, rare)) return false;
+  // mixed & ~(a1 & commonAfter), at a lead.
+  const __m512i unsettled = _mm512_ternarylogic_epi64(m.mixed, m.a1, commonAfter, 0x70);
+  if (_mm512_test_epi64_mask(unsettled, lead)) return false;
   t.trailIn = trailBits >> 8;
 
-  const __m512i punct = _mm512_ternarylogic_epi64(m.punctCr, high, trail, 0x10);
+  const __m512i single = _mm512_ternarylogic_epi64(high, trail, trail, 0x03);  // ~(high | trail)
   // Singles counted as punctuation: English punctuation, CR and LF (a high
   // byte reads the line flag of its low 7 bits: masked off).
-  const __m512i counted = _mm512_or_si512(
-      punct, _mm512_andnot_si512(_mm512_or_si512(high, trail), m.line));
+  const __m512i counted =
+      _mm512_ternarylogic_epi64(m.punctCr, m.line, single, 0xA8);  // (punctCr | line) & single
   // An LF right after a counted CR is not counted again; a CR is never a
   // lead, so such an LF is a single.
-  const __m512i cr = _mm512_and_si512(m.line, punct);
+  const __m512i cr = _mm512_ternarylogic_epi64(m.line, m.punctCr, single, 0x80);  // all three
   const __m512i lf = _mm512_ternarylogic_epi64(m.line, m.punctCr, high, 0x10);
   const __m512i afterCr = ByteBefore(cr, t.crBefore);
   t.crBefore = cr;
 
   // Word runs: the singles that are no whitespace (no lead here joins
-  // words: those need the table).
-  const __m512i spaceLead = _mm512_and_si512(a1Before, ByteAfter(m.a1, next.a1));
-  const __m512i spaceSingle = _mm512_ternarylogic_epi64(m.space, high, trail, 0x10);
-  const __m512i inRun = _mm512_ternarylogic_epi64(m.space, high, trail, 0x01);
-  const __m512i runStart = _mm512_andnot_si512(ByteBefore(inRun, t.runBefore), inRun);
+  // words: those need the table). Each character that is no whitespace is
+  // one of the two figures; each lead and each run's start, one word. A lead
+  // and a single are never the same byte, so each figure is one count.
+  const __m512i inRun = _mm512_andnot_si512(m.space, single);
+  const __m512i inRunBefore = ByteBefore(inRun, t.runBefore);
   t.runBefore = inRun;
+  // The leads of all but the ideographic space: lead & ~(a1 & a1After).
+  const __m512i charLead =
+      _mm512_ternarylogic_epi64(lead, m.a1, ByteAfter(m.a1, next.a1), 0x70);
+  // charLead | (inRun & ~inRunBefore)
+  const __m512i words = _mm512_ternarylogic_epi64(charLead, inRun, inRunBefore, 0xF4);
 
   t.leads = _mm512_add_epi64(t.leads, _mm512_popcnt_epi64(lead));
   t.hanzi = _mm512_add_epi64(
@@ -241,9 +245,9 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool CountChunk(
   t.puncts = _mm512_add_epi64(t.puncts, _mm512_popcnt_epi64(counted));
   t.crLfs = _mm512_add_epi64(
       t.crLfs, _mm512_popcnt_epi64(_mm512_and_si512(lf, afterCr)));
-  t.spaceLeads = _mm512_add_epi64(t.spaceLeads, _mm512_popcnt_epi64(spaceLead));
-  t.spaceSingles = _mm512_add_epi64(t.spaceSingles, _mm512_popcnt_epi64(spaceSingle));
-  t.runStarts = _mm512_add_epi64(t.runStarts, _mm512_popcnt_epi64(runStart));
+  t.words = _mm512_add_epi64(t.words, _mm512_popcnt_epi64(words));
+  t.nonSpace =
+      _mm512_add_epi64(t.nonSpace, _mm512_popcnt_epi64(_mm512_or_si512(charLead, inRun)));
   return true;
 }
 
@@ -257,7 +261,7 @@ __attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
   if (s.trailNext && s.afterWordPart) return 0;
   ChunkTally t;
   t.leads = t.hanzi = t.puncts = t.crLfs = _mm512_setzero_si512();
-  t.spaceLeads = t.spaceSingles = t.runStarts = _mm512_setzero_si512();
+  t.words = t.nonSpace = _mm512_setzero_si512();
   t.trailIn = s.trailNext ? 1 : 0;
   t.crBefore = _mm512_set1_epi64(s.afterCr ? int64_t(1ull << 63) : 0);
   t.runBefore = _mm512_set1_epi64(s.afterWordPart ? int64_t(1ull << 63) : 0);
@@ -284,9 +288,8 @@ __attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
   const uint64_t hanzi = uint64_t(_mm512_reduce_add_epi64(t.hanzi));
   const uint64_t puncts = uint64_t(_mm512_reduce_add_epi64(t.puncts));
   const uint64_t crLfs = uint64_t(_mm512_reduce_add_epi64(t.crLfs));
-  const uint64_t spaceLeads = uint64_t(_mm512_reduce_add_epi64(t.spaceLeads));
-  const uint64_t spaceSingles = uint64_t(_mm512_reduce_add_epi64(t.spaceSingles));
-  const uint64_t runStarts = uint64_t(_mm512_reduce_add_epi64(t.runStarts));
+  const uint64_t words = uint64_t(_mm512_reduce_add_epi64(t.words));
+  const uint64_t nonSpace = uint64_t(_mm512_reduce_add_epi64(t.nonSpace));
   const uint64_t trailIn = trailFirst;
   const uint64_t trailOut = t.trailIn;
   const uint64_t singles = done - (leads + trailIn - trailOut) - leads;
@@ -294,8 +297,8 @@ __attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
   c.cnPunct += leads - hanzi;
   c.enPunct += puncts - crLfs;
   c.enChars += singles - puncts;
-  c.words += leads - spaceLeads + runStarts;
-  c.charsNoSpace += leads - spaceLeads + singles - spaceSingles;
+  c.words += words;
+  c.charsNoSpace += nonSpace;
   s.trailNext = trailOut != 0;
   alignas(64) uint64_t last[8];
   _mm512_store_si512(last, t.crBefore);
