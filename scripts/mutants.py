@@ -36,9 +36,12 @@ def main():
     source = os.path.join(build, "src")
     binary = os.path.join(build, "bin")
     # A copy of the tree, so that an interrupted run never leaves a mutant
-    # in the real sources.
+    # in the real sources. Copied without the files' times: a file edited
+    # while the last run was building may be older than its object there,
+    # and the build would keep the stale object.
     shutil.rmtree(source, ignore_errors=True)
-    shutil.copytree(ROOT, source, ignore=shutil.ignore_patterns(".git", "build", "dist"))
+    shutil.copytree(ROOT, source, ignore=shutil.ignore_patterns(".git", "build", "dist"),
+                    copy_function=shutil.copy)
     if run(["cmake", "-S", source, "-B", binary, "-DCMAKE_BUILD_TYPE=Release"], build) != 0:
         sys.exit("mutants: cmake failed")
     survivors = 0
