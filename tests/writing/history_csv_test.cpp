@@ -19,6 +19,7 @@ TEST(HistoryDates, ReadAsWrittenOrAsExcelRewritesThem) {
       {"2024/3/1", true},    {"2024-3-01", true},    // Excel's
       {"2024-13-01", false}, {"2024-04-31", false}, {"24-03-01", false},
       {"2024-03-01 ", false}, {"2024-03-001", false}, {"2024.03.01", false}, {"", false},
+      {"2024-03-00", false}, {"2024-3/01", false},  // day 0; one separator of each
   };
   for (const auto& d : dates) {
     Day day = 0;
@@ -33,12 +34,17 @@ TEST(HistoryDates, ReadAsWrittenOrAsExcelRewritesThem) {
     ASSERT_EQ(day, back);
   }
   EXPECT_EQ(0, DayOf(1970, 1, 1));
+  // The ends of the years a file holds, year 0's leap day among them.
+  for (const char* edge : {"0000-01-01", "0000-02-29", "9999-12-31"}) {
+    ASSERT_TRUE(ParseDate(edge, day)) << edge;
+    EXPECT_EQ(edge, DateText(day));
+  }
 }
 
 TEST(HistoryCsv, AnyDocumentNameComesBackAsItWas) {
   const char* const names[] = {
       "第一章.txt - 记事本", "a,b.txt", "say \"hi\".txt", "\"", "two\r\nlines",
-      "lf\nonly", "草稿😀.txt", "", " spaced ",
+      "lf\nonly", "cr\ronly", "草稿😀.txt", "", " spaced ",
   };
   std::string content = kFileStart;
   std::vector<HistoryRow> rows;
@@ -56,7 +62,8 @@ TEST(HistoryCsv, AnyDocumentNameComesBackAsItWas) {
 }
 
 TEST(HistoryCsv, ADamagedLineIsSetAsideAndTheRestRead) {
-  const std::string before = "2024-03-01,a.txt,1,2,1,0\r\n", after = "2024-03-02,b,5,3,-2,1\r\n";
+  // A whole day of active minutes is the most a record holds.
+  const std::string before = "2024-03-01,a.txt,1,2,1,1440\r\n", after = "2024-03-02,b,5,3,-2,1\r\n";
   const struct {
     const char* why;
     std::string line;
@@ -67,6 +74,7 @@ TEST(HistoryCsv, ADamagedLineIsSetAsideAndTheRestRead) {
       {"a total not in digits", "2024-03-01,a.txt,1e3,2,1,0\r\n"},
       {"a total beyond 2^53", "2024-03-01,a.txt,1,9007199254740993,1,0\r\n"},
       {"a total below zero", "2024-03-01,a.txt,-1,2,3,0\r\n"},
+      {"a total left empty", "2024-03-01,a.txt,,2,1,0\r\n"},
       {"more active minutes than a day has", "2024-03-01,a.txt,1,2,1,1441\r\n"},
       {"a quote never closed: one line lost, not the rest", "2024-03-01,\"a.txt,1,2,1,0\r\n"},
       {"text after a closing quote", "2024-03-01,a,1,2,1,\"0\"x\n"},

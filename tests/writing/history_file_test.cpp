@@ -98,26 +98,30 @@ TEST_F(HistoryFile, MidnightFinishesTheDayBeforeAtTheNextSave) {
   tracker.Observe(L"a", 120, At(k2350, -1));
   ASSERT_TRUE(tracker.Save(path_, At(k2350, -1)));
   tracker.Observe(L"a", 150, At(k2350 + 9, -1));
+  tracker.Observe(L"b", 10, At(k2350 + 9, -1));  // a day's documents add up
+  tracker.Observe(L"b", 15, At(k2350 + 9, -1));
   tracker.Observe(L"a", 170, At(1));
   ASSERT_TRUE(tracker.Save(path_, At(2)));
-  EXPECT_EQ(kFileStart + "2024-03-09,a,100,150,50,2\r\n2024-03-10,a,150,170,20,1\r\n",
+  EXPECT_EQ(kFileStart + "2024-03-09,a,100,150,50,2\r\n2024-03-09,b,10,15,5,1\r\n" +
+                "2024-03-10,a,150,170,20,1\r\n",
             Read(path_));
-  EXPECT_EQ((std::vector<int64_t>{50, 20}), tracker.Picture(2, At(2)).growth);
+  EXPECT_EQ((std::vector<int64_t>{55, 20}), tracker.Picture(2, At(2)).growth);
 }
 
 // Past records stay byte for byte, hand edits included (Excel's dates, LF
 // line ends, a changed growth); only today's rows are written anew. The
-// file read was saved by hand: no mark, blank lines, the header again, no
-// line end at the end.
+// file read was saved by hand: no mark, blank lines, the header again, two
+// rows of one document today (joined: the first's start, minutes summed up
+// to a day's), no line end at the end.
 TEST_F(HistoryFile, PastDaysAreKeptAsTheyAreWritten) {
   const std::string past = "2024/3/1,a,1,2,99,0\n2024-03-09,\"b,c\",5,3,-2,1\r\n";
   Write(path_, std::string(kHistoryHeader) + "\n" + past + "\n" + kHistoryHeader +
-                   "\n2024-03-10,a,10,10,0,0");
+                   "\n2024-03-10,a,10,10,0,1439\n2024-03-10,a,12,15,3,2");
   WritingTracker tracker;
   tracker.Load(path_, At(600));
   tracker.Observe(L"a", 30, At(601));
   ASSERT_TRUE(tracker.Save(path_, At(602)));
-  EXPECT_EQ(kFileStart + past + "2024-03-10,a,10,30,20,1\r\n", Read(path_));
+  EXPECT_EQ(kFileStart + past + "2024-03-10,a,10,30,20,1440\r\n", Read(path_));
   EXPECT_EQ((std::vector<int64_t>{99, 0, 0, 0, 0, 0, 0, 0, -2, 20}),
             tracker.Picture(10, At(602)).growth);
 }
@@ -176,7 +180,8 @@ TEST_F(HistoryFile, AHistoryUnreadableAtStartJoinsTodayAtTheFirstSave) {
   tracker.Observe(L"a", 520, At(602));
   EXPECT_FALSE(tracker.Save(path_, At(603)));
   fs::remove(path_);
-  Write(path_, kFileStart + "2024-03-09,a,0,100,100,9\r\n2024-03-10,a,100,480,380,30\r\n");
+  Write(path_, kFileStart + "2024-03-09,a,0,100,100,9\r\n2024-03-10,a,100,300,200,20\r\n" +
+                   "2024-03-10,a,250,480,230,10\r\n");  // the day starts at its first row
   ASSERT_TRUE(tracker.Save(path_, At(604)));
   ASSERT_TRUE(tracker.Save(path_, At(605)));
   EXPECT_EQ(kFileStart + "2024-03-09,a,0,100,100,9\r\n2024-03-10,a,100,520,420,31\r\n",
@@ -199,21 +204,24 @@ TEST_F(HistoryFile, APipeInItsPlaceIsUnreadableAtOnce) {
 #endif
 
 // A file of a thousand rows a day, each of the largest growth a record
-// holds: the day's sums stop at the largest number rather than wrap round
-// below zero.
+// holds either way: the day's sums stop at the ends of int64_t rather than
+// wrap round.
 TEST_F(HistoryFile, HugeGrowthsAddUpWithoutWrappingRound) {
   std::string content = kFileStart;
   for (const char* date : {"2024-03-09", "2024-03-10"})
     for (int i = 0; i < 1100; ++i)
       content += std::string(date) + ",d" + std::to_string(i) +
                  ",0,9007199254740992,9007199254740992,0\r\n";
+  for (int i = 0; i < 1100; ++i)
+    content += "2024-03-08,d" + std::to_string(i) + ",9007199254740992,0,-9007199254740992,0\r\n";
   Write(path_, content);
   WritingTracker tracker;
-  ASSERT_EQ(2200u, tracker.Load(path_, At(600)).rows);
+  ASSERT_EQ(3300u, tracker.Load(path_, At(600)).rows);
   const int64_t most = std::numeric_limits<int64_t>::max();
   EXPECT_EQ(most, tracker.TodayGrowth(At(600)));
-  const WritingPicture picture = tracker.Picture(2, At(600));
-  EXPECT_EQ((std::vector<int64_t>{most, most}), picture.growth);
+  const WritingPicture picture = tracker.Picture(3, At(600));
+  EXPECT_EQ((std::vector<int64_t>{std::numeric_limits<int64_t>::min(), most, most}),
+            picture.growth);
   EXPECT_EQ(most, picture.bestGrowth);
   EXPECT_GT(picture.weekAverage, 0);
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 
 #include "writing/writing_text.h"
@@ -30,6 +31,8 @@ WritingTracker Seen(const std::vector<Sight>& sights) {
 const wchar_t kA[] = L"a.txt - 记事本";
 const wchar_t kB[] = L"b.txt - 记事本";
 constexpr int k2300 = 23 * 60, k2359 = 23 * 60 + 59;
+// "😀.txt" as UTF-16 gives it, where wchar_t is UTF-32 (on Windows, L"😀.txt" itself).
+const wchar_t kEmojiAsPair[] = {wchar_t(0xD83D), wchar_t(0xDE00), L'.', L't', L'x', L't', 0};
 
 TEST(WritingTracker, GrowthIsEachDocumentsLatestMinusItsFirstTotalOfTheDay) {
   const struct {
@@ -48,6 +51,8 @@ TEST(WritingTracker, GrowthIsEachDocumentsLatestMinusItsFirstTotalOfTheDay) {
        {{L"a.txt", 100, 0, 600}, {L"● a.txt", 110, 0, 601}}, {10}},
       {"a trailing \" *\" is one", {{L"a.txt", 100, 0, 600}, {L"a.txt *", 110, 0, 601}}, {10}},
       {"a trailing \" •\" is one", {{L"a.txt", 100, 0, 600}, {L"a.txt •", 110, 0, 601}}, {10}},
+      {"an emoji the same in UTF-16 and UTF-32",
+       {{L"\U0001F600.txt", 100, 0, 600}, {kEmojiAsPair, 130, 0, 601}}, {30}},
       {"marks at both ends come off together",
        {{L"a.txt", 100, 0, 600}, {L"● *a.txt *", 110, 0, 601}}, {10}},
       {"saved between two sightings: the same document",
@@ -66,12 +71,18 @@ TEST(WritingTracker, GrowthIsEachDocumentsLatestMinusItsFirstTotalOfTheDay) {
       {"marks alone and totals out of range are no sighting",
        {{kA, 100, 0, 600}, {L"*", 500, 0, 601}, {kA, -5, 0, 602}, {kA, kLargestTotal + 1, 0, 603}},
        {0}},
+      {"the largest total is a sighting", {{kA, 0, 0, 600}, {kA, kLargestTotal, 0, 601}},
+       {kLargestTotal}},
   };
   for (const auto& c : cases) {
     const WritingTracker tracker = Seen(c.sights);
     const LocalTime last = TimeOf(c.sights.back());
-    EXPECT_EQ(c.days, tracker.Picture(int(c.days.size()), last).growth) << c.why;
+    const WritingPicture picture = tracker.Picture(int(c.days.size()), last);
+    EXPECT_EQ(c.days, picture.growth) << c.why;
     EXPECT_EQ(c.days.back(), tracker.TodayGrowth(last)) << c.why;
+    // Every day in these has a row, or none and less than the best: today
+    // and a day below zero can be the best too.
+    EXPECT_EQ(*std::max_element(c.days.begin(), c.days.end()), picture.bestGrowth) << c.why;
   }
 }
 
@@ -127,6 +138,9 @@ TEST(WritingText, SlotAndSpeedTextsGroupNumbersAsTheProductDoes) {
       {-1, 4000, L"今日 -1 / 4000（-1%）"},               // floor of -0.025 %
       {0, -5, L"今日 0"},                                 // a target below zero is none
       {kLargestTotal, 1, L"今日 9007,1992,5474,0992 / 1（90,0719,9254,7409,9200%）"},
+      // A day's sum held at the largest int64_t: its share at that of 2^54.
+      {std::numeric_limits<int64_t>::max(), 4000,
+       L"今日 922,3372,0368,5477,5807 / 4000（450,3599,6273,7049%）"},
   };
   for (const auto& c : slots) EXPECT_EQ(c.shown, TodaySlotText(c.growth, c.target)) << c.growth;
 
