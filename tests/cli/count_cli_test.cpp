@@ -66,6 +66,7 @@ TEST(CliCounts, FilesAndPipesGiveTheTrueCountsAndTheirSums) {
   // The default total is Chinese characters plus English characters.
   EXPECT_EQ(a.counts.cnChars + a.counts.enChars, total);
   EXPECT_EQ(FourOf(a.counts), CountsOf({}, a.text));  // no FILE: standard input
+  EXPECT_EQ((Four{0, 0, 0, 0}), CountsOf({WriteFile("empty.txt", "")}));
 
   // '-' too; "file" names each input, "totals" sums them.
   const std::string odd = WriteFile("q\"uote\\d.txt", "ab");
@@ -82,20 +83,36 @@ TEST(CliCounts, FilesAndPipesGiveTheTrueCountsAndTheirSums) {
 }
 
 TEST(CliCounts, CountPicksTheCategoriesOfTheTotalAndAWrongCommandLineExitsWithTwo) {
-  uint64_t total = 0;
-  CountsOf({"--count", "cn-punct,en-punct"}, kSample, &total);
-  EXPECT_EQ(4u, total);
+  // "--name=value" too; after "--", a name like an option's is a file's.
+  WriteFile("--count", kSample);
+  const CliRun run = RunCli({"--format=json", "--count=cn-punct,en-punct", "--", "--count"}, "",
+                            CliStdout::kCaptured, {},
+                            {"sh", "-c", "cd " + g_tempFolder.path + " && exec \"$0\" \"$@\""});
+  ASSERT_EQ(0, run.status) << run.err;
+  const nlohmann::json doc = ParseJson(run);
+  EXPECT_EQ(4u, doc["files"][0]["total"].get<uint64_t>());
+  EXPECT_EQ((std::vector<std::string>{"cn-punct", "en-punct"}), doc["count"]);
   const std::vector<std::string> wrong[] = {
-      {"--count", "everything"}, {"--format", "xml"}, {"--no-such-option"}, {"--explain", "--format", "csv"}};
+      {"--count", "everything"}, {"--format", "xml"}, {"--no-such-option"},
+      {"--explain", "--format", "csv"},
+      {"-x"},         // a short option, not a file's name
+      {"--format"}};  // its value missing
   for (const auto& args : wrong) EXPECT_EQ(2, RunCli(args).status) << args[0];
 }
 
 TEST(CliFormats, CsvHasAHeadingAndQuotesNamesThatNeedIt) {
-  const std::string named = WriteFile("a,b\"c.txt", "x");
+  const std::string heading =
+      "file,cn_chars,cn_punct,en_chars,en_punct,total,words,chars_nospace\r\n";
+  const std::string named = WriteFile("a,b\"c.txt", "x"), lineEnd = WriteFile("l\nf.txt", "x");
   const std::string quoted = "\"" + TempPath("a,b\"\"c.txt") + "\"";
-  EXPECT_EQ("file,cn_chars,cn_punct,en_chars,en_punct,total,words,chars_nospace\r\n" + quoted +
-                ",0,0,1,0,1,1,1\r\n",
-            RunCli({"--format", "csv", named}).out);
+  // A line end in a name stays as it is, in quotes, not shell-quoted.
+  EXPECT_EQ(heading + quoted + ",0,0,1,0,1,1,1\r\n\"" + lineEnd + "\",0,0,1,0,1,1,1\r\n" +
+                "total,0,0,2,0,2,2,2\r\n",
+            RunCli({"--format", "csv", named, lineEnd}).out);
+  // The heading even when the only file fails: a script reads no header as breakage.
+  const CliRun missing = RunCli({"--format", "csv", TempPath("missing.csv")});
+  EXPECT_EQ(1, missing.status);
+  EXPECT_EQ(heading, missing.out);
 }
 
 // The bytes spelt by upper-case hex digits.
@@ -114,7 +131,7 @@ TEST(CliFormats, JsonGivesEveryNameAsUtf8WithNoByteLost) {
       {"GBK bytes: each shown as U+FFFD", "gbk\xD6\xD0.txt", "gbk\uFFFD\uFFFD.txt"},
       {"a UTF-8 start cut short at the end", "cut\xE4\xB8", "cut\uFFFD\uFFFD"},
       {"UTF-8 as it is", "中文.txt", "中文.txt"},
-      {"control characters escaped", "a\nb\x01.txt", "a\nb\x01.txt"},
+      {"control characters escaped", "a\nb\x01\x1f.txt", "a\nb\x01\x1f.txt"},
   };
   for (const auto& c : cases) {
     const std::string path = WriteFile(c.name, "x");
@@ -369,6 +386,9 @@ TEST(CliErrors, AFailedWriteIsReportedAndFailsTheRun) {
       // The file is opened on the free descriptor 1 and closed before the output.
       {"the table with no standard output", {path}, CliStdout::kClosed, "Bad file descriptor"},
       {"the help with no standard output", {"--help"}, CliStdout::kClosed, "Bad file descriptor"},
+      // --explain's temporary file must not take the closed descriptor 1.
+      {"--explain with no standard output", {"--explain", path}, CliStdout::kClosed,
+       "Bad file descriptor"},
   };
   for (const auto& c : cases) {
     const CliRun run = RunCli(c.args, "", c.to);
@@ -385,6 +405,11 @@ TEST(CliErrors, AGbkFileBeginningWithFFIsRefusedWithTheWindowsMessage) {
   EXPECT_EQ("", run.out);
   // Under auto, the default, the same bytes are UTF-16 with its mark.
   EXPECT_EQ((Four{0, 0, 2, 0}), CountsOf({path}));
+  // Forced UTF-8, they are malformed: an error, not a count of nothing.
+  const CliRun utf8 = RunCli({"--encoding", "utf-8", path});
+  EXPECT_EQ(1, utf8.status);
+  EXPECT_EQ("vantorix-count: " + path + ": an invalid or truncated sequence in UTF-8 at byte 0\n",
+            utf8.err);
 }
 
 // The explain list of one category, as "count char" pairs.
@@ -407,6 +432,10 @@ TEST(CliExplain, ListsEachCategorysCharactersMostFrequentFirst) {
   EXPECT_EQ((List{{2, "a"}, {1, "\t"}}), ExplainOf(file, "en_chars"));
   EXPECT_EQ((List{{1, "\n"}, {1, "\r"}, {1, " "}, {1, "!"}, {1, "\r\n"}}),
             ExplainOf(file, "en_punct"));
+
+  // A CR that ends the text waits for no LF to be listed.
+  const CliRun endsInCr = RunCli({"--format", "json", "--explain"}, "a\r");
+  EXPECT_EQ((List{{1, "\r"}}), ExplainOf(ParseJson(endsInCr)["files"][0], "en_punct"));
 
   const CliRun table = RunCli({"--explain"}, text);
   for (const char* line : {"    2  中  D6D0\n", "    1  CR LF  0D0A\n", "    1  TAB  09\n"})
