@@ -15,6 +15,7 @@ TEST(FormatCount, GroupsDigitsInFoursFromTheRight) {
       {9007199254740992.0, "9007,1992,5474,0992"},  // 2^53
       {-12345678.0, "-1234,5678"},                  // the sign outside the groups
       {-0.0, "0"},
+      {-1.0, "-1"},                                 // a day's writing that lost one
       {1e30, "922,3372,0368,5477,5807"},  // clamped to the largest count
       {-1e30, "-922,3372,0368,5477,5807"},
   };

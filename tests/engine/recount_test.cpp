@@ -29,14 +29,22 @@ class RecountTest : public ::testing::Test {
   void TearDown() override { SetSlotSink(nullptr); }
 };
 
-// Word's figures stay as they are: no tick touches them.
+// Word's figures stay as they are: no tick touches them. 中文。 ab holds
+// more Chinese characters than marks, so a tick adding the wrong one shows.
 TEST_F(RecountTest, ATickChangeShowsANewTotalWithoutRescanning) {
-  Recount("\xD6\xD0 ab", 1);
+  Recount("\xD6\xD0\xCE\xC4\xA1\xA3 ab", 1);
   g_writes.clear();
   g_cnCharsOn = 0;
+  g_cnPunctOn = 1;
   g_enPunctOn = 1;
   Recount(nullptr, 0);
-  EXPECT_EQ(Slots(L"1", L"0", L"2", L"1", L"3", L"2", L"3"), g_writes);
+  EXPECT_EQ(Slots(L"2", L"1", L"2", L"1", L"4", L"4", L"5"), g_writes);
+}
+
+// A count that failed shows zeros everywhere, the compact strip too.
+TEST_F(RecountTest, ZeroResultsClearEverySlot) {
+  ShowZeroResults();
+  EXPECT_EQ(Slots(L"0", L"0", L"0", L"0", L"0", L"0", L"0"), g_writes);
 }
 
 }  // namespace

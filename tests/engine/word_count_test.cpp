@@ -2,6 +2,7 @@
 // pass as the four categories.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "engine/cp936_table.h"
@@ -37,6 +38,8 @@ const Case kCases[] = {
     {"full-width letters and digits are East Asian", U"ＡＢ１２", {4, 4}},
     {"kana and katakana's dot and long mark", U"カタカナ・ひらがなー", {10, 10}},
     {"Hangul syllables (no GBK form) are East Asian", U"한국어", {3, 3}},
+    {"half-width katakana, hanzi after U+9FA5, Extension G (no GBK form) are East Asian",
+     U"ｶﾀ鿏鿏\U00030000\U00030001", {6, 6}},
     {"an emoji (no GBK form) joins a word", U"Hello👍World", {1, 11}},
     {"circled digits are not East Asian: one word", U"①②③", {1, 3}},
     {"Greek and Cyrillic letters join words", U"αβγ Привет", {2, 9}},
@@ -44,9 +47,10 @@ const Case kCases[] = {
     {"°C and ℃ join the number before them", U"30℃ 5°", {2, 5}},
     {"math signs join: one word", U"1×2÷3≈4", {1, 7}},
     {"box drawing joins", U"┌─┐", {1, 3}},
-    {"middle dot, curly quotes, reference mark", U"·‘’“”※", {6, 6}},
+    {"middle dot, curly quotes, reference mark, ‖ between letters", U"·‘’“”※a‖b", {9, 9}},
     {"ideographic space is whitespace", U"　　第一章　开始", {5, 5}},
     {"every ASCII whitespace, a no-break space", U"a\tb\nc\vd\fe\rf g\u00A0h", {8, 8}},
+    {"the spaces U+2000 to U+200A end words", U"a\u2000b\u200Ac", {3, 3}},
     {"CR LF, LF and CR end words alike", U"ab\r\ncd\nef\rgh", {4, 8}},
     {"a byte-order mark and a zero-width space are no characters", U"ab\uFEFFcd\u200Bef", {3, 6}},
     {"only whitespace", U" \t\r\n　", {0, 0}},
@@ -131,6 +135,16 @@ TEST(WordCount, RandomTextsMatchTheCodePointReference) {
     const WordFigures want = ReferenceWordFigures(text);
     EXPECT_EQ(want, WordFiguresOf(ScanWhole(gbk, true))) << "scalar, round " << round;
     EXPECT_EQ(want, WordFiguresOf(ScanWhole(gbk))) << GbkKernelName() << ", round " << round;
+    // In pieces of any length: a mixed row's lead cut from its trail, then
+    // a piece long enough for a kernel.
+    GbkScanState state;
+    GbkCounts pieces;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(gbk.data());
+    for (size_t at = 0, n; at < gbk.size(); at += n) {
+      n = std::min(gbk.size() - at, size_t(1 + rng() % 300));
+      ScanGbk(bytes + at, n, state, pieces);
+    }
+    EXPECT_EQ(want, WordFiguresOf(pieces)) << "in pieces, round " << round;
   }
 }
 

@@ -93,6 +93,9 @@ TEST(TextEncodings, EachFormOfATextCountsAsItsGbkForm) {
       {"UTF-8 across the chunk edge", utf8Edge, Encoding::kUtf8, {2, 0, kTextChunkSize - 1, 0}},
       {"UTF-16 across the chunk edge", utf16Edge, Encoding::kUtf16Le,
        {0, 1, kTextChunkSize / 2 - 1, 0}},
+      // Six counts: the pair's code point decides its class in 字数.
+      {"a UTF-16 pair whose low half is 0xDFFF joins a word", kLeMark + Utf16(u"a🏿", false),
+       Encoding::kUtf16Le, {0, 1, 1, 0, 1, 2}},
       {"UTF-8 but for a sequence two chunks on: GBK", badNearTheEnd, Encoding::kGbk,
        GbkCountsOf(badNearTheEnd)},
       {"UTF-8 but for a character cut short: GBK", cutShort, Encoding::kGbk, GbkCountsOf(cutShort)},
@@ -104,6 +107,10 @@ TEST(TextEncodings, EachFormOfATextCountsAsItsGbkForm) {
        kUtf8Sample + std::string("\0\xFF", 2), Encoding::kUtf8, kSampleCounts},
       {"forced GBK takes UTF-8 bytes as they are, a mark too", kUtf8Mark + kUtf8Sample,
        Encoding::kGbk, GbkCountsOf(kUtf8Mark + kUtf8Sample), EncodingChoice::kGbk},
+      {"forced GBK takes mark-less UTF-8 as bytes", kUtf8Sample, Encoding::kGbk,
+       GbkCountsOf(kUtf8Sample), EncodingChoice::kGbk},
+      {"forced UTF-16 follows a big-endian mark", kBeMark + kUtf16BeSample, Encoding::kUtf16Be,
+       kSampleCounts, EncodingChoice::kUtf16},
   };
   // Whole, read ahead as a file, in odd reads, and short texts in reads
   // that split every character.
@@ -115,7 +122,8 @@ TEST(TextEncodings, EachFormOfATextCountsAsItsGbkForm) {
         const StreamCount result = CountTextStream(source, c.choice, TextSink());
         ASSERT_EQ(StreamStatus::kCounted, result.status) << c.what << ", step " << step;
         EXPECT_EQ(c.read, result.encoding) << c.what;
-        EXPECT_EQ(c.counts, FourOf(result.counts->Tally().Counts()))
+        const GbkCounts& got = result.counts->Tally().Counts();
+        EXPECT_EQ(c.counts, c.counts.size() == 6 ? SixOf(got) : FourOf(got))
             << c.what << ", step " << step << (file ? ", read ahead" : "");
       }
 }
@@ -200,6 +208,10 @@ TEST(TextEncodings, HandedOverUtf16CountsAlikeHoweverItsPiecesAreSplit) {
     for (size_t cut = 0; cut <= text.size(); ++cut)
       EXPECT_EQ(counts, countIn({cut, text.size()})) << "cut at " << cut << ", big-endian " << big;
   }
+  // As the clipboard's text is counted: the lone high surrogate at the end too.
+  const StreamCount handed = CountUtf16Text(units, 5, TextSink());
+  ASSERT_EQ(StreamStatus::kCounted, handed.status);
+  EXPECT_EQ(counts, FourOf(handed.counts->Tally().Counts()));
 }
 
 // A UTF-16 text shown or written in pieces (the status line, a console) is
@@ -297,16 +309,21 @@ TEST(TextStream, EmptyRefusedFailedAndCancelledStreamsCountNothing) {
 
 // A slow count keeps the reader waiting on a full ring; each chunk is still
 // counted whole before its buffer is read into again. A 0 ends the reading.
-// A count that takes longer than reading (here it waits 3 ms a chunk) has
-// its file read ahead, from the third chunk on.
+// A count that takes longer than reading (here it waits 3 ms before each
+// piece it scans, long enough for the reader to refill every free slot)
+// has its file read ahead, from the third chunk on.
 TEST(TextStream, AFileReadAheadHandsOutEachChunkWholeAndStopsAtTheFirstZero) {
-  const auto slowly = [](uint64_t) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(3));
-    return true;
+  class SlowSink : public TextSink {
+   public:
+    void Add(const char* piece, size_t size) override {
+      std::this_thread::sleep_for(std::chrono::milliseconds(3));
+      TextSink::Add(piece, size);
+    }
+    std::unique_ptr<TextSink> Clone() const override { return std::make_unique<SlowSink>(*this); }
   };
   const GbkCorpus prose = MakeGbkProse(kTextChunkSize * 9 + 12345, 3);
   FakeSource whole(prose.text, kTextChunkSize, SIZE_MAX, true);
-  const StreamCount counted = CountTextStream(whole, EncodingChoice::kAuto, TextSink(), slowly);
+  const StreamCount counted = CountTextStream(whole, EncodingChoice::kAuto, SlowSink());
   ASSERT_EQ(StreamStatus::kCounted, counted.status);
   EXPECT_EQ(FourOf(prose.counts), FourOf(counted.counts->Tally().Counts()));
   EXPECT_GT(whole.reads_, 3 + 24u);  // three chunks in turn, the rest in quarters
@@ -314,7 +331,7 @@ TEST(TextStream, AFileReadAheadHandsOutEachChunkWholeAndStopsAtTheFirstZero) {
   std::string text(9 * kTextChunkSize + 5, 'a');
   text[4 * kTextChunkSize + 7] = '\0';
   FakeSource source(text, kTextChunkSize, SIZE_MAX, true);
-  const StreamCount result = CountTextStream(source, EncodingChoice::kAuto, TextSink(), slowly);
+  const StreamCount result = CountTextStream(source, EncodingChoice::kAuto, SlowSink());
   ASSERT_EQ(StreamStatus::kCounted, result.status);
   EXPECT_EQ((Four{0, 0, 4 * kTextChunkSize + 7, 0}), FourOf(result.counts->Tally().Counts()));
   EXPECT_LT(source.reads_, 3 + 16u);  // the reader stopped soon after the count ended
