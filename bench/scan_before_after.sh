@@ -32,7 +32,9 @@ if [ ! -x "$baseline/build/bench/kernel_bench" ]; then
     }
   fi
   cp bench/kernel_bench.cpp bench/bench_buffers.h "$baseline/src/bench/"
-  cat >>"$baseline/src/bench/CMakeLists.txt" <<'CMAKE'
+  # Commits before kernel_bench came have no target for it.
+  grep -q 'add_executable(kernel_bench' "$baseline/src/bench/CMakeLists.txt" ||
+    cat >>"$baseline/src/bench/CMakeLists.txt" <<'CMAKE'
 if(NOT WIN32)
   add_executable(kernel_bench kernel_bench.cpp ${PROJECT_SOURCE_DIR}/tests/support/gbk_corpus.cpp)
   target_link_libraries(kernel_bench PRIVATE vx_engine benchmark::benchmark)
