@@ -1,6 +1,8 @@
 // A file another program changes while vantorix-count reads it gives no
 // count: the reader knows the file as it was opened.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -30,6 +32,23 @@ class FileChangedWhileRead : public ::testing::Test {
         .status;
   }
 
+  // Writes a byte over the first and sets the write time to that before it
+  // plus the given seconds and nanoseconds (a second, where the file system
+  // keeps no nanoseconds).
+  static void RewriteWithWriteTime(const std::string& path, time_t seconds, long nanoseconds) {
+    struct stat before, after;
+    ASSERT_EQ(0, stat(path.c_str(), &before));
+    std::fstream(path, std::ios::binary | std::ios::in | std::ios::out) << "b";
+    timespec times[2] = {before.st_atim, before.st_mtim};
+    times[1].tv_sec += seconds;
+    times[1].tv_nsec = (times[1].tv_nsec + nanoseconds) % 1000000000;
+    ASSERT_EQ(0, utimensat(AT_FDCWD, path.c_str(), times, 0));
+    ASSERT_EQ(0, stat(path.c_str(), &after));
+    if (after.st_mtim.tv_sec == before.st_mtim.tv_sec &&
+        after.st_mtim.tv_nsec == before.st_mtim.tv_nsec)
+      RewriteWithWriteTime(path, 1, 0);
+  }
+
   static constexpr size_t kSize = 4 * kTextChunkSize;
   const std::string path_ = "/tmp/vx-changed-" + std::to_string(getpid()) + ".txt";
 };
@@ -41,9 +60,13 @@ TEST_F(FileChangedWhileRead, CutShortLengthenedOrRewrittenIsNoCount) {
   EXPECT_EQ(StreamStatus::kChanged, CountChangingAfterFirstChunk([](const std::string& p) {
               std::ofstream(p, std::ios::binary | std::ios::app) << "more";
             }));
+  // Rewritten in place, its size kept: told by the write time alone, within
+  // the same second (a file system that keeps nanoseconds) or a second on.
   EXPECT_EQ(StreamStatus::kChanged, CountChangingAfterFirstChunk([](const std::string& p) {
-              usleep(20000);  // a later write time, whatever the file system's resolution
-              std::fstream(p, std::ios::binary | std::ios::in | std::ios::out) << "b";
+              RewriteWithWriteTime(p, 0, 1);
+            }));
+  EXPECT_EQ(StreamStatus::kChanged, CountChangingAfterFirstChunk([](const std::string& p) {
+              RewriteWithWriteTime(p, 1, 0);
             }));
   EXPECT_EQ(StreamStatus::kCounted, CountChangingAfterFirstChunk([](const std::string&) {}));
 }
