@@ -2,13 +2,12 @@
 // 64-byte blocks and works on the chunk's bit masks in vector lanes, one
 // block per 64-bit lane, so the lead/trail arithmetic of CountBlock runs for
 // eight blocks at once:
-//   1. each byte is classified by a table lookup into eight flags: high,
-//      Chinese-character lead, English punctuation (or CR), CR or LF,
-//      whitespace, mixed row's lead, 0xA1, common trail after 0xA1;
-//   2. the flags become bit masks: GF2P8AFFINEQB with the block as matrix
-//      gathers one flag of eight bytes into one byte, three permutes move
-//      those bytes into place (lane = block), and a second GF2P8AFFINEQB
-//      puts each byte's bits back in text order;
+//   1. each byte is classified by a table lookup into a code of three bits
+//      beside its own top bit (see ByteCodes);
+//   2. the four bits become bit masks: GF2P8AFFINEQB with the block as
+//      matrix gathers one bit of eight bytes into one byte, three permutes
+//      move those bytes into place (lane = block), and a second
+//      GF2P8AFFINEQB puts each byte's bits back in text order;
 //   3. leads are found per lane as if no trail came in; the trails handed
 //      from lane to lane then follow from one 8-bit addition;
 //   4. per lane counts accumulate in vectors and are summed at the end.
@@ -35,63 +34,103 @@ namespace {
 constexpr size_t kChunkSize = 8 * kGbkBlockSize;
 constexpr size_t kPrefetchDistance = 16 * kChunkSize;
 
-// The flags of a byte by its low 7 bits, in bits 6..4; bit 7 stays free for
-// the byte's own top bit. A high byte reads the Chinese-lead flag, a low
-// byte the other two; what a byte reads from the other half is masked off.
-constexpr unsigned char kHanziLeadFlag = 0x40;  // value | 0x80 is 0xB0..0xF7
-constexpr unsigned char kPunctCrFlag = 0x20;    // English punctuation or CR
-constexpr unsigned char kLineFlag = 0x10;       // CR or LF
-constexpr unsigned char kSpaceFlag = 0x08;      // whitespace
-constexpr unsigned char kMixedFlag = 0x04;      // value | 0x80 is a mixed row's lead
-constexpr unsigned char kA1Flag = 0x02;         // value | 0x80 is 0xA1
-constexpr unsigned char kCommonFlag = 0x01;     // value | 0x80 is a common trail after 0xA1
+// A byte's code, bits x y z. The same code means one thing in a single
+// byte and another in a byte of a double-byte character, so that four
+// masks (the top bits and x, y, z) hold all the count needs, each flag one
+// or two of them read where it applies:
+//   a single byte: 000 other, 100 English punctuation, 010 tab, VT or FF,
+//     110 space, 111 CR, 101 LF, 001 the 0 byte;
+//   a high byte: 000 other, 100 a Chinese-character lead (0xC0..0xF7), 101
+//     one that is also a common trail after 0xA1 (0xB0..0xBF), 001 a common
+//     trail only (0xA3, 0xA4, 0xAA..0xAF), 010 a mixed row's lead (0xA6,
+//     0xA7), 011 one that is also a common trail (0xA2, 0xA8, 0xA9), 111
+//     0xA1.
+// Read at a single: counted as punctuation x, whitespace y | z, CR y & z,
+// LF z & ~y; at a lead: Chinese character x & ~y, mixed row y, 0xA1 x & y;
+// after 0xA1: common trail z.
+constexpr unsigned kCodeX = 4, kCodeY = 2, kCodeZ = 1;
 
-struct ClassTable {
+constexpr unsigned SingleByteCode(unsigned b) {
+  if (b == 0) return kCodeZ;
+  if (b == '\r') return kCodeX | kCodeY | kCodeZ;
+  if (b == '\n') return kCodeX | kCodeZ;
+  return (IsEnglishPunct(b) ? kCodeX : 0) | (IsSpaceByte(b) ? kCodeY : 0);
+}
+
+constexpr unsigned HighByteCode(unsigned b) {
+  return (IsHanziLead(b) || b == 0xA1 ? kCodeX : 0) | (IsMixedRowLead(b) ? kCodeY : 0) |
+         (IsCommonA1Trail(b) ? kCodeZ : 0);
+}
+
+// Each flag read from the codes as CountChunk and CountBlockAvx512 read it.
+constexpr bool CodesReadRight() {
+  for (unsigned b = 0; b < 0x80; ++b) {
+    const unsigned c = SingleByteCode(b);
+    const bool x = c & kCodeX, y = c & kCodeY, z = c & kCodeZ;
+    if (x != (IsEnglishPunct(b) || b == '\r' || b == '\n') || (y || z) != (IsSpaceByte(b) || b == 0) ||
+        (y && z) != (b == '\r') || (z && !y) != (b == '\n' || b == 0) || (z && !x && !y) != (b == 0))
+      return false;
+  }
+  for (unsigned b = 0x80; b < 0x100; ++b) {
+    const unsigned c = HighByteCode(b);
+    const bool x = c & kCodeX, y = c & kCodeY, z = c & kCodeZ;
+    if ((x && !y) != IsHanziLead(b) || y != IsMixedRowLead(b) || (x && y) != (b == 0xA1) ||
+        z != IsCommonA1Trail(b))
+      return false;
+  }
+  return true;
+}
+static_assert(CodesReadRight(), "a byte's code reads as another class");
+
+// By a byte's low 7 bits: in bits 6..4 the code of that single byte, in
+// bits 2..0 the code of the high byte with those bits.
+struct CodeTable {
   alignas(64) unsigned char byte[128];
 };
 
-constexpr ClassTable MakeClassTable() {
-  ClassTable t{};
-  for (unsigned i = 0; i < 128; ++i) {
-    const bool punctCr = IsEnglishPunct(i) || i == '\r';
-    const bool hanziLead = IsHanziLead(i | 0x80);
-    const bool line = i == '\r' || i == '\n';
-    t.byte[i] = static_cast<unsigned char>(
-        (hanziLead ? kHanziLeadFlag : 0) | (punctCr ? kPunctCrFlag : 0) |
-        (line ? kLineFlag : 0) | (IsSpaceByte(i) ? kSpaceFlag : 0) |
-        (IsMixedRowLead(i | 0x80) ? kMixedFlag : 0) | ((i | 0x80) == 0xA1 ? kA1Flag : 0) |
-        (IsCommonA1Trail(i | 0x80) ? kCommonFlag : 0));
-  }
+constexpr CodeTable MakeCodeTable() {
+  CodeTable t{};
+  for (unsigned i = 0; i < 128; ++i)
+    t.byte[i] = static_cast<unsigned char>(SingleByteCode(i) << 4 | HighByteCode(i | 0x80));
   return t;
 }
 
-constexpr ClassTable kClassTable = MakeClassTable();
+constexpr CodeTable kCodeTable = MakeCodeTable();
 
-// After the first GF2P8AFFINEQB, byte p of qword q of block b holds flag p of
-// the block's bytes 8q..8q+7. These permutes pair two blocks, for flags
-// 0..3 and 4..7: qword p holds flag `first` + p of the first block, qword
-// 4 + p that of the second.
+// Each byte's code in bits 6..4, and its top bit in bit 7: a high byte
+// takes its half of the table's entry from bits 2..0.
+__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE __m512i ByteCodes(__m512i v) {
+  const __m512i entry = _mm512_permutex2var_epi8(_mm512_load_si512(kCodeTable.byte), v,
+                                                 _mm512_load_si512(kCodeTable.byte + 64));
+  // Bits 2..0 to 6..4, and bit 7 set.
+  const __m512i highHalf = _mm512_set1_epi64(0x0000000001020400);
+  return _mm512_mask_gf2p8affine_epi64_epi8(entry, _mm512_movepi8_mask(v), entry, highHalf,
+                                            0x80);
+}
+
+// After the first GF2P8AFFINEQB, byte p of qword q of block b holds bit
+// 7 - p of the block's bytes 8q..8q+7. These permutes pair two blocks, for
+// bits 7..4: qword p holds bit 7 - p of the first block, qword 4 + p that
+// of the second.
 struct PairIndex {
   alignas(64) unsigned char byte[64];
 };
 
-constexpr PairIndex MakePairIndex(unsigned first) {
+constexpr PairIndex MakePairIndex() {
   PairIndex t{};
   for (unsigned half = 0; half < 2; ++half)
-    for (unsigned flag = 0; flag < 4; ++flag)
+    for (unsigned bit = 0; bit < 4; ++bit)
       for (unsigned q = 0; q < 8; ++q)
-        t.byte[32 * half + 8 * flag + q] =
-            static_cast<unsigned char>(64 * half + 8 * q + first + flag);
+        t.byte[32 * half + 8 * bit + q] = static_cast<unsigned char>(64 * half + 8 * q + bit);
   return t;
 }
 
-constexpr PairIndex kPairIndexLow = MakePairIndex(0);
-constexpr PairIndex kPairIndexHigh = MakePairIndex(4);
+constexpr PairIndex kPairIndex = MakePairIndex();
 
-// One 64-bit mask per lane (block) and flag.
+// One 64-bit mask per lane (block): the top bits, the code's bits, and
+// 0xA1 (x & y & high), which the count reads a byte on too.
 struct ChunkMasks {
-  __m512i high, hanziLead, punctCr, line;
-  __m512i space, mixed, a1, common;
+  __m512i high, x, y, z, a1;
 };
 
 struct ChunkTally {
@@ -103,62 +142,44 @@ struct ChunkTally {
   __m512i runBefore;  // the last chunk's bytes in a word's run (likewise)
 };
 
-// Four flags (those `pairIndex` picks) of the eight gathered blocks `g`, as
-// one 64-bit mask per lane and flag.
-__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void TransposeFour(
-    const __m512i g[8], const PairIndex& pairIndex, __m512i& f0, __m512i& f1,
-    __m512i& f2, __m512i& f3) {
-  const __m512i index = _mm512_load_si512(pairIndex.byte);
+// The masks of the gathered blocks `g`.
+__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void Transpose(const __m512i g[8],
+                                                                         ChunkMasks& m) {
+  const __m512i index = _mm512_load_si512(kPairIndex.byte);
   __m512i pair[4];
 #pragma GCC unroll 4
   for (int k = 0; k < 4; ++k)
     pair[k] = _mm512_permutex2var_epi8(g[2 * k], index, g[2 * k + 1]);
-  // Flags 0 and 1, then 2 and 3, of four blocks each.
-  const __m512i flags01 = _mm512_setr_epi64(0, 4, 8, 12, 1, 5, 9, 13);
-  const __m512i flags23 = _mm512_setr_epi64(2, 6, 10, 14, 3, 7, 11, 15);
-  const __m512i a01 = _mm512_permutex2var_epi64(pair[0], flags01, pair[1]);
-  const __m512i a23 = _mm512_permutex2var_epi64(pair[0], flags23, pair[1]);
-  const __m512i b01 = _mm512_permutex2var_epi64(pair[2], flags01, pair[3]);
-  const __m512i b23 = _mm512_permutex2var_epi64(pair[2], flags23, pair[3]);
+  // Bits 7 and 6, then 5 and 4, of four blocks each.
+  const __m512i bits76 = _mm512_setr_epi64(0, 4, 8, 12, 1, 5, 9, 13);
+  const __m512i bits54 = _mm512_setr_epi64(2, 6, 10, 14, 3, 7, 11, 15);
+  const __m512i a76 = _mm512_permutex2var_epi64(pair[0], bits76, pair[1]);
+  const __m512i a54 = _mm512_permutex2var_epi64(pair[0], bits54, pair[1]);
+  const __m512i b76 = _mm512_permutex2var_epi64(pair[2], bits76, pair[3]);
+  const __m512i b54 = _mm512_permutex2var_epi64(pair[2], bits54, pair[3]);
   // Reverses the bits of every byte.
   const __m512i reverse = _mm512_set1_epi64(0x8040201008040201);
-  f0 = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a01, b01, 0x44), reverse, 0);
-  f1 = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a01, b01, 0xEE), reverse, 0);
-  f2 = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a23, b23, 0x44), reverse, 0);
-  f3 = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a23, b23, 0xEE), reverse, 0);
+  m.high = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a76, b76, 0x44), reverse, 0);
+  m.x = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a76, b76, 0xEE), reverse, 0);
+  m.y = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a54, b54, 0x44), reverse, 0);
+  m.z = _mm512_gf2p8affine_epi64_epi8(_mm512_shuffle_i64x2(a54, b54, 0xEE), reverse, 0);
 }
 
 // The masks of the chunk at `p`; false when it holds a 0 byte.
 __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool
 ChunkMasksOf(const unsigned char* p, ChunkMasks& m) {
-  __m512i v[8];
-#pragma GCC unroll 8
-  for (int b = 0; b < 8; ++b) v[b] = _mm512_loadu_si512(p + kGbkBlockSize * b);
-  const __m512i least0 =
-      _mm512_min_epu8(_mm512_min_epu8(v[0], v[1]), _mm512_min_epu8(v[2], v[3]));
-  const __m512i least1 =
-      _mm512_min_epu8(_mm512_min_epu8(v[4], v[5]), _mm512_min_epu8(v[6], v[7]));
-  const __m512i least = _mm512_min_epu8(least0, least1);
-  if (_mm512_testn_epi8_mask(least, least)) return false;
-
-  const __m512i tableLow = _mm512_load_si512(kClassTable.byte);
-  const __m512i tableHigh = _mm512_load_si512(kClassTable.byte + 64);
-  // Byte p of each qword gathers bit 7 - p (flag p: high, Chinese lead,
-  // punctuation, line) of the qword's bytes, the last byte in bit 0.
-  const __m512i gatherFlags = _mm512_set1_epi64(int64_t(0x0102040810204080ull));
+  // Byte p of each qword gathers bit 7 - p of the qword's bytes, the last
+  // byte in bit 0.
+  const __m512i gatherBits = _mm512_set1_epi64(int64_t(0x0102040810204080ull));
   __m512i g[8];
 #pragma GCC unroll 8
-  for (int b = 0; b < 8; ++b) {
-    const __m512i flags = _mm512_permutex2var_epi8(tableLow, v[b], tableHigh);
-    const __m512i withHigh = _mm512_ternarylogic_epi32(
-        v[b], flags, _mm512_set1_epi8(char(0x80)), 0xEC);  // (v & 0x80) | flags
-    g[b] = _mm512_gf2p8affine_epi64_epi8(gatherFlags, withHigh, 0);
-  }
-  TransposeFour(g, kPairIndexLow, m.high, m.hanziLead, m.punctCr, m.line);
-  TransposeFour(g, kPairIndexHigh, m.space, m.mixed, m.a1, m.common);
-  // The table's flag reads a low byte as the high one of its low 7 bits: a
-  // trail 0x21 after 0xA1 is no ideographic space.
-  m.a1 = _mm512_and_si512(m.a1, m.high);
+  for (int b = 0; b < 8; ++b)
+    g[b] = _mm512_gf2p8affine_epi64_epi8(
+        gatherBits, ByteCodes(_mm512_loadu_si512(p + kGbkBlockSize * b)), 0);
+  Transpose(g, m);
+  const __m512i zero = _mm512_ternarylogic_epi64(m.z, m.x, m.high, 0x10);  // z & ~x & ~high
+  if (_mm512_test_epi64_mask(zero, zero)) return false;
+  m.a1 = _mm512_ternarylogic_epi64(m.x, m.y, m.high, 0x80);  // all three
   return true;
 }
 
@@ -208,21 +229,19 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool CountChunk(
 
   // A mixed row's lead is settled here when it is 0xA1 before a common trail
   // (0xA1 0xA1, the ideographic space, among them).
-  const __m512i commonAfter = ByteAfter(m.common, next.common);
-  // mixed & ~(a1 & commonAfter), at a lead.
-  const __m512i unsettled = _mm512_ternarylogic_epi64(m.mixed, m.a1, commonAfter, 0x70);
+  const __m512i commonAfter = ByteAfter(m.z, next.z);
+  // At a lead, mixed & ~(a1 & commonAfter): y & ~(x & commonAfter).
+  const __m512i unsettled = _mm512_ternarylogic_epi64(m.y, m.x, commonAfter, 0x70);
   if (_mm512_test_epi64_mask(unsettled, lead)) return false;
   t.trailIn = trailBits >> 8;
 
   const __m512i single = _mm512_ternarylogic_epi64(high, trail, trail, 0x03);  // ~(high | trail)
-  // Singles counted as punctuation: English punctuation, CR and LF (a high
-  // byte reads the line flag of its low 7 bits: masked off).
-  const __m512i counted =
-      _mm512_ternarylogic_epi64(m.punctCr, m.line, single, 0xA8);  // (punctCr | line) & single
+  // Singles counted as punctuation: English punctuation, CR and LF.
+  const __m512i counted = _mm512_and_si512(m.x, single);
   // An LF right after a counted CR is not counted again; a CR is never a
   // lead, so such an LF is a single.
-  const __m512i cr = _mm512_ternarylogic_epi64(m.line, m.punctCr, single, 0x80);  // all three
-  const __m512i lf = _mm512_ternarylogic_epi64(m.line, m.punctCr, high, 0x10);
+  const __m512i cr = _mm512_ternarylogic_epi64(m.y, m.z, single, 0x80);  // all three
+  const __m512i lf = _mm512_ternarylogic_epi64(m.z, m.y, high, 0x10);  // z & ~y & ~high
   const __m512i afterCr = ByteBefore(cr, t.crBefore);
   t.crBefore = cr;
 
@@ -230,7 +249,7 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool CountChunk(
   // words: those need the table). Each character that is no whitespace is
   // one of the two figures; each lead and each run's start, one word. A lead
   // and a single are never the same byte, so each figure is one count.
-  const __m512i inRun = _mm512_andnot_si512(m.space, single);
+  const __m512i inRun = _mm512_ternarylogic_epi64(single, m.y, m.z, 0x10);  // single & ~(y | z)
   const __m512i inRunBefore = ByteBefore(inRun, t.runBefore);
   t.runBefore = inRun;
   // The leads of all but the ideographic space: lead & ~(a1 & a1After).
@@ -241,7 +260,7 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool CountChunk(
 
   t.leads = _mm512_add_epi64(t.leads, _mm512_popcnt_epi64(lead));
   t.hanzi = _mm512_add_epi64(
-      t.hanzi, _mm512_popcnt_epi64(_mm512_and_si512(lead, m.hanziLead)));
+      t.hanzi, _mm512_popcnt_epi64(_mm512_ternarylogic_epi64(lead, m.x, m.y, 0x40)));  // lead & x & ~y
   t.puncts = _mm512_add_epi64(t.puncts, _mm512_popcnt_epi64(counted));
   t.crLfs = _mm512_add_epi64(
       t.crLfs, _mm512_popcnt_epi64(_mm512_and_si512(lf, afterCr)));
@@ -334,14 +353,14 @@ WordBitsAvx512(__m512i v, __m512i next, BlockMask& space, BlockMask& rare) {
 __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void
 CountBlockAvx512(const unsigned char* block, GbkScanState& s, GbkCounts& c) {
   const __m512i v = _mm512_loadu_si512(block);
-  const __m512i flags = _mm512_permutex2var_epi8(
-      _mm512_load_si512(kClassTable.byte), v,
-      _mm512_load_si512(kClassTable.byte + 64));
+  const __m512i codes = ByteCodes(v);
+  const __mmask64 x = _mm512_test_epi8_mask(codes, _mm512_set1_epi8(kCodeX << 4));
+  const __mmask64 y = _mm512_test_epi8_mask(codes, _mm512_set1_epi8(kCodeY << 4));
   BlockBits b;
   b.high = _mm512_movepi8_mask(v);
   b.zero = _mm512_testn_epi8_mask(v, v);
-  b.cnLead = _mm512_test_epi8_mask(flags, _mm512_set1_epi8(kHanziLeadFlag));
-  b.punctLine = _mm512_test_epi8_mask(flags, _mm512_set1_epi8(kPunctCrFlag | kLineFlag));
+  b.cnLead = x & ~y;  // read at leads
+  b.punctLine = x;    // read at singles
   b.cr = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r'));
   b.lf = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n'));
   WordBitsAvx512(v, _mm512_loadu_si512(block + 1), b.space, b.rare);
