@@ -67,8 +67,9 @@ constexpr bool CodesReadRight() {
   for (unsigned b = 0; b < 0x80; ++b) {
     const unsigned c = SingleByteCode(b);
     const bool x = c & kCodeX, y = c & kCodeY, z = c & kCodeZ;
-    if (x != (IsEnglishPunct(b) || b == '\r' || b == '\n') || (y || z) != (IsSpaceByte(b) || b == 0) ||
-        (y && z) != (b == '\r') || (z && !y) != (b == '\n' || b == 0) || (z && !x && !y) != (b == 0))
+    const bool counted = IsEnglishPunct(b) || b == '\r' || b == '\n';
+    if (x != counted || (y || z) != (IsSpaceByte(b) || b == 0) || (y && z) != (b == '\r') ||
+        (z && !y) != (b == '\n' || b == 0) || (z && !x && !y) != (b == 0))
       return false;
   }
   for (unsigned b = 0x80; b < 0x100; ++b) {
@@ -260,7 +261,8 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool CountChunk(
 
   t.leads = _mm512_add_epi64(t.leads, _mm512_popcnt_epi64(lead));
   t.hanzi = _mm512_add_epi64(
-      t.hanzi, _mm512_popcnt_epi64(_mm512_ternarylogic_epi64(lead, m.x, m.y, 0x40)));  // lead & x & ~y
+      t.hanzi,
+      _mm512_popcnt_epi64(_mm512_ternarylogic_epi64(lead, m.x, m.y, 0x40)));  // lead & x & ~y
   t.puncts = _mm512_add_epi64(t.puncts, _mm512_popcnt_epi64(counted));
   t.crLfs = _mm512_add_epi64(
       t.crLfs, _mm512_popcnt_epi64(_mm512_and_si512(lf, afterCr)));
