@@ -329,28 +329,6 @@ __attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
   return done;
 }
 
-// x in [lo, lo + width] for every unsigned byte.
-__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE __mmask64
-InRangeAvx512(__m512i x, char lo, char width) {
-  return _mm512_cmple_epu8_mask(_mm512_sub_epi8(x, _mm512_set1_epi8(lo)),
-                                _mm512_set1_epi8(width));
-}
-
-// The word bits of BlockBits, from the bytes and the bytes after them.
-__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void
-WordBitsAvx512(__m512i v, __m512i next, BlockMask& space, BlockMask& rare) {
-  const __mmask64 a1 = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(char(0xA1)));
-  const __mmask64 white =
-      _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8(' ')) | InRangeAvx512(v, 0x09, 4);
-  const __mmask64 ideographic =
-      a1 & _mm512_cmpeq_epi8_mask(next, _mm512_set1_epi8(char(0xA1)));
-  const __mmask64 mixed = InRangeAvx512(v, char(0xA1), 1) | InRangeAvx512(v, char(0xA6), 3);
-  const __mmask64 common =
-      InRangeAvx512(next, char(0xA1), 3) | InRangeAvx512(next, char(0xA8), 0x17);
-  space = white | ideographic;
-  rare = mixed & ~(a1 & common);
-}
-
 // The exact block step, for the blocks the chunk loop leaves.
 __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void
 CountBlockAvx512(const unsigned char* block, GbkScanState& s, GbkCounts& c) {
@@ -358,6 +336,7 @@ CountBlockAvx512(const unsigned char* block, GbkScanState& s, GbkCounts& c) {
   const __m512i codes = ByteCodes(v);
   const __mmask64 x = _mm512_test_epi8_mask(codes, _mm512_set1_epi8(kCodeX << 4));
   const __mmask64 y = _mm512_test_epi8_mask(codes, _mm512_set1_epi8(kCodeY << 4));
+  const __mmask64 z = _mm512_test_epi8_mask(codes, _mm512_set1_epi8(kCodeZ << 4));
   BlockBits b;
   b.high = _mm512_movepi8_mask(v);
   b.zero = _mm512_testn_epi8_mask(v, v);
@@ -365,7 +344,9 @@ CountBlockAvx512(const unsigned char* block, GbkScanState& s, GbkCounts& c) {
   b.punctLine = x;    // read at singles
   b.cr = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\r'));
   b.lf = _mm512_cmpeq_epi8_mask(v, _mm512_set1_epi8('\n'));
-  WordBitsAvx512(v, _mm512_loadu_si512(block + 1), b.space, b.rare);
+  const __mmask64 white = (y | z) & ~b.high & ~b.zero;
+  PairWordBits(white, y & b.high, x & y & b.high, z & b.high, block[kGbkBlockSize], b.space,
+               b.rare);
   CountBlock(b, block, s, c, [](BlockMask m) -> unsigned {
     return unsigned(__builtin_popcountll(m));
   });
