@@ -69,8 +69,10 @@ dist: win32 native
 
 # Native figures first: the Windows benchmark states its ratio against the
 # same memchr bandwidth; then each kernel before and after Word's figures
-# joined the scan. The sampler's benchmark deletes Vantorix's settings,
-# so it gets a Wine prefix of its own.
+# joined the scan, natively, with 32-byte blocks, and in the Windows build
+# this host runs (the product's own, where it runs 32-bit programs). The
+# sampler's benchmark deletes Vantorix's settings, so it gets a Wine prefix
+# of its own.
 bench: native narrow
 	$(BUILD)/native/bench/scan_bench --memchr_out=$(BUILD)/native/bench/memchr.txt
 	$(BUILD)/native/bench/history_bench
@@ -80,6 +82,8 @@ bench: native narrow
 	@arch=$$(scripts/wine-arch); $(MAKE) --no-print-directory $$arch || exit 1; \
 	$(WINENV) --own-display scripts/wine $(BUILD)/$$arch/bench/scan_bench_win.exe \
 	  $(BUILD)/native/bench/memchr.txt
+	@arch=$$(scripts/wine-arch); \
+	$(WINENV) --own-display bench/scan_before_after.sh $(BUILD)/$$arch
 	@scripts/setup.sh bench
 	bench/count_bench.sh $(BUILD)/native
 	@arch=$$(scripts/wine-arch); VX_WINEPREFIX=$(CURDIR)/$(BUILD)/wine-bench-prefix \

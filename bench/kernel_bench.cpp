@@ -2,8 +2,8 @@
 // the prose buffers (whole blocks by the kernel, the rest by the scalar
 // loop, as ScanGbk does). Prints after the table one line per kernel and
 // buffer, "kernel<TAB>buffer<TAB>best GB/s", for bench/scan_before_after.sh,
-// which builds this same file against an earlier engine and compares.
-// Uses only what every version of the kernels offers.
+// which builds this same file against an earlier engine and compares
+// (kernel_bench_win.cpp is its twin for the Windows builds).
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -13,40 +13,17 @@
 #include <vector>
 
 #include "bench/bench_buffers.h"
-#include "engine/gbk_scan.h"
-#include "engine/gbk_scan_kernels.h"
+#include "bench/bench_kernels.h"
 
 namespace {
 
 constexpr int kRuns = 10;
 constexpr double kMinSecondsPerRun = 0.05;
 
-using Kernel = size_t (*)(const unsigned char*, size_t, GbkScanState&, GbkCounts&);
-
-struct NamedKernel {
-  const char* name;
-  Kernel kernel;
-};
-
-std::vector<NamedKernel> RunnableKernels() {
-  std::vector<NamedKernel> out;
-#ifdef VX_HAVE_X86_KERNELS
-  out.push_back({"sse2", ScanGbkBlocksSse2});
-  if (CpuHasAvx2()) out.push_back({"avx2", ScanGbkBlocksAvx2});
-#endif
-#ifdef VX_HAVE_AVX512_KERNEL
-  if (CpuHasAvx512()) out.push_back({"avx512", ScanGbkBlocksAvx512});
-#endif
-  return out;
-}
-
-void RunKernel(benchmark::State& state, Kernel kernel, const std::string* text) {
+void RunKernel(benchmark::State& state, BlockKernel kernel, const std::string* text) {
   const auto* data = reinterpret_cast<const unsigned char*>(text->data());
   for (auto _ : state) {
-    GbkScanState scan;
-    GbkCounts counts;
-    const size_t done = kernel(data, text->size(), scan, counts);
-    ScanGbkScalar(data + done, text->size() - done, scan, counts);
+    GbkCounts counts = ScanWith(kernel, data, text->size());
     benchmark::DoNotOptimize(counts);
   }
   state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(text->size()));

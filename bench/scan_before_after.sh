@@ -1,23 +1,40 @@
 #!/bin/sh
 # The scan's speed per kernel before and after a change of the engine: the
-# same bench/kernel_bench.cpp built against the engine of commit BASELINE
+# same kernel benchmark built against the engine of commit BASELINE
 # (default: the last one before the scan counted Word's figures) and against
 # this tree, run in turns, three times each. Prints each kernel's best
 # GB/s on prose of 1 MB (in cache) and 100 MB (from memory) and the ratio
 # of the times, after / before. A benchmark: it reports, never fails on a
 # figure.
-#   bench/scan_before_after.sh [NATIVE_BUILD_DIR]   (default build/native)
-# Given the narrow build (build/narrow: the 32-bit build's 32-byte blocks,
-# run natively), it builds the earlier engine with those blocks too; that
-# engine had no switch for them, so its kernels' header is edited to the
-# same effect.
+#   bench/scan_before_after.sh [BUILD_DIR]   (default build/native)
+# BUILD_DIR may be:
+#   - a native build (bench/kernel_bench.cpp);
+#   - the narrow build (build/narrow: the 32-bit build's 32-byte blocks, run
+#     natively): the earlier engine is built with those blocks too; it had no
+#     switch for them, so its kernels' header is edited to the same effect;
+#   - a Windows build (build/win32, the product, or build/win64), through
+#     scripts/wine-env.sh: bench/kernel_bench_win.cpp, and the earlier engine
+#     built with the same tool chain, both run under Wine.
 set -eu
 build=${1:-build/native}
 baseline_commit=${BASELINE:-82bb710}
 baseline=$build/bench/scan-baseline-$baseline_commit
 narrow=$(grep -qs '^VX_NARROW_BLOCKS:BOOL=ON' "$build/CMakeCache.txt" && echo 1 || echo 0)
-after=$build/bench/kernel_bench
-if [ ! -x "$baseline/build/bench/kernel_bench" ]; then
+toolchain=$(sed -n 's|^CMAKE_TOOLCHAIN_FILE:[A-Z]*=.*\(mingw-[a-z0-9_]*\.cmake\)$|cmake/\1|p' \
+  "$build/CMakeCache.txt" 2>/dev/null || true)
+if [ -n "$toolchain" ]; then
+  : "${WINELOADER:?run a Windows build through scripts/wine-env.sh}"
+  bench=kernel_bench_win
+  run="$WINELOADER"
+  bench_sources="bench/kernel_bench_win.cpp bench/bench_timing.h"
+else
+  bench=kernel_bench
+  run=
+  bench_sources=bench/kernel_bench.cpp
+fi
+after=$build/bench/$bench
+[ -n "$toolchain" ] && after=$after.exe
+if [ ! -e "$baseline/build/bench/$bench${toolchain:+.exe}" ]; then
   echo "scan_before_after: building the kernels as of $baseline_commit in $baseline"
   rm -rf "$baseline" && mkdir -p "$baseline/src"
   git archive "$baseline_commit" | tar -x -C "$baseline/src"
@@ -31,27 +48,42 @@ if [ ! -x "$baseline/build/bench/kernel_bench" ]; then
       exit 1
     }
   fi
-  cp bench/kernel_bench.cpp bench/bench_buffers.h "$baseline/src/bench/"
-  # Commits before kernel_bench came have no target for it.
-  grep -q 'add_executable(kernel_bench' "$baseline/src/bench/CMakeLists.txt" ||
-    cat >>"$baseline/src/bench/CMakeLists.txt" <<'CMAKE'
+  # shellcheck disable=SC2086
+  cp $bench_sources bench/bench_buffers.h bench/bench_kernels.h "$baseline/src/bench/"
+  # Commits before the kernel benchmarks came have no target for them.
+  grep -q "add_executable($bench " "$baseline/src/bench/CMakeLists.txt" ||
+    if [ -n "$toolchain" ]; then
+      cat >>"$baseline/src/bench/CMakeLists.txt" <<'CMAKE'
+if(WIN32)
+  add_executable(kernel_bench_win kernel_bench_win.cpp ${PROJECT_SOURCE_DIR}/tests/support/gbk_corpus.cpp)
+  target_link_libraries(kernel_bench_win PRIVATE vx_engine)
+endif()
+CMAKE
+    else
+      cat >>"$baseline/src/bench/CMakeLists.txt" <<'CMAKE'
 if(NOT WIN32)
   add_executable(kernel_bench kernel_bench.cpp ${PROJECT_SOURCE_DIR}/tests/support/gbk_corpus.cpp)
   target_link_libraries(kernel_bench PRIVATE vx_engine benchmark::benchmark)
 endif()
 CMAKE
-  cmake -S "$baseline/src" -B "$baseline/build" -DCMAKE_BUILD_TYPE=Release -DVX_TESTS=OFF >/dev/null
-  cmake --build "$baseline/build" --target kernel_bench -j"$(nproc)" >/dev/null
+    fi
+  cmake -S "$baseline/src" -B "$baseline/build" -DCMAKE_BUILD_TYPE=Release -DVX_TESTS=OFF \
+    ${toolchain:+--toolchain "$(cd "$baseline/src" && pwd)/$toolchain"} >/dev/null
+  cmake --build "$baseline/build" --target "$bench" -j"$(nproc)" >/dev/null
 fi
-before=$baseline/build/bench/kernel_bench
+before=$baseline/build/bench/$bench${toolchain:+.exe}
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 for round in 1 2 3; do
-  "$before" 2>/dev/null | sed "s/\x1b\[[0-9;]*m//g" | grep -P '^\w+\tprose [^\t/]+\t[0-9.]+$' >>"$out/before"
-  "$after" 2>/dev/null | sed "s/\x1b\[[0-9;]*m//g" | grep -P '^\w+\tprose [^\t/]+\t[0-9.]+$' >>"$out/after"
+  $run "$before" 2>/dev/null | sed "s/\x1b\[[0-9;]*m//g; s/\r$//" | grep -P '^\w+\tprose [^\t/]+\t[0-9.]+$' >>"$out/before"
+  $run "$after" 2>/dev/null | sed "s/\x1b\[[0-9;]*m//g; s/\r$//" | grep -P '^\w+\tprose [^\t/]+\t[0-9.]+$' >>"$out/after"
 done
-blocks=$([ "$narrow" = 1 ] && echo "32-byte blocks" || echo "native blocks")
+if [ -n "$toolchain" ]; then
+  blocks="the Windows build of $toolchain, under Wine"
+else
+  blocks=$([ "$narrow" = 1 ] && echo "32-byte blocks" || echo "native blocks")
+fi
 echo "GBK scan per kernel ($blocks), best of 3 x 10 runs, before ($baseline_commit) and after:"
 awk -F'\t' '
   FNR == NR { key = $1 "\t" $2; if ($3 > before[key]) before[key] = $3; next }

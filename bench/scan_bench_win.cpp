@@ -1,5 +1,5 @@
-// The scan's throughput in the Windows build (run under Wine), with its own
-// timing loop: Google Benchmark is built for the native side only.
+// The scan's throughput in the Windows build (run under Wine), with the
+// plain timing loop of bench_timing.h.
 //
 //   scan_bench_win.exe [MEMCHR_FILE]
 // MEMCHR_FILE holds the native benchmark's best memchr figures ("name<TAB>
@@ -8,49 +8,20 @@
 // it lacks, the ratio is against this program's own memchr, which under Wine
 // is the emulated C runtime's and says little about the machine.
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
 
 #include "bench/bench_buffers.h"
+#include "bench/bench_timing.h"
 #include "engine/gbk_scan.h"
 
 namespace {
 
-constexpr int kRuns = 10;
-constexpr double kMinSecondsPerRun = 0.05;
 constexpr double kSpreadWarning = 0.10;
 
-struct Rate {
-  double best = 0, mean = 0;  // GB/s
-};
-
 volatile uint64_t g_sink;
-
-// Best and average of kRuns runs, each repeating `pass` for at least
-// kMinSecondsPerRun.
-template <typename Pass>
-Rate Measure(size_t bytes, Pass pass) {
-  using Clock = std::chrono::steady_clock;
-  pass();  // warm the buffer and the branch predictors
-  Rate r;
-  for (int run = 0; run < kRuns; ++run) {
-    const Clock::time_point start = Clock::now();
-    double seconds = 0;
-    uint64_t passes = 0;
-    do {
-      pass();
-      ++passes;
-      seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    } while (seconds < kMinSecondsPerRun);
-    const double gbps = double(bytes) * double(passes) / seconds / 1e9;
-    r.best = std::max(r.best, gbps);
-    r.mean += gbps / kRuns;
-  }
-  return r;
-}
 
 std::map<std::string, double> ReadMemchrFile(const char* path) {
   std::map<std::string, double> rates;
