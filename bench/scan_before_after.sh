@@ -2,7 +2,7 @@
 # The scan's speed per kernel before and after a change of the engine: the
 # same kernel benchmark built against the engine of commit BASELINE
 # (default: the last one before the scan counted Word's figures) and against
-# this tree, run in turns, three times each. Prints each kernel's best
+# this tree, run in turns, ROUNDS times each (default 3). Prints each kernel's best
 # GB/s on prose of 1 MB (in cache) and 100 MB (from memory) and the ratio
 # of the times, after / before. A benchmark: it reports, never fails on a
 # figure.
@@ -75,7 +75,8 @@ before=$baseline/build/bench/$bench${toolchain:+.exe}
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
-for round in 1 2 3; do
+rounds=${ROUNDS:-3}
+for round in $(seq "$rounds"); do
   $run "$before" 2>/dev/null | sed "s/\x1b\[[0-9;]*m//g; s/\r$//" | grep -P '^\w+\tprose [^\t/]+\t[0-9.]+$' >>"$out/before"
   $run "$after" 2>/dev/null | sed "s/\x1b\[[0-9;]*m//g; s/\r$//" | grep -P '^\w+\tprose [^\t/]+\t[0-9.]+$' >>"$out/after"
 done
@@ -84,7 +85,7 @@ if [ -n "$toolchain" ]; then
 else
   blocks=$([ "$narrow" = 1 ] && echo "32-byte blocks" || echo "native blocks")
 fi
-echo "GBK scan per kernel ($blocks), best of 3 x 10 runs, before ($baseline_commit) and after:"
+echo "GBK scan per kernel ($blocks), best of $rounds x 10 runs, before ($baseline_commit) and after:"
 awk -F'\t' '
   FNR == NR { key = $1 "\t" $2; if ($3 > before[key]) before[key] = $3; next }
   { key = $1 "\t" $2; if ($3 > after[key]) after[key] = $3 }
