@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "bench/bench_buffers.h"
-#include "bench/bench_kernels.h"
+#include "tests/support/block_kernels.h"
 
 namespace {
 

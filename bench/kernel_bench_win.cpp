@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "bench/bench_buffers.h"
-#include "bench/bench_kernels.h"
 #include "bench/bench_timing.h"
+#include "tests/support/block_kernels.h"
 
 namespace {
 

@@ -49,7 +49,8 @@ if [ ! -e "$baseline/build/bench/$bench${toolchain:+.exe}" ]; then
     }
   fi
   # shellcheck disable=SC2086
-  cp $bench_sources bench/bench_buffers.h bench/bench_kernels.h "$baseline/src/bench/"
+  cp $bench_sources bench/bench_buffers.h "$baseline/src/bench/"
+  cp tests/support/block_kernels.h "$baseline/src/tests/support/"
   # Commits before the kernel benchmarks came have no target for them.
   grep -q "add_executable($bench " "$baseline/src/bench/CMakeLists.txt" ||
     if [ -n "$toolchain" ]; then

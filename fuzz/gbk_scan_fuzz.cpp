@@ -31,6 +31,7 @@
 #include "engine/recount.h"
 #include "engine/text_tally.h"
 #include "sources/text_stream.h"
+#include "tests/support/block_kernels.h"
 
 namespace {
 
@@ -84,27 +85,6 @@ GbkCounts InPieces(ScanFn scan, const unsigned char* text, size_t size,
   return counts;
 }
 
-using Kernel = size_t (*)(const unsigned char*, size_t, GbkScanState&,
-                          GbkCounts&);
-struct NamedKernel {
-  const char* name;
-  Kernel kernel;
-};
-
-// Every vector kernel built in that this processor runs, not just the one
-// ScanGbk picks.
-std::vector<NamedKernel> RunnableKernels() {
-  std::vector<NamedKernel> out;
-#ifdef VX_HAVE_X86_KERNELS
-  out.push_back({"sse2", ScanGbkBlocksSse2});
-  if (CpuHasAvx2()) out.push_back({"avx2", ScanGbkBlocksAvx2});
-#endif
-#ifdef VX_HAVE_AVX512_KERNEL
-  if (CpuHasAvx512()) out.push_back({"avx512", ScanGbkBlocksAvx512});
-#endif
-  return out;
-}
-
 const std::vector<NamedKernel>& Kernels() {
   static const std::vector<NamedKernel> kernels = RunnableKernels();
   return kernels;
@@ -112,7 +92,7 @@ const std::vector<NamedKernel>& Kernels() {
 
 // The kernel's whole blocks, then the scalar scan for the rest, as ScanGbk
 // does with the kernel it picks.
-auto KernelThenScalar(Kernel kernel) {
+auto KernelThenScalar(BlockKernel kernel) {
   return [kernel](const unsigned char* data, size_t size, GbkScanState& state,
                   GbkCounts& counts) {
     if (state.ended) return;

@@ -1,6 +1,6 @@
 #pragma once
-// The vector kernels of the GBK scan this processor runs, each as ScanGbk
-// uses it: whole blocks by the kernel, the rest by the scalar loop. Uses
+// Every vector kernel of the GBK scan built in that this processor runs, not
+// just the one ScanGbk picks, for the fuzzer and the kernel benchmarks. Uses
 // only what every version of the kernels offers, so that
 // bench/scan_before_after.sh can build it against an earlier engine.
 
@@ -29,6 +29,8 @@ inline std::vector<NamedKernel> RunnableKernels() {
   return out;
 }
 
+// A kernel's whole blocks, then the scalar loop for the rest, as ScanGbk
+// does with the kernel it picks.
 inline GbkCounts ScanWith(BlockKernel kernel, const unsigned char* data, size_t size) {
   GbkScanState scan;
   GbkCounts counts;
