@@ -1,7 +1,8 @@
 #pragma once
-// The plain timing loop of the Windows benchmarks (Google Benchmark is built
-// for the native side only): best and average rate of kRuns runs, each
-// repeating a pass for at least kMinSecondsPerRun.
+// How long the scan benchmarks time: kRuns runs, each repeating a pass for at
+// least kMinSecondsPerRun. Natively Google Benchmark runs them; the Windows
+// builds, which have no Google Benchmark, use the plain loop below (best and
+// average rate).
 
 #include <algorithm>
 #include <chrono>

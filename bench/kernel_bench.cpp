@@ -13,12 +13,10 @@
 #include <vector>
 
 #include "bench/bench_buffers.h"
+#include "bench/bench_timing.h"
 #include "tests/support/block_kernels.h"
 
 namespace {
-
-constexpr int kRuns = 10;
-constexpr double kMinSecondsPerRun = 0.05;
 
 void RunKernel(benchmark::State& state, BlockKernel kernel, const std::string* text) {
   const auto* data = reinterpret_cast<const unsigned char*>(text->data());

@@ -24,17 +24,13 @@ toolchain=$(sed -n 's|^CMAKE_TOOLCHAIN_FILE:[A-Z]*=.*\(mingw-[a-z0-9_]*\.cmake\)
   "$build/CMakeCache.txt" 2>/dev/null || true)
 if [ -n "$toolchain" ]; then
   : "${WINELOADER:?run a Windows build through scripts/wine-env.sh}"
-  bench=kernel_bench_win
-  run="$WINELOADER"
-  bench_sources="bench/kernel_bench_win.cpp bench/bench_timing.h"
+  target=kernel_bench_win exe=.exe run="$WINELOADER" libs=vx_engine
 else
-  bench=kernel_bench
-  run=
-  bench_sources=bench/kernel_bench.cpp
+  target=kernel_bench exe= run= libs="vx_engine benchmark::benchmark"
 fi
-after=$build/bench/$bench
-[ -n "$toolchain" ] && after=$after.exe
-if [ ! -e "$baseline/build/bench/$bench${toolchain:+.exe}" ]; then
+after=$build/bench/$target$exe
+before=$baseline/build/bench/$target$exe
+if [ ! -e "$before" ]; then
   echo "scan_before_after: building the kernels as of $baseline_commit in $baseline"
   rm -rf "$baseline" && mkdir -p "$baseline/src"
   git archive "$baseline_commit" | tar -x -C "$baseline/src"
@@ -48,31 +44,18 @@ if [ ! -e "$baseline/build/bench/$bench${toolchain:+.exe}" ]; then
       exit 1
     }
   fi
-  # shellcheck disable=SC2086
-  cp $bench_sources bench/bench_buffers.h "$baseline/src/bench/"
+  cp "bench/$target.cpp" bench/bench_buffers.h bench/bench_timing.h "$baseline/src/bench/"
   cp tests/support/block_kernels.h "$baseline/src/tests/support/"
   # Commits before the kernel benchmarks came have no target for them.
-  grep -q "add_executable($bench " "$baseline/src/bench/CMakeLists.txt" ||
-    if [ -n "$toolchain" ]; then
-      cat >>"$baseline/src/bench/CMakeLists.txt" <<'CMAKE'
-if(WIN32)
-  add_executable(kernel_bench_win kernel_bench_win.cpp ${PROJECT_SOURCE_DIR}/tests/support/gbk_corpus.cpp)
-  target_link_libraries(kernel_bench_win PRIVATE vx_engine)
-endif()
+  grep -q "add_executable($target " "$baseline/src/bench/CMakeLists.txt" ||
+    cat >>"$baseline/src/bench/CMakeLists.txt" <<CMAKE
+add_executable($target $target.cpp \${PROJECT_SOURCE_DIR}/tests/support/gbk_corpus.cpp)
+target_link_libraries($target PRIVATE $libs)
 CMAKE
-    else
-      cat >>"$baseline/src/bench/CMakeLists.txt" <<'CMAKE'
-if(NOT WIN32)
-  add_executable(kernel_bench kernel_bench.cpp ${PROJECT_SOURCE_DIR}/tests/support/gbk_corpus.cpp)
-  target_link_libraries(kernel_bench PRIVATE vx_engine benchmark::benchmark)
-endif()
-CMAKE
-    fi
   cmake -S "$baseline/src" -B "$baseline/build" -DCMAKE_BUILD_TYPE=Release -DVX_TESTS=OFF \
     ${toolchain:+--toolchain "$(cd "$baseline/src" && pwd)/$toolchain"} >/dev/null
-  cmake --build "$baseline/build" --target "$bench" -j"$(nproc)" >/dev/null
+  cmake --build "$baseline/build" --target "$target" -j"$(nproc)" >/dev/null
 fi
-before=$baseline/build/bench/$bench${toolchain:+.exe}
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
