@@ -26,8 +26,14 @@
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #endif
 
-#define VX_AVX512_TARGET \
-  "avx512f,avx512bw,avx512vbmi,avx512vbmi2,avx512vpopcntdq,gfni,popcnt,bmi"
+// The tests also build this file with the vector operations emulated in
+// plain code (tests/support/avx512_emulated.cpp), defining this empty, so
+// that its logic is checked on processors without AVX-512.
+#ifndef VX_AVX512_CODE
+#define VX_AVX512_CODE \
+  __attribute__((target( \
+      "avx512f,avx512bw,avx512vbmi,avx512vbmi2,avx512vpopcntdq,gfni,popcnt,bmi")))
+#endif
 
 namespace {
 
@@ -100,7 +106,7 @@ constexpr CodeTable kCodeTable = MakeCodeTable();
 
 // Each byte's code in bits 6..4, and its top bit in bit 7: a high byte
 // takes its half of the table's entry from bits 2..0.
-__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE __m512i ByteCodes(__m512i v) {
+VX_AVX512_CODE VX_ALWAYS_INLINE __m512i ByteCodes(__m512i v) {
   const __m512i entry = _mm512_permutex2var_epi8(_mm512_load_si512(kCodeTable.byte), v,
                                                  _mm512_load_si512(kCodeTable.byte + 64));
   // Bits 2..0 to 6..4, and bit 7 set.
@@ -144,7 +150,7 @@ struct ChunkTally {
 };
 
 // The masks of the gathered blocks `g`.
-__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void Transpose(const __m512i g[8],
+VX_AVX512_CODE VX_ALWAYS_INLINE void Transpose(const __m512i g[8],
                                                                          ChunkMasks& m) {
   const __m512i index = _mm512_load_si512(kPairIndex.byte);
   __m512i pair[4];
@@ -167,7 +173,7 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void Transpose(const 
 }
 
 // The masks of the chunk at `p`; false when it holds a 0 byte.
-__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool
+VX_AVX512_CODE VX_ALWAYS_INLINE bool
 ChunkMasksOf(const unsigned char* p, ChunkMasks& m) {
   // Byte p of each qword gathers bit 7 - p of the qword's bytes, the last
   // byte in bit 0.
@@ -186,21 +192,21 @@ ChunkMasksOf(const unsigned char* p, ChunkMasks& m) {
 
 // Each lane's mask moved one byte towards the text's start: bit i holds
 // what bit i + 1 held, bit 63 the next lane's bit 0 (lane 7: `next`'s).
-__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE __m512i
+VX_AVX512_CODE VX_ALWAYS_INLINE __m512i
 ByteAfter(__m512i m, __m512i next) {
   return _mm512_shrdi_epi64(m, _mm512_alignr_epi64(next, m, 1), 1);
 }
 
 // Each lane's mask moved one byte towards the text's end: bit i holds what
 // bit i - 1 held, bit 0 the lane before's bit 63 (lane 0: `before`'s lane 7).
-__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE __m512i
+VX_AVX512_CODE VX_ALWAYS_INLINE __m512i
 ByteBefore(__m512i m, __m512i before) {
   return _mm512_shldi_epi64(m, _mm512_alignr_epi64(m, before, 7), 1);
 }
 
 // Counts the chunk of masks `m`, whose next chunk's masks are `next`; false,
 // counting nothing, when a lead in it needs the table.
-__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool CountChunk(
+VX_AVX512_CODE VX_ALWAYS_INLINE bool CountChunk(
     const ChunkMasks& m, const ChunkMasks& next, ChunkTally& t) {
   const __m512i oddBits = _mm512_set1_epi64(int64_t(0xAAAAAAAAAAAAAAAAull));
   const __m512i one = _mm512_set1_epi64(1);
@@ -276,7 +282,7 @@ __attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE bool CountChunk(
 // table, each with the next chunk's masks at hand, and returns how many
 // bytes they hold. The next chunk's masks are made before this one is
 // counted, which lets the two overlap.
-__attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
+VX_AVX512_CODE size_t ScanChunks(
     const unsigned char* data, size_t size, GbkScanState& s, GbkCounts& c) {
   // A trail coming in of a lead that joins words: for the block step.
   if (s.trailNext && s.afterWordPart) return 0;
@@ -330,7 +336,7 @@ __attribute__((target(VX_AVX512_TARGET))) size_t ScanChunks(
 }
 
 // The exact block step, for the blocks the chunk loop leaves.
-__attribute__((target(VX_AVX512_TARGET))) VX_ALWAYS_INLINE void
+VX_AVX512_CODE VX_ALWAYS_INLINE void
 CountBlockAvx512(const unsigned char* block, GbkScanState& s, GbkCounts& c) {
   const __m512i v = _mm512_loadu_si512(block);
   const __m512i codes = ByteCodes(v);
@@ -366,7 +372,7 @@ bool CpuHasAvx512() {
          __builtin_cpu_supports("bmi");
 }
 
-__attribute__((target(VX_AVX512_TARGET))) size_t ScanGbkBlocksAvx512(
+VX_AVX512_CODE size_t ScanGbkBlocksAvx512(
     const unsigned char* data, size_t size, GbkScanState& state,
     GbkCounts& counts) {
   GbkScanState s = state;

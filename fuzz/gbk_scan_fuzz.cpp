@@ -31,7 +31,7 @@
 #include "engine/recount.h"
 #include "engine/text_tally.h"
 #include "sources/text_stream.h"
-#include "tests/support/block_kernels.h"
+#include "tests/support/avx512_emulated.h"
 
 namespace {
 
@@ -86,7 +86,7 @@ GbkCounts InPieces(ScanFn scan, const unsigned char* text, size_t size,
 }
 
 const std::vector<NamedKernel>& Kernels() {
-  static const std::vector<NamedKernel> kernels = RunnableKernels();
+  static const std::vector<NamedKernel> kernels = TestedKernels();
   return kernels;
 }
 

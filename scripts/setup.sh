@@ -10,7 +10,7 @@ set -eu
 packages="cmake make g++ python3 googletest libbenchmark-dev
   g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
   wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils xdotool imagemagick fonts-wqy-microhei locales
-  nlohmann-json3-dev"
+  nlohmann-json3-dev libsimde-dev"
 locales="zh_CN.UTF-8 en_US.UTF-8 hi_IN.UTF-8"
 case "${1:-}" in
   fuzz)  packages="$packages clang libclang-rt-14-dev" ;;

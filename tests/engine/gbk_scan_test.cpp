@@ -7,6 +7,7 @@
 #include <random>
 
 #include "engine/gbk_scan_kernels.h"
+#include "tests/support/avx512_emulated.h"
 #include "tests/support/gbk_corpus.h"
 
 namespace {
@@ -70,35 +71,11 @@ TEST(GbkScan, ClassifiesByTheRulesHoweverTheTextIsCut) {
   }
 }
 
-// Runs of high bytes longer than a block carry the lead/trail parity from
-// block to block, through blocks of nothing else (the widest loop takes
-// eight blocks at a time); odd and even runs end differently.
-TEST(GbkScan, LongRunsOfHighBytesPairAcrossBlocks) {
-  for (size_t run = 1; run < 20 * kGbkBlockSize + 3; run += 7)
-    for (size_t prefix = 0; prefix < 3; ++prefix) {
-      const std::string text = std::string(prefix, 'a') + std::string(run, '\xB5') + "xy\r\n";
-      // An odd run takes the 'x' as its last trail byte.
-      const Four want = {(run + 1) / 2, 0, prefix + (run % 2 ? 1 : 2), 1};
-      EXPECT_EQ(want, Scan(text)) << run << "+" << prefix;
-    }
-}
-
 #ifdef VX_HAVE_X86_KERNELS
-using Kernel = size_t (*)(const unsigned char*, size_t, GbkScanState&, GbkCounts&);
-
-std::vector<Kernel> RunnableKernels() {
-  std::vector<Kernel> kernels = {ScanGbkBlocksSse2};
-  if (CpuHasAvx2()) kernels.push_back(ScanGbkBlocksAvx2);
-#ifdef VX_HAVE_AVX512_KERNEL
-  if (CpuHasAvx512()) kernels.push_back(ScanGbkBlocksAvx512);
-#endif
-  return kernels;
-}
-
 // The counts of bytes[from, to) scanned as ScanGbk does, with `kernel`
 // between two scalar stretches: the prefix, scanned byte by byte, hands the
 // kernel every state, and the kernel hands its own to the rest.
-Four KernelCounts(Kernel kernel, const unsigned char* bytes, size_t from, size_t to) {
+Four KernelCounts(BlockKernel kernel, const unsigned char* bytes, size_t from, size_t to) {
   GbkScanState state;
   GbkCounts counts;
   ScanGbkScalar(bytes, from, state, counts);
@@ -128,7 +105,7 @@ Four ScalarCounts(const std::string& text) {
 // loop, its hand-over to the tail, the carries between blocks) and long
 // ones.
 TEST(GbkScan, EachVectorKernelEqualsScalarWhereverItStartsAndEnds) {
-  const std::vector<Kernel> kernels = RunnableKernels();
+  const std::vector<NamedKernel> kernels = TestedKernels();
   // Few distinct bytes make the rare cases common: CR LF pairs across block
   // edges, CRs and LFs as trail bytes, long high runs, CR LF after a lead,
   // words across block edges, the mixed rows' leads before every kind of
@@ -172,14 +149,31 @@ TEST(GbkScan, EachVectorKernelEqualsScalarWhereverItStartsAndEnds) {
       ScanGbkScalar(bytes + i, 1, whole, prefix);
       upTo.push_back(SixOf(prefix));
     }
-    for (Kernel kernel : kernels)
+    for (const NamedKernel& k : kernels)
       for (size_t from = 0; from < 66; ++from)
         for (size_t to = from; to <= text->size(); ++to) {
           if (to == from + 3 * kGbkBlockSize + 2) to = std::max(to, text->size() - 66);
-          ASSERT_EQ(upTo[to], KernelCounts(kernel, bytes, from, to))
-              << "from " << from << " to " << to;
+          ASSERT_EQ(upTo[to], KernelCounts(k.kernel, bytes, from, to))
+              << k.name << " from " << from << " to " << to;
         }
   }
+}
+
+// Runs of high bytes longer than a block carry the lead/trail parity from
+// block to block, through blocks of nothing else (the widest loop takes
+// eight blocks at a time); odd and even runs end differently.
+TEST(GbkScan, LongRunsOfHighBytesPairAcrossBlocks) {
+  for (size_t run = 1; run < 20 * kGbkBlockSize + 3; run += 7)
+    for (size_t prefix = 0; prefix < 3; ++prefix) {
+      const std::string text = std::string(prefix, 'a') + std::string(run, '\xB5') + "xy\r\n";
+      // An odd run takes the 'x' as its last trail byte.
+      const Four want = {(run + 1) / 2, 0, prefix + (run % 2 ? 1 : 2), 1};
+      EXPECT_EQ(want, Scan(text)) << run << "+" << prefix;
+      const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+      for (const NamedKernel& k : TestedKernels())
+        EXPECT_EQ(ScalarCounts(text), KernelCounts(k.kernel, bytes, 0, text.size()))
+            << k.name << ", " << run << "+" << prefix;
+    }
 }
 
 // Every trail after 0xA1 (whose characters differ in class by trail) and
@@ -196,10 +190,10 @@ TEST(GbkScan, EachVectorKernelClassifiesEveryTrailAfterTheMixedRowLead) {
       text += {char(lead), char(trail)};
     }
   const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-  for (Kernel kernel : RunnableKernels())
+  for (const NamedKernel& k : TestedKernels())
     for (size_t from = 0; from < 3; ++from)
-      EXPECT_EQ(ScalarCounts(text), KernelCounts(kernel, bytes, from, text.size()))
-          << "from " << from;
+      EXPECT_EQ(ScalarCounts(text), KernelCounts(k.kernel, bytes, from, text.size()))
+          << k.name << " from " << from;
 }
 
 // The first 0 byte ends the text, wherever it is: in the first block, in a
@@ -216,10 +210,10 @@ TEST(GbkScan, EachVectorKernelStopsAtTheFirst0) {
     trail.replace(at, 2, std::string("\xB0\0", 2));
     for (const std::string& t : {text, trail}) {
       const auto* bytes = reinterpret_cast<const unsigned char*>(t.data());
-      for (Kernel kernel : RunnableKernels())
+      for (const NamedKernel& k : TestedKernels())
         for (size_t from : {size_t(0), size_t(1), size_t(7)})
-          EXPECT_EQ(ScalarCounts(t), KernelCounts(kernel, bytes, from, t.size()))
-              << "a 0 at " << at << ", from " << from;
+          EXPECT_EQ(ScalarCounts(t), KernelCounts(k.kernel, bytes, from, t.size()))
+              << k.name << ", a 0 at " << at << ", from " << from;
     }
   }
 }
@@ -232,12 +226,12 @@ TEST(GbkScan, EachVectorKernelCountsLongUniformTexts) {
     std::string text;
     while (text.size() < 70 * kGbkBlockSize + 3) text += unit;
     const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
-    for (Kernel kernel : RunnableKernels())
+    for (const NamedKernel& k : TestedKernels())
       for (size_t blocks = 30; blocks <= 70; blocks += 1)
         for (size_t extra : {size_t(1), size_t(2)}) {
           const size_t to = blocks * kGbkBlockSize + extra;
-          EXPECT_EQ(ScalarCounts(text.substr(0, to)), KernelCounts(kernel, bytes, 0, to))
-              << "'" << unit << "' for " << to << " bytes";
+          EXPECT_EQ(ScalarCounts(text.substr(0, to)), KernelCounts(k.kernel, bytes, 0, to))
+              << k.name << ", '" << unit << "' for " << to << " bytes";
         }
   }
 }
