@@ -147,33 +147,51 @@ std::string Shown(unsigned key) {
   return Hex(bytes, size, "\\x");
 }
 
-// `text` as a JSON string, which must be UTF-8: a byte that is no part of a
+// The length of the piece of a name at `p`: a UTF-8 character, or a byte
+// that is part of none (malformed, or a start that the name cuts short),
+// for which `stray` is set.
+size_t NamePiece(const unsigned char* p, size_t avail, bool& stray) {
+  const int len = Utf8SequenceLength(p, avail);
+  stray = len <= 0;
+  return stray ? 1 : size_t(len);
+}
+
+// `text` as UTF-8, as CSV and JSON must be: a byte that is no part of a
 // UTF-8 character becomes U+FFFD, and `exact` (when given) tells whether
 // none did.
-std::string JsonString(const std::string& utf8, bool* exact = nullptr) {
-  const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
-  std::string out = "\"";
+std::string AsUtf8(const std::string& text, bool* exact = nullptr) {
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  std::string out;
   bool replaced = false;
-  for (size_t at = 0; at < utf8.size();) {
-    const unsigned char c = p[at];
-    int len = Utf8SequenceLength(p + at, utf8.size() - at);
-    if (len <= 0) {  // malformed, or a start that the text cuts short
-      out += "\\ufffd";
+  for (size_t at = 0, len; at < text.size(); at += len) {
+    bool stray;
+    len = NamePiece(p + at, text.size() - at, stray);
+    if (stray) {
+      out += "\uFFFD";
       replaced = true;
-      len = 1;
-    } else if (c == '"' || c == '\\') {
+    } else {
+      out.append(text, at, len);
+    }
+  }
+  if (exact) *exact = !replaced;
+  return out;
+}
+
+std::string JsonString(const std::string& text, bool* exact = nullptr) {
+  std::string out = "\"";
+  for (const char ch : AsUtf8(text, exact)) {
+    const unsigned char c = (unsigned char)ch;
+    if (c == '"' || c == '\\') {
       out += '\\';
-      out += char(c);
+      out += ch;
     } else if (c < 0x20) {
       char e[8];
       std::snprintf(e, sizeof e, "\\u%04x", c);
       out += e;
     } else {
-      out.append(utf8, at, size_t(len));
+      out += ch;
     }
-    at += size_t(len);
   }
-  if (exact) *exact = !replaced;
   return out + "\"";
 }
 
@@ -188,38 +206,50 @@ std::string JsonFile(const std::string& name) {
   return out;
 }
 
-bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+// Whether the piece of a name at `p`, `len` bytes long, must not reach the
+// terminal as it is: a control, a stray byte (output is UTF-8), or a
+// character that acts on the line.
+bool Escaped(const unsigned char* p, size_t len, bool stray) {
+  if (stray) return true;
+  if (len == 1) return p[0] < 0x20 || p[0] == 0x7F;
+  return ActsOnTheLine(Utf8CodePoint(p, int(len)));
+}
 
 }  // namespace
 
-// A newline would break a row or a message in two, an escape would drive
-// the terminal: a run of controls goes in one $'...'. No GBK trail byte is
-// a control or a quote, so GBK names quote safely byte by byte.
+// A newline would break a row or a message in two, an escape or a C1
+// control would drive the terminal, a direction override would turn the
+// rest of the line around: a run of such bytes goes in one $'...'.
 std::string QuotedName(const std::string& name) {
-  if (std::none_of(name.begin(), name.end(), [](char c) { return IsControl((unsigned char)c); }))
-    return name;
+  const auto* p = reinterpret_cast<const unsigned char*>(name.data());
   std::string out = "'";
+  bool quoted = false;
   bool inEscapes = false;  // within $'...'
-  for (const unsigned char c : name) {
-    if (IsControl(c)) {
+  for (size_t at = 0, len; at < name.size(); at += len) {
+    bool stray;
+    len = NamePiece(p + at, name.size() - at, stray);
+    if (Escaped(p + at, len, stray)) {
       if (!inEscapes) out += "'$'";
-      inEscapes = true;
-      char e[8];
-      if (c >= '\a' && c <= '\r')
-        std::snprintf(e, sizeof e, "\\%c", "abtnvfr"[c - '\a']);
-      else
-        std::snprintf(e, sizeof e, "\\%03o", c);
-      out += e;
+      quoted = inEscapes = true;
+      for (size_t i = at; i < at + len; ++i) {
+        const unsigned char c = p[i];
+        char e[8];
+        if (c >= '\a' && c <= '\r')
+          std::snprintf(e, sizeof e, "\\%c", "abtnvfr"[c - '\a']);
+        else
+          std::snprintf(e, sizeof e, "\\%03o", c);
+        out += e;
+      }
       continue;
     }
     if (inEscapes) out += "''";
     inEscapes = false;
-    if (c == '\'')
+    if (p[at] == '\'')
       out += "'\\''";
     else
-      out += char(c);
+      out.append(name, at, len);
   }
-  return out + "'";
+  return quoted ? out + "'" : name;
 }
 
 namespace {
@@ -359,7 +389,7 @@ std::string Csv(const Options& options, const std::vector<ReportRow>& rows, bool
     for (uint64_t v : Columns(options, c)) out += "," + std::to_string(v);
     out += "\r\n";
   };
-  for (const ReportRow& row : rows) add(row.name, row.counts);
+  for (const ReportRow& row : rows) add(AsUtf8(row.name), row.counts);
   if (withSums) add("total", Sum(rows));
   return out;
 }

@@ -20,7 +20,8 @@ struct ReportRow {
 };
 
 // A file's name as the table and the error messages give it: as it is, or,
-// when it holds a control character, quoted for the shell as wc quotes it.
+// when it holds a control character, a character that acts on the line or
+// a byte of no UTF-8 character, quoted for the shell as wc quotes it.
 std::string QuotedName(const std::string& name);
 
 // A file's --explain text in the output's format (a table section, or the

@@ -43,6 +43,12 @@ int Utf8SequenceLength(const unsigned char* p, size_t avail) {
   return len;
 }
 
+uint32_t Utf8CodePoint(const unsigned char* p, int len) {
+  uint32_t cp = len == 1 ? p[0] : p[0] & (0xFF >> (len + 1));
+  for (int i = 1; i < len; ++i) cp = cp << 6 | (p[i] & 0x3F);
+  return cp;
+}
+
 namespace {
 
 unsigned Utf16Unit(const unsigned char* p, bool bigEndian) {
@@ -78,10 +84,7 @@ int DecodeOne(Encoding from, const unsigned char* p, size_t avail, uint32_t& cp)
       if (good) return int(len);
     }
     const int len = Utf8SequenceLength(p, avail);
-    if (len > 0) {
-      cp = len == 1 ? p[0] : p[0] & (0xFF >> (len + 1));
-      for (int i = 1; i < len; ++i) cp = cp << 6 | (p[i] & 0x3F);
-    }
+    if (len > 0) cp = Utf8CodePoint(p, len);
     return len;
   }
   const bool big = from == Encoding::kUtf16Be;

@@ -27,6 +27,8 @@ Encoding EncodingOfMark(const unsigned char* head, size_t size, size_t& markSize
 // the `avail` bytes are a valid but incomplete start, -1 when malformed
 // (overlong forms, surrogates and values above U+10FFFF included).
 int Utf8SequenceLength(const unsigned char* p, size_t avail);
+// The code point of the well-formed UTF-8 sequence of `len` bytes at `p`.
+uint32_t Utf8CodePoint(const unsigned char* p, int len);
 
 // Appends `codePoint` to `out` in UTF-8; a surrogate as its three bytes, the
 // form UTF-8 leaves out (so a lone one in a Windows name survives).

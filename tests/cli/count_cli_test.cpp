@@ -122,7 +122,8 @@ std::string FromHex(const std::string& hex) {
   return out;
 }
 
-TEST(CliFormats, JsonGivesEveryNameAsUtf8WithNoByteLost) {
+// CSV too is UTF-8, whatever the name; JSON also keeps the name's bytes.
+TEST(CliFormats, JsonAndCsvGiveEveryNameAsUtf8WithNoByteLostInJson) {
   const struct {
     const char* why;
     std::string name;
@@ -142,11 +143,17 @@ TEST(CliFormats, JsonGivesEveryNameAsUtf8WithNoByteLost) {
     if (file.contains("file_hex")) {
       EXPECT_EQ(path, FromHex(file["file_hex"])) << c.why;
     }
+    const std::string shown = TempPath(c.shown);
+    const std::string field =
+        shown.find('\n') == std::string::npos ? shown : "\"" + shown + "\"";
+    EXPECT_NE(std::string::npos,
+              RunCli({"--format", "csv", path}).out.find("\r\n" + field + ",0,0,1,0,1,1,1\r\n"))
+        << c.why;
   }
 }
 
 // So do the error messages: a line each, and no name that drives the
-// terminal.
+// terminal or turns the line around, and UTF-8 whatever the name.
 TEST(CliFormats, TheTableAndTheErrorsQuoteANameWithControlCharactersAsWcDoes) {
   const struct {
     std::string name, quoted;  // the quoted form after the path's directory
@@ -154,6 +161,11 @@ TEST(CliFormats, TheTableAndTheErrorsQuoteANameWithControlCharactersAsWcDoes) {
       {"a\nb", "a'$'\\n''b'"},
       {"tab\tand'quote", "tab'$'\\t''and'\\''quote'"},
       {"esc\x1b\x7f", "esc'$'\\033\\177'"},  // a run of them in one $'...'
+      {"csi\u009B" "2J", "csi'$'\\302\\233''2J'"},  // a C1 control, in UTF-8
+      {"next\u0085line", "next'$'\\302\\205''line'"},
+      {"para\u2029graph", "para'$'\\342\\200\\251''graph'"},
+      {"rlo\u202Etxt.exe", "rlo'$'\\342\\200\\256''txt.exe'"},  // would show "exe.txt"
+      {"gbk\xD6\xD0.txt", "gbk'$'\\326\\320''.txt'"},  // bytes of no UTF-8 character
   };
   for (const auto& c : cases) {
     const std::string quoted = "'" + TempPath(c.quoted);
@@ -166,6 +178,9 @@ TEST(CliFormats, TheTableAndTheErrorsQuoteANameWithControlCharactersAsWcDoes) {
                   ": No such file or directory\n",
               missing.err);
   }
+  // Any other character shows as itself.
+  const std::string plain = WriteFile("中文 😀 é.txt", "x");
+  EXPECT_NE(std::string::npos, RunCli({plain}).out.find("  " + plain + "\n"));
 }
 
 // Each encoding name, in any case, on a file and piped. The texts are
