@@ -16,11 +16,23 @@ int CountedCategory(const GbkCounts& c) {
 
 }  // namespace
 
-CharTally::CharTally() : counts_(0x10000, 0), category_(0x10000, -1) {}
+CharTally::Pages& CharTally::Pages::operator=(const Pages& other) {
+  for (size_t high = 0; high < page_.size(); ++high)
+    page_[high] = other.page_[high] ? std::make_unique<Page>(*other.page_[high]) : nullptr;
+  return *this;
+}
+
+CharTally::Page& CharTally::Pages::Make(unsigned high) {
+  page_[high] = std::make_unique<Page>();
+  return *page_[high];
+}
+
+CharTally::CharTally() = default;
 
 void CharTally::Record(unsigned key, int category) {
-  ++counts_[key];
-  category_[key] = int8_t(category);
+  Page& page = pages_.Of(key >> 8);
+  ++page.count[key & 0xFF];
+  page.category[key & 0xFF] = int8_t(category);
 }
 
 void CharTally::Add(const unsigned char* data, size_t size) {
@@ -72,18 +84,24 @@ void CharTally::NoteNoGbkForm(uint32_t codePoint) {
 
 std::vector<CharTally::Entry> CharTally::Of(Category category) const {
   std::vector<Entry> out;
-  for (unsigned key = 0; key < counts_.size(); ++key) {
-    if (!counts_[key] || category_[key] != category) continue;
-    const auto standingIn = standIns_.find(key);
-    if (standingIn == standIns_.end()) {
-      out.push_back({key, counts_[key]});
-      continue;
+  for (unsigned high = 0; high < 256; ++high) {
+    const Page* page = pages_.Find(high);
+    if (!page) continue;
+    for (unsigned low = 0; low < 256; ++low) {
+      const uint64_t count = page->count[low];
+      if (!count || page->category[low] != category) continue;
+      const unsigned key = high << 8 | low;
+      const auto standingIn = standIns_.find(key);
+      if (standingIn == standIns_.end()) {
+        out.push_back({key, count});
+        continue;
+      }
+      // The stand-in's own occurrences, then the characters it stood for.
+      if (const uint64_t own = count - std::min(count, standingIn->second))
+        out.push_back({key, own});
+      for (const auto& [codePoint, n] : noGbkForm_)
+        if (NoGbkFormStandIn(codePoint) == key) out.push_back({kNoGbkFormKeys + codePoint, n});
     }
-    // The stand-in's own occurrences, then the characters it stood for.
-    if (const uint64_t own = counts_[key] - std::min(counts_[key], standingIn->second))
-      out.push_back({key, own});
-    for (const auto& [codePoint, n] : noGbkForm_)
-      if (NoGbkFormStandIn(codePoint) == key) out.push_back({kNoGbkFormKeys + codePoint, n});
   }
   std::stable_sort(out.begin(), out.end(),
                    [](const Entry& a, const Entry& b) { return a.count > b.count; });

@@ -4,9 +4,11 @@
 // the engine's own scan (ScanGbkScalar) and files each character where that
 // scan counted it, so it cannot disagree with the counts.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <vector>
 
 #include "engine/gbk_scan.h"
@@ -47,8 +49,33 @@ class CharTally {
   int leadCategory_ = 0;
   bool pendingCr_ = false;  // a CR waiting to see whether LF follows
   int crCategory_ = 0;
-  std::vector<uint64_t> counts_;
-  std::vector<int8_t> category_;
+  // Each key's count and category, in pages of 256 keys (by the key's high
+  // byte) made as a key of theirs is first recorded: a text touches few of
+  // them, and --explain over thousands of small files would otherwise clear
+  // and search 65,536 keys for each.
+  struct Page {
+    uint64_t count[256] = {};
+    int8_t category[256] = {};
+  };
+  class Pages {
+   public:
+    Pages() = default;
+    Pages(const Pages& other) { *this = other; }
+    Pages& operator=(const Pages& other);
+    Pages(Pages&&) = default;
+    Pages& operator=(Pages&&) = default;
+    Page& Of(unsigned high) {
+      Page* page = page_[high].get();
+      return page ? *page : Make(high);
+    }
+    const Page* Find(unsigned high) const { return page_[high].get(); }
+
+   private:
+    Page& Make(unsigned high);  // out of the way of the counting loop
+
+    std::array<std::unique_ptr<Page>, 256> page_;
+  };
+  Pages pages_;
   std::map<uint32_t, uint64_t> noGbkForm_;  // by code point
   std::map<unsigned, uint64_t> standIns_;  // by stand-in: how many stand in
 };
