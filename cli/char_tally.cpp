@@ -27,8 +27,6 @@ CharTally::Page& CharTally::Pages::Make(unsigned high) {
   return *page_[high];
 }
 
-CharTally::CharTally() = default;
-
 void CharTally::Record(unsigned key, int category) {
   Page& page = pages_.Of(key >> 8);
   ++page.count[key & 0xFF];

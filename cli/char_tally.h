@@ -26,7 +26,6 @@ inline bool IsNoGbkFormKey(unsigned key) { return key >= kNoGbkFormKeys; }
 
 class CharTally {
  public:
-  CharTally();
   void Add(const unsigned char* data, size_t size);
   // Files what still waits for its next byte, at the end of the text.
   void Finish();

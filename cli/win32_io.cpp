@@ -49,8 +49,7 @@ std::wstring WideFromUtf8(const std::string& text) {
       ++i;
       continue;
     }
-    uint32_t c = len == 1 ? b : b & (0xFF >> (len + 1));
-    for (int k = 1; k < len; ++k) c = c << 6 | (p[i + k] & 0x3F);
+    const uint32_t c = Utf8CodePoint(p + i, len);
     if (c >= 0x10000) {
       out += wchar_t(0xD800 + ((c - 0x10000) >> 10));
       out += wchar_t(0xDC00 + ((c - 0x10000) & 0x3FF));

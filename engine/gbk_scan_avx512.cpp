@@ -150,8 +150,7 @@ struct ChunkTally {
 };
 
 // The masks of the gathered blocks `g`.
-VX_AVX512_CODE VX_ALWAYS_INLINE void Transpose(const __m512i g[8],
-                                                                         ChunkMasks& m) {
+VX_AVX512_CODE VX_ALWAYS_INLINE void Transpose(const __m512i g[8], ChunkMasks& m) {
   const __m512i index = _mm512_load_si512(kPairIndex.byte);
   __m512i pair[4];
 #pragma GCC unroll 4
@@ -173,8 +172,7 @@ VX_AVX512_CODE VX_ALWAYS_INLINE void Transpose(const __m512i g[8],
 }
 
 // The masks of the chunk at `p`; false when it holds a 0 byte.
-VX_AVX512_CODE VX_ALWAYS_INLINE bool
-ChunkMasksOf(const unsigned char* p, ChunkMasks& m) {
+VX_AVX512_CODE VX_ALWAYS_INLINE bool ChunkMasksOf(const unsigned char* p, ChunkMasks& m) {
   // Byte p of each qword gathers bit 7 - p of the qword's bytes, the last
   // byte in bit 0.
   const __m512i gatherBits = _mm512_set1_epi64(int64_t(0x0102040810204080ull));
@@ -192,22 +190,20 @@ ChunkMasksOf(const unsigned char* p, ChunkMasks& m) {
 
 // Each lane's mask moved one byte towards the text's start: bit i holds
 // what bit i + 1 held, bit 63 the next lane's bit 0 (lane 7: `next`'s).
-VX_AVX512_CODE VX_ALWAYS_INLINE __m512i
-ByteAfter(__m512i m, __m512i next) {
+VX_AVX512_CODE VX_ALWAYS_INLINE __m512i ByteAfter(__m512i m, __m512i next) {
   return _mm512_shrdi_epi64(m, _mm512_alignr_epi64(next, m, 1), 1);
 }
 
 // Each lane's mask moved one byte towards the text's end: bit i holds what
 // bit i - 1 held, bit 0 the lane before's bit 63 (lane 0: `before`'s lane 7).
-VX_AVX512_CODE VX_ALWAYS_INLINE __m512i
-ByteBefore(__m512i m, __m512i before) {
+VX_AVX512_CODE VX_ALWAYS_INLINE __m512i ByteBefore(__m512i m, __m512i before) {
   return _mm512_shldi_epi64(m, _mm512_alignr_epi64(m, before, 7), 1);
 }
 
 // Counts the chunk of masks `m`, whose next chunk's masks are `next`; false,
 // counting nothing, when a lead in it needs the table.
-VX_AVX512_CODE VX_ALWAYS_INLINE bool CountChunk(
-    const ChunkMasks& m, const ChunkMasks& next, ChunkTally& t) {
+VX_AVX512_CODE VX_ALWAYS_INLINE bool CountChunk(const ChunkMasks& m, const ChunkMasks& next,
+                                                ChunkTally& t) {
   const __m512i oddBits = _mm512_set1_epi64(int64_t(0xAAAAAAAAAAAAAAAAull));
   const __m512i one = _mm512_set1_epi64(1);
   const __m512i zero = _mm512_setzero_si512();
@@ -282,8 +278,8 @@ VX_AVX512_CODE VX_ALWAYS_INLINE bool CountChunk(
 // table, each with the next chunk's masks at hand, and returns how many
 // bytes they hold. The next chunk's masks are made before this one is
 // counted, which lets the two overlap.
-VX_AVX512_CODE size_t ScanChunks(
-    const unsigned char* data, size_t size, GbkScanState& s, GbkCounts& c) {
+VX_AVX512_CODE size_t ScanChunks(const unsigned char* data, size_t size, GbkScanState& s,
+                                 GbkCounts& c) {
   // A trail coming in of a lead that joins words: for the block step.
   if (s.trailNext && s.afterWordPart) return 0;
   ChunkTally t;
@@ -336,8 +332,8 @@ VX_AVX512_CODE size_t ScanChunks(
 }
 
 // The exact block step, for the blocks the chunk loop leaves.
-VX_AVX512_CODE VX_ALWAYS_INLINE void
-CountBlockAvx512(const unsigned char* block, GbkScanState& s, GbkCounts& c) {
+VX_AVX512_CODE VX_ALWAYS_INLINE void CountBlockAvx512(const unsigned char* block,
+                                                      GbkScanState& s, GbkCounts& c) {
   const __m512i v = _mm512_loadu_si512(block);
   const __m512i codes = ByteCodes(v);
   const __mmask64 x = _mm512_test_epi8_mask(codes, _mm512_set1_epi8(kCodeX << 4));
@@ -372,9 +368,8 @@ bool CpuHasAvx512() {
          __builtin_cpu_supports("bmi");
 }
 
-VX_AVX512_CODE size_t ScanGbkBlocksAvx512(
-    const unsigned char* data, size_t size, GbkScanState& state,
-    GbkCounts& counts) {
+VX_AVX512_CODE size_t ScanGbkBlocksAvx512(const unsigned char* data, size_t size,
+                                          GbkScanState& state, GbkCounts& counts) {
   GbkScanState s = state;
   GbkCounts c = counts;
   size_t done = 0;
