@@ -22,6 +22,7 @@ class ExplainingSink : public TextSink {
     return std::make_unique<ExplainingSink>(*this);
   }
   void NoteNoGbkForm(uint32_t codePoint) override { chars_.NoteNoGbkForm(codePoint); }
+  bool Joinable() const override { return false; }
   CharTally& Chars() { return chars_; }
 
  private:
@@ -44,6 +45,11 @@ class SignatureCheck : public ChunkSource {
   bool IsFile() const override { return input_.IsFile(); }
   bool Unchanged(uint64_t bytesRead, bool toEnd) const override {
     return input_.Unchanged(bytesRead, toEnd);
+  }
+  // The signature lies in the first read, never in a later part.
+  uint64_t PartsLength() const override { return input_.PartsLength(); }
+  int64_t ReadAt(uint64_t offset, char* buffer, size_t capacity) override {
+    return input_.ReadAt(offset, buffer, capacity);
   }
   const std::string& Format() const { return format_; }
 

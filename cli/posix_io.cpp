@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,8 +36,8 @@ class FdSource : public InputSource {
     file_ = fstat(fd_, &opened_) == 0 && S_ISREG(opened_.st_mode) && !MadeAsRead(fd_, opened_);
     // Standard input may come at any offset of its file, a line of it
     // already read by a script: what is left is its text.
-    const off_t at = file_ ? std::max<off_t>(lseek(fd_, 0, SEEK_CUR), 0) : 0;
-    length_ = at < opened_.st_size ? uint64_t(opened_.st_size - at) : 0;
+    start_ = file_ ? std::max<off_t>(lseek(fd_, 0, SEEK_CUR), 0) : 0;
+    length_ = start_ < opened_.st_size ? uint64_t(opened_.st_size - start_) : 0;
   }
   ~FdSource() override {
     if (owned_) close(fd_);
@@ -57,6 +58,17 @@ class FdSource : public InputSource {
       return -1;
     }
   }
+  uint64_t PartsLength() const override { return file_ ? length_ : 0; }
+  int64_t ReadAt(uint64_t offset, char* buffer, size_t capacity) override {
+    for (;;) {
+      const ssize_t got = pread(fd_, buffer, capacity, start_ + off_t(offset));
+      if (got >= 0) return got;
+      if (errno == EINTR) continue;
+      // Parts are read on several threads: the first failure's words stand.
+      if (!failedAt_.exchange(true)) error_ = std::strerror(errno);
+      return -1;
+    }
+  }
   bool IsFile() const override { return file_; }
   bool Unchanged(uint64_t bytesRead, bool toEnd) const override {
     if (!file_) return true;
@@ -72,7 +84,9 @@ class FdSource : public InputSource {
   bool owned_;
   struct stat opened_ = {};
   bool file_;
-  uint64_t length_ = 0;  // a file's bytes from where it was when opened
+  off_t start_ = 0;      // where reading began
+  uint64_t length_ = 0;  // a file's bytes from there when opened
+  std::atomic<bool> failedAt_{false};  // a ReadAt has failed
   uint64_t read_ = 0;
 };
 

@@ -39,14 +39,7 @@ std::vector<uint64_t> Columns(const Options& options, const GbkCounts& c) {
 
 GbkCounts Sum(const std::vector<ReportRow>& rows) {
   GbkCounts sum;
-  for (const ReportRow& row : rows) {
-    sum.cnChars += row.counts.cnChars;
-    sum.cnPunct += row.counts.cnPunct;
-    sum.enChars += row.counts.enChars;
-    sum.enPunct += row.counts.enPunct;
-    sum.words += row.counts.words;
-    sum.charsNoSpace += row.counts.charsNoSpace;
-  }
+  for (const ReportRow& row : rows) sum += row.counts;
   return sum;
 }
 

@@ -107,6 +107,13 @@ void ScanGbk(const unsigned char* data, size_t size, GbkScanState& state,
   if (!state.ended) ScanGbkScalar(data + done, size - done, state, counts);
 }
 
+size_t GbkSyncPoint(const unsigned char* data, size_t size) {
+  const auto single = [](unsigned char b) { return b != 0 && b < 0x80; };
+  for (size_t p = 2; p <= size; ++p)
+    if (single(data[p - 1]) && single(data[p - 2])) return p;
+  return 0;
+}
+
 const char* GbkKernelName() {
 #ifdef VX_HAVE_X86_KERNELS
 #ifdef VX_HAVE_AVX512_KERNEL

@@ -33,6 +33,16 @@ struct GbkCounts {
   uint64_t charsNoSpace = 0;  // 字符数(不计空格)
 };
 
+inline GbkCounts& operator+=(GbkCounts& sum, const GbkCounts& more) {
+  sum.cnChars += more.cnChars;
+  sum.cnPunct += more.cnPunct;
+  sum.enChars += more.enChars;
+  sum.enPunct += more.enPunct;
+  sum.words += more.words;
+  sum.charsNoSpace += more.charsNoSpace;
+  return sum;
+}
+
 // What carries from one piece to the next.
 struct GbkScanState {
   bool trailNext = false;  // the next byte is the trail of a lead byte
@@ -54,6 +64,13 @@ void ScanGbk(const unsigned char* data, size_t size, GbkScanState& state,
 // The plain byte-at-a-time scan: the reference the fast kernels must match.
 void ScanGbkScalar(const unsigned char* data, size_t size,
                    GbkScanState& state, GbkCounts& counts);
+
+// The first offset p (2 <= p <= size) that follows two bytes 0x01..0x7F in
+// a row, or 0 when there is none. Neither byte can be a lead, so the second
+// is a character of its own: the state at p follows from it alone, and the
+// text from p on may be counted apart from what comes before it
+// (TextTally::StartAfter, Join).
+size_t GbkSyncPoint(const unsigned char* data, size_t size);
 
 // Name of the kernel ScanGbk uses here ("avx512", "avx2", "sse2" or "scalar").
 const char* GbkKernelName();

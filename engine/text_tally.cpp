@@ -15,6 +15,18 @@ void TextTally::AddText(const char* text) {
   state_.ended = true;
 }
 
+void TextTally::StartAfter(const unsigned char* before) {
+  state_ = GbkScanState();
+  ScanGbkScalar(before, 2, state_, counts_);
+  counts_ = GbkCounts();
+}
+
+void TextTally::Join(const TextTally& next) {
+  if (state_.ended) return;
+  counts_ += next.counts_;
+  state_ = next.state_;
+}
+
 void TextTally::Publish() const {
   g_cnChars = Count(counts_.cnChars);
   g_cnPunct = Count(counts_.cnPunct);

@@ -15,6 +15,14 @@ class TextTally {
   // Adds a 0-terminated text (null counts as empty).
   void AddText(const char* text);
 
+  // Starts over as the tally of a text that follows the two bytes at
+  // `before`, which end at a sync point (GbkSyncPoint): counted apart from
+  // whatever came before them.
+  void StartAfter(const unsigned char* before);
+  // Adds `next`, the tally of the text that follows this one's, counted
+  // apart from a sync point (StartAfter). Nothing after an end is added.
+  void Join(const TextTally& next);
+
   bool Ended() const { return state_.ended; }
   const GbkCounts& Counts() const { return counts_; }
 

@@ -10,6 +10,8 @@
 // Every piece is copied into an allocation of exactly its size, so
 // AddressSanitizer reports any read before or after it.
 //
+// The text is also counted in two parts joined at a sync point.
+//
 // The long form streams the text after spaces through CountTextStream, so
 // that its 1 MiB read chunk ends inside the text. Spaces leave no state
 // behind, count one English punctuation mark each and no word or character
@@ -218,6 +220,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               k.name);
   if (textSize > 0 && TakesLongForm(data, size))
     CheckAcrossTheChunkEdge(text, textSize, want, textSize * (data[1] >> 4) / 15);
+
+  // Counted in two parts, the second apart from a sync point at or after
+  // the first piece's end: joined, the whole's counts.
+  const size_t from = lengths.empty() || textSize == 0 ? 0 : lengths[0] % textSize;
+  if (const size_t sync = GbkSyncPoint(text + from, textSize - from)) {
+    const size_t at = from + sync;
+    TextTally first, second;
+    first.Add(reinterpret_cast<const char*>(text), at);
+    second.StartAfter(text + at - 2);
+    second.Add(reinterpret_cast<const char*>(text + at), textSize - at);
+    first.Join(second);
+    CheckSame(want, first.Counts(), "two parts joined at a sync point");
+  }
 
   // The published counts make up the total by the ticks.
   TextTally tally;

@@ -35,22 +35,36 @@ PageAlignedBuffer::~PageAlignedBuffer() {
   if (data_) VirtualFree(data_, 0, MEM_RELEASE);
 }
 
-struct ReadAhead::Thread {
-  HANDLE handle;
+struct WorkerThread::System {
+  void (*run)(void*);
+  void* argument;
+  HANDLE handle = nullptr;
 
-  static DWORD WINAPI Run(void* ahead) {
-    static_cast<ReadAhead*>(ahead)->ReadLoop();
+  static DWORD WINAPI Run(void* system) {
+    const System& self = *static_cast<System*>(system);
+    self.run(self.argument);
     return 0;
   }
-  static std::unique_ptr<Thread> Start(ReadAhead* ahead) {
-    const HANDLE handle = CreateThread(nullptr, 0, Run, ahead, 0, nullptr);
-    return handle ? std::unique_ptr<Thread>(new Thread{handle}) : nullptr;
-  }
-  void Join() {
-    WaitForSingleObject(handle, INFINITE);
-    CloseHandle(handle);
-  }
 };
+
+std::unique_ptr<WorkerThread> WorkerThread::Start(void (*run)(void*), void* argument) {
+  std::unique_ptr<WorkerThread> thread(new WorkerThread);
+  thread->system_.reset(new System{run, argument});
+  thread->system_->handle = CreateThread(nullptr, 0, System::Run, thread->system_.get(), 0, nullptr);
+  return thread->system_->handle ? std::move(thread) : nullptr;
+}
+
+WorkerThread::~WorkerThread() {
+  if (!system_ || !system_->handle) return;
+  WaitForSingleObject(system_->handle, INFINITE);
+  CloseHandle(system_->handle);
+}
+
+unsigned WorkerThread::Processors() {
+  SYSTEM_INFO info;
+  GetSystemInfo(&info);
+  return info.dwNumberOfProcessors;
+}
 #else
 struct RingSignal::System {
   std::mutex lock;
@@ -71,18 +85,25 @@ PageAlignedBuffer::PageAlignedBuffer(size_t size) {
 }
 PageAlignedBuffer::~PageAlignedBuffer() { std::free(data_); }
 
-struct ReadAhead::Thread {
+struct WorkerThread::System {
   std::thread thread;
-
-  static std::unique_ptr<Thread> Start(ReadAhead* ahead) {
-    try {
-      return std::unique_ptr<Thread>(new Thread{std::thread([ahead] { ahead->ReadLoop(); })});
-    } catch (const std::system_error&) {
-      return nullptr;
-    }
-  }
-  void Join() { thread.join(); }
 };
+
+std::unique_ptr<WorkerThread> WorkerThread::Start(void (*run)(void*), void* argument) {
+  std::unique_ptr<WorkerThread> thread(new WorkerThread);
+  try {
+    thread->system_.reset(new System{std::thread(run, argument)});
+  } catch (const std::system_error&) {
+    return nullptr;
+  }
+  return thread;
+}
+
+WorkerThread::~WorkerThread() {
+  if (system_) system_->thread.join();
+}
+
+unsigned WorkerThread::Processors() { return std::thread::hardware_concurrency(); }
 #endif
 
 void RingSignal::Pause() {
@@ -99,7 +120,9 @@ ReadAhead::ReadAhead(ChunkSource& source, size_t chunkSize)
 
 std::unique_ptr<ReadAhead> ReadAhead::Start(ChunkSource& source, size_t chunkSize) {
   std::unique_ptr<ReadAhead> ahead(new ReadAhead(source, chunkSize));
-  if (ahead->ring_.Data()) ahead->thread_ = Thread::Start(ahead.get());
+  if (ahead->ring_.Data())
+    ahead->thread_ = WorkerThread::Start(
+        [](void* self) { static_cast<ReadAhead*>(self)->ReadLoop(); }, ahead.get());
   if (!ahead->thread_) return nullptr;
   return ahead;
 }
@@ -108,7 +131,7 @@ ReadAhead::~ReadAhead() {
   if (!thread_) return;
   stop_.store(true);
   readerSignal_.Wake();
-  thread_->Join();
+  thread_.reset();
 }
 
 int64_t ReadAhead::Next(const char*& data) {

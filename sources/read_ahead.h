@@ -74,6 +74,25 @@ class RingSignal {
   std::atomic<bool> sleeping_{false};
 };
 
+// A thread of its own running one function to its end, on the system's
+// threads.
+class WorkerThread {
+ public:
+  // Starts `run(argument)`; null when no thread can be had.
+  static std::unique_ptr<WorkerThread> Start(void (*run)(void*), void* argument);
+  ~WorkerThread();  // waits for the function to return
+  WorkerThread(const WorkerThread&) = delete;
+  WorkerThread& operator=(const WorkerThread&) = delete;
+
+  // How many threads this machine runs at once.
+  static unsigned Processors();
+
+ private:
+  WorkerThread() = default;
+  struct System;
+  std::unique_ptr<System> system_;
+};
+
 class ReadAhead {
  public:
   // Starts reading `source` from where it stands, in chunks of `chunkSize`,
@@ -106,6 +125,5 @@ class ReadAhead {
   std::atomic<bool> stop_{false};
   RingSignal readerSignal_;  // the reader waits for a free slot
   RingSignal callerSignal_;  // the caller waits for a filled one
-  struct Thread;
-  std::unique_ptr<Thread> thread_;
+  std::unique_ptr<WorkerThread> thread_;
 };

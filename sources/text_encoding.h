@@ -61,6 +61,12 @@ class TextSink {
   virtual void NoteNoGbkForm(uint32_t codePoint) { (void)codePoint; }
   // A copy with everything added so far, to go on with another reading.
   virtual std::unique_ptr<TextSink> Clone() const { return std::make_unique<TextSink>(*this); }
+  // Whether the parts of a GBK text may be counted apart, each into a Clone
+  // started at a sync point (StartAfter), and joined (Join): false for a
+  // sink that keeps more than the tally.
+  virtual bool Joinable() const { return true; }
+  void StartAfter(const unsigned char* before) { tally_.StartAfter(before); }
+  void Join(const TextSink& next) { tally_.Join(next.tally_); }
   bool Ended() const { return tally_.Ended(); }
   const TextTally& Tally() const { return tally_; }
 

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <new>
 
+#include "sources/parts_count.h"
 #include "sources/read_ahead.h"
 
 namespace {
@@ -81,6 +82,11 @@ class Readings {
   Encoding Read() const { return converter_ ? convertedEncoding_ : Encoding::kGbk; }
   uint64_t ErrorOffset() const { return errorOffset_; }
   std::unique_ptr<TextSink> TakeCounts() { return converter_ ? std::move(converted_) : std::move(gbk_); }
+  // The GBK reading once it is the only one left, when its parts may be
+  // counted apart (TextSink::Joinable); else null.
+  TextSink* SettledJoinableGbk() const {
+    return gbk_ && !converter_ && !mayBeUtf8_ && gbk_->Joinable() ? gbk_.get() : nullptr;
+  }
 
  private:
   // Until the first byte >= 0x80 the text reads the same both ways; from
@@ -116,26 +122,33 @@ class Readings {
   uint64_t errorOffset_ = 0;
 };
 
-// Whether a file is worth reading ahead on a thread of its own, judged by
-// the chunks after the first (which pays for starting up), read in turn and
-// timed. It is when counting a chunk takes a good part of reading one (text
-// being converted, or a slow scan): then the two overlap. Otherwise the
-// count keeps up anyway and a reader thread costs more than it saves, since
-// every chunk then crosses between cores, which slows the system's copy.
-class ReadAheadJudge {
+// How a file is best read, judged by the chunks after the first (which
+// pays for starting up), read in turn and timed.
+class ReadingJudge {
  public:
   using Clock = std::chrono::steady_clock;
 
   // After chunk `index` (0 the first) was read in `read` and counted in
-  // `count`; true once reading ahead is found to pay.
-  bool Pays(uint64_t index, Clock::duration read, Clock::duration count) {
+  // `count`; true once, when the judged chunks are in.
+  bool Judged(uint64_t index, Clock::duration read, Clock::duration count) {
     if (index == 0 || index > kJudgedChunks) return false;
     read_ += read;
     count_ += count;
-    // Overlapped, the count takes about as long as the slower side, and the
-    // read about 1.4 times as long as in turn: overlap wins when counting
-    // takes more than 0.4 of reading.
-    return index == kJudgedChunks && count_ * 10 > read_ * 4;
+    return index == kJudgedChunks;
+  }
+  // Reading ahead on a thread of its own pays when counting a chunk takes a
+  // good part of reading one (text being converted, or a slow scan): then
+  // the two overlap. Otherwise the count keeps up anyway and a reader thread
+  // costs more than it saves, since every chunk then crosses between cores,
+  // which slows the system's copy. Overlapped, the count takes about as
+  // long as the slower side, and the read about 1.4 times as long as in
+  // turn: overlap wins when counting takes more than 0.4 of reading.
+  bool ReadAheadPays() const { return count_ * 10 > read_ * 4; }
+  // The file came at 400 MB/s or more: from memory or a solid-state disk,
+  // which lose nothing when read at several places at once, as a spinning
+  // disk would.
+  bool ReadsFast() const {
+    return read_ <= std::chrono::microseconds(kJudgedChunks * kTextChunkSize / 400);
   }
 
  private:
@@ -173,15 +186,15 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
   const bool mayBeUtf8 = choice == EncodingChoice::kAuto && marked == Encoding::kGbk;
   Readings readings(blank, result.encoding, mayBeUtf8, markSize);
 
-  // A file may be read ahead (ReadAheadJudge), in quarter chunks, which
+  // A file may be read ahead (ReadingJudge), in quarter chunks, which
   // keep the reader as far ahead in a quarter of the memory. A pipe is read
   // in turn, since a reader left waiting on one could not be stopped.
   std::unique_ptr<ReadAhead> ahead;
-  ReadAheadJudge judge;
-  auto readAt = ReadAheadJudge::Clock::now(), countAt = readAt;
+  ReadingJudge judge;
+  auto readAt = ReadingJudge::Clock::now(), countAt = readAt;
   uint64_t offset = 0;
   for (uint64_t index = 0;; ++index) {
-    countAt = ReadAheadJudge::Clock::now();
+    countAt = ReadingJudge::Clock::now();
     readings.Add(bytes + markSize, size_t(got) - markSize, offset + markSize);
     offset += uint64_t(got);
     markSize = 0;
@@ -190,11 +203,23 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
       return result;
     }
     if (toEnd || readings.Ended()) break;
-    const auto counted = ReadAheadJudge::Clock::now();
-    if (!ahead && source.IsFile() && judge.Pays(index, countAt - readAt, counted - countAt))
-      ahead = ReadAhead::Start(source, kTextChunkSize / 4);
+    const auto counted = ReadingJudge::Clock::now();
+    if (!ahead && source.IsFile() && judge.Judged(index, countAt - readAt, counted - countAt)) {
+      TextSink* gbk = readings.SettledJoinableGbk();
+      if (gbk && judge.ReadsFast() && WorthCountingInParts(source, offset)) {
+        const PartsCount parts = CountRestInParts(source, offset, *gbk, blank, chunk.Data(), progress);
+        if (parts.status != StreamStatus::kCounted) {
+          result.status = parts.status;
+          return result;
+        }
+        offset = parts.bytesRead;
+        toEnd = parts.toEnd;
+        break;
+      }
+      if (judge.ReadAheadPays()) ahead = ReadAhead::Start(source, kTextChunkSize / 4);
+    }
     const char* data = chunk.Data();
-    readAt = ReadAheadJudge::Clock::now();
+    readAt = ReadingJudge::Clock::now();
     got = ahead ? ahead->Next(data) : source.Read(chunk.Data(), kTextChunkSize);
     bytes = reinterpret_cast<const unsigned char*>(data);
     if (got < 0) {

@@ -39,6 +39,16 @@ class ChunkSource {
     (void)bytesRead, (void)toEnd;
     return true;
   }
+  // A file that can also be read at any offset, so that a big one may be
+  // counted in parts on several cores (CountRestInParts): its length from
+  // where reading began, as it was when opened. 0 for any other input.
+  virtual uint64_t PartsLength() const { return 0; }
+  // Reads up to `capacity` bytes from `offset` (from where reading began),
+  // safely from several threads at once; as Read, with no effect on it.
+  virtual int64_t ReadAt(uint64_t offset, char* buffer, size_t capacity) {
+    (void)offset, (void)buffer, (void)capacity;
+    return -1;
+  }
 };
 
 enum class StreamStatus {

@@ -367,6 +367,28 @@ TEST(CliCounts, InputsWhoseSizeIsNotWhatIsLeftToReadAreCountedAsRead) {
   }
 }
 
+// A big file is counted on several cores, in parts read at their own
+// offsets: its counts are those of the same text through a pipe, read in
+// turn, also when it is standard input that a script has read a line of,
+// and when a 0 ends the text in a later part.
+TEST(CliCounts, ABigFileCountsAsThroughAPipe) {
+  const GbkCorpus piece = MakeGbkProse(8u << 20, 21);
+  std::string input = "Title\n";
+  for (int i = 0; i < 9; ++i) input += piece.text;
+  std::string endedLate = input;
+  endedLate[input.size() / 4 * 3] = '\0';
+  for (const std::string* text : {&input, &endedLate}) {
+    const CliRun parts = RunCli({"--format", "json"}, *text, CliStdout::kCaptured, {}, {}, 6);
+    const CliRun piped = RunCli({"--format", "json"}, *text, CliStdout::kCaptured, {},
+                                {"sh", "-c", "read -r title && cat | \"$0\" \"$@\""});
+    ASSERT_EQ(0, parts.status) << parts.err;
+    ASSERT_EQ(0, piped.status) << piped.err;
+    EXPECT_EQ(ParseJson(piped)["files"][0].dump(), ParseJson(parts)["files"][0].dump());
+  }
+  const CliRun whole = RunCli({"--format", "json"}, input, CliStdout::kCaptured, {}, {}, 6);
+  EXPECT_EQ(9 * piece.counts.cnChars, ParseJson(whole)["files"][0]["cn_chars"].get<uint64_t>());
+}
+
 TEST(CliErrors, AMissingFileIsReportedAndTheOthersShownInTheTable) {
   const std::string a = WriteFile("m1.txt", std::string(123456, 'a') + "\xD6\xD0");
   const std::string missing = TempPath("missing.txt");

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "engine/gbk_scan_kernels.h"
+#include "engine/text_tally.h"
 #include "tests/support/avx512_emulated.h"
 #include "tests/support/gbk_corpus.h"
 
@@ -69,6 +70,44 @@ TEST(GbkScan, ClassifiesByTheRulesHoweverTheTextIsCut) {
     for (size_t cut = 0; cut <= c.text.size(); ++cut)
       EXPECT_EQ(c.want, Scan(c.text, {cut})) << c.why << ", cut at " << cut;
   }
+}
+
+// A text counted in two parts, the second apart from the first from a sync
+// point, joins to the count of the whole, at every sync point: through line
+// ends, words, trail bytes below 0x80, mixed rows' leads and a 0 in either
+// part. The joined tally goes on as the whole's would.
+TEST(GbkScan, TextCountedApartFromASyncPointJoinsToTheWholeCount) {
+  const auto sixOf = [](const TextTally& t) { return SixOf(t.Counts()); };
+  std::string few = MakeRandomBytes(3000, 5);
+  // Few distinct bytes make CR LF, words and trails at a sync point common.
+  for (char& c : few) c = "\r\n a.\x81\xA1\xA3\xB0@"[static_cast<unsigned char>(c) % 10];
+  std::string withZero = MakeGbkProse(2000, 3).text;
+  withZero[1500] = '\0';
+  for (const std::string& text :
+       {few, withZero, MakeGbkProse(3000, 4).text, MakeRandomBytes(3000, 6)}) {
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text.data());
+    const std::string more = "\nx y";
+    TextTally whole;
+    whole.Add(text.data(), text.size());
+    whole.Add(more.data(), more.size());
+    for (size_t at = 0; at < text.size(); ++at) {
+      const size_t sync = GbkSyncPoint(bytes + at, text.size() - at);
+      if (sync == 0) break;
+      const size_t p = at + sync;
+      ASSERT_LT(bytes[p - 2] - 1u, 0x7Fu);
+      ASSERT_LT(bytes[p - 1] - 1u, 0x7Fu);
+      TextTally first, second;
+      first.Add(text.data(), p);
+      second.StartAfter(bytes + p - 2);
+      second.Add(text.data() + p, text.size() - p);
+      first.Join(second);
+      first.Add(more.data(), more.size());
+      ASSERT_EQ(sixOf(whole), sixOf(first)) << "parted at " << p;
+      at = p - 2;  // on to the next sync point
+    }
+  }
+  const unsigned char noSingleBytesInARow[] = {'a', 0xB0, 'b', 0xA1, '\0', 'c', 0xD6};
+  EXPECT_EQ(0u, GbkSyncPoint(noSingleBytesInARow, sizeof noSingleBytesInARow));
 }
 
 #ifdef VX_HAVE_X86_KERNELS

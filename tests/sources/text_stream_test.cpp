@@ -10,18 +10,22 @@
 #endif
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <functional>
 #include <thread>
 #include <vector>
 
 #include "engine/cp936_table.h"
+#include "sources/read_ahead.h"
 #include "tests/support/gbk_corpus.h"
 
 namespace {
 
 // Serves a text in reads of at most `step` bytes, failing at `failAt`; as
-// a file, it is read ahead on a thread of its own.
+// a file, it is read ahead on a thread of its own. With `parts`, it can
+// also be read at any offset, and is cut short at `cutAt` there.
 class FakeSource : public ChunkSource {
  public:
   FakeSource(std::string text, size_t step, size_t failAt = SIZE_MAX, bool file = false)
@@ -35,7 +39,19 @@ class FakeSource : public ChunkSource {
     ++reads_;
     return int64_t(n);
   }
+  uint64_t PartsLength() const override { return parts_ ? text_.size() : 0; }
+  int64_t ReadAt(uint64_t offset, char* buffer, size_t capacity) override {
+    ++readsAt_;
+    if (offset >= failAt_) return -1;
+    if (offset >= cutAt_) return 0;
+    const size_t n = std::min({capacity, text_.size() - size_t(offset), cutAt_ - size_t(offset)});
+    std::memcpy(buffer, text_.data() + offset, n);
+    return int64_t(n);
+  }
   size_t reads_ = 0;
+  bool parts_ = false;
+  size_t cutAt_ = SIZE_MAX;
+  std::atomic<size_t> readsAt_{0};
 
  private:
   std::string text_;
@@ -335,6 +351,80 @@ TEST(TextStream, AFileReadAheadHandsOutEachChunkWholeAndStopsAtTheFirstZero) {
   ASSERT_EQ(StreamStatus::kCounted, result.status);
   EXPECT_EQ((Four{0, 0, 4 * kTextChunkSize + 7, 0}), FourOf(result.counts->Tally().Counts()));
   EXPECT_LT(source.reads_, 3 + 16u);  // the reader stopped soon after the count ended
+}
+
+// A big file on a machine of several cores is counted in parts from its
+// fourth chunk on, here two: the counts are the whole text's, where the
+// second part's nominal start falls in Chinese without two single bytes in
+// a row, where it falls within a word or a line end, where a 0 ends the
+// text in either part, and where the text is cut short, fails to read or
+// is cancelled.
+TEST(TextStream, ABigFileCountedInPartsCountsAsOnePass) {
+  // Nine times 8 MiB of prose ending in a line end: nine times its counts.
+  const GbkCorpus piece = MakeGbkProse(8u << 20, 8);
+  GbkCorpus prose;
+  for (int i = 0; i < 9; ++i) prose.text += piece.text, prose.counts += piece.counts;
+  const size_t middle = 3 * kTextChunkSize + (prose.text.size() - 3 * kTextChunkSize) / 2;
+  const auto wholeCount = [](const std::string& text) {
+    TextTally tally;
+    tally.Add(text.data(), text.size());
+    return SixOf(tally.Counts());
+  };
+  const auto countParted = [](const std::string& text, size_t failAt = SIZE_MAX,
+                              size_t cutAt = SIZE_MAX, const StreamProgress& progress = nullptr) {
+    FakeSource source(text, kTextChunkSize, failAt, true);
+    source.parts_ = true;
+    source.cutAt_ = cutAt;
+    StreamCount result = CountTextStream(source, EncodingChoice::kAuto, TextSink(), progress);
+    if (WorkerThread::Processors() > 1) {
+      EXPECT_GT(source.readsAt_.load(), 0u) << "counted in parts";
+      EXPECT_LE(source.reads_, 3u) << "in turn only up to the parts";
+    }
+    return result;
+  };
+  {
+    const StreamCount result = countParted(prose.text);
+    ASSERT_EQ(StreamStatus::kCounted, result.status);
+    EXPECT_EQ(FourOf(prose.counts), FourOf(result.counts->Tally().Counts()));
+    EXPECT_EQ(wholeCount(prose.text), SixOf(result.counts->Tally().Counts()));
+  }
+  const struct {
+    const char* where;
+    std::function<void(std::string&)> edit;
+  } kVariants[] = {
+      {"no sync point near the second part's start",
+       [&](std::string& t) {
+         for (size_t at = middle - (64 << 10); at < middle + (128 << 10); at += 2)
+           t.replace(at, 2, "\xB0\xA1");
+       }},
+      {"the second part starts within a word",
+       [&](std::string& t) { t.replace(middle, 5, "\xB0\xA1" "xyz"); }},
+      {"the second part starts between a CR and its LF",
+       [&](std::string& t) { t.replace(middle, 5, "\xB0\xA1" "a\r\n"); }},
+      {"a 0 in the first part", [&](std::string& t) { t[middle - 1000] = '\0'; }},
+      {"a 0 in the second part", [&](std::string& t) { t[middle + 3000000] = '\0'; }},
+  };
+  for (const auto& variant : kVariants) {
+    std::string text = prose.text;
+    variant.edit(text);
+    const StreamCount result = countParted(text);
+    ASSERT_EQ(StreamStatus::kCounted, result.status) << variant.where;
+    EXPECT_EQ(wholeCount(text), SixOf(result.counts->Tally().Counts())) << variant.where;
+  }
+
+  if (WorkerThread::Processors() < 2) return;
+  const StreamCount cut = countParted(prose.text, SIZE_MAX, middle + 5000000);
+  EXPECT_EQ(StreamStatus::kChanged, cut.status);
+  const StreamCount failed = countParted(prose.text, middle + 7000000);
+  EXPECT_EQ(StreamStatus::kReadFailed, failed.status);
+  std::vector<uint64_t> seen;
+  const StreamCount cancelled = countParted(prose.text, SIZE_MAX, SIZE_MAX, [&](uint64_t done) {
+    seen.push_back(done);
+    return done < 20u << 20;
+  });
+  EXPECT_EQ(StreamStatus::kCancelled, cancelled.status);
+  EXPECT_TRUE(std::is_sorted(seen.begin(), seen.end()));
+  EXPECT_LT(seen.back(), prose.text.size());
 }
 
 // One table of GBK forms on every system, code page 936's as Windows has
