@@ -14,12 +14,11 @@ namespace {
 constexpr unsigned kMostParts = 4;
 // Less than this per part, and starting the threads costs more than they save.
 constexpr uint64_t kLeastPart = uint64_t(32) << 20;
-// How far past its nominal start a part's sync point is looked for: a text
-// without two single bytes in a row for that long (Chinese with no line end)
-// is left whole to the part before.
-constexpr size_t kSyncSearch = 64 << 10;
 // A part's reads: a quarter chunk stays in the core's own cache between the
-// system's copy and the count.
+// system's copy and the count. A part's sync point is looked for in its
+// first read: a text without two single bytes in a row for that long
+// (Chinese with LF line ends and no Latin or digits) is left whole to the
+// part before.
 constexpr size_t kPartRead = kTextChunkSize / 4;
 
 enum class PartEnd { kRead, kZero, kFailed, kShort, kStopped };
@@ -72,7 +71,7 @@ std::unique_ptr<Part> PartFrom(ChunkSource& source, uint64_t nominal, const Text
   part->ownBuffer = std::make_unique<PageAlignedBuffer>(kPartRead);
   part->buffer = part->ownBuffer->Data();
   if (!part->buffer) return nullptr;
-  const int64_t got = source.ReadAt(nominal, part->buffer, std::min(kSyncSearch, kPartRead));
+  const int64_t got = source.ReadAt(nominal, part->buffer, kPartRead);
   if (got <= 0) {
     failed = got < 0 ? PartEnd::kFailed : PartEnd::kShort;
     return nullptr;
@@ -118,6 +117,10 @@ PartsCount CountRestInParts(ChunkSource& source, uint64_t offset, TextSink& coun
   }
   if (failed != PartEnd::kRead) {
     result.status = failed == PartEnd::kFailed ? StreamStatus::kReadFailed : StreamStatus::kChanged;
+    return result;
+  }
+  if (parts.size() == 1) {
+    result.split = false;
     return result;
   }
   for (size_t i = 0; i < parts.size(); ++i) {

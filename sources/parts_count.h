@@ -12,6 +12,9 @@
 #include "sources/text_stream.h"
 
 struct PartsCount {
+  // False when no part but the first could start (no sync point near any
+  // share's start): nothing was counted, and the text is read in turn.
+  bool split = true;
   StreamStatus status = StreamStatus::kCounted;  // or kReadFailed, kCancelled, kChanged
   uint64_t bytesRead = 0;  // from where reading began, as the stream counts them
   bool toEnd = false;      // every part was read to its end (none met a 0)

@@ -206,12 +206,14 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
     const auto counted = ReadingJudge::Clock::now();
     if (!ahead && source.IsFile() && judge.Judged(index, countAt - readAt, counted - countAt)) {
       TextSink* gbk = readings.SettledJoinableGbk();
-      if (gbk && judge.ReadsFast() && WorthCountingInParts(source, offset)) {
-        const PartsCount parts = CountRestInParts(source, offset, *gbk, blank, chunk.Data(), progress);
-        if (parts.status != StreamStatus::kCounted) {
-          result.status = parts.status;
-          return result;
-        }
+      const PartsCount parts = gbk && judge.ReadsFast() && WorthCountingInParts(source, offset)
+                                   ? CountRestInParts(source, offset, *gbk, blank, chunk.Data(), progress)
+                                   : PartsCount{false};
+      if (parts.split && parts.status != StreamStatus::kCounted) {
+        result.status = parts.status;
+        return result;
+      }
+      if (parts.split) {
         offset = parts.bytesRead;
         toEnd = parts.toEnd;
         break;
