@@ -22,7 +22,6 @@ class ExplainingSink : public TextSink {
     return std::make_unique<ExplainingSink>(*this);
   }
   void NoteNoGbkForm(uint32_t codePoint) override { chars_.NoteNoGbkForm(codePoint); }
-  bool Joinable() const override { return false; }
   CharTally& Chars() { return chars_; }
 
  private:

@@ -66,10 +66,10 @@ void ScanGbkScalar(const unsigned char* data, size_t size,
                    GbkScanState& state, GbkCounts& counts);
 
 // The first offset p (2 <= p <= size) that follows two bytes 0x01..0x7F in
-// a row, or 0 when there is none. Neither byte can be a lead, so the second
-// is a character of its own: the state at p follows from it alone, and the
-// text from p on may be counted apart from what comes before it
-// (TextTally::StartAfter, Join).
+// a row, or 0 when there is none. Neither byte can be a lead; the first may
+// be a trail, but either way the second is a character of its own, so the
+// state at p follows from the second alone, and the text from p on may be
+// counted apart from what comes before it (TextTally::StartAfter, Join).
 size_t GbkSyncPoint(const unsigned char* data, size_t size);
 
 // Name of the kernel ScanGbk uses here ("avx512", "avx2", "sse2" or "scalar").

@@ -15,7 +15,7 @@ struct PartsCount {
   // False when no part but the first could start (no sync point near any
   // share's start): nothing was counted, and the text is read in turn.
   bool split = true;
-  StreamStatus status = StreamStatus::kCounted;  // or kReadFailed, kCancelled, kChanged
+  StreamStatus status = StreamStatus::kCounted;  // or kReadFailed, kChanged
   uint64_t bytesRead = 0;  // from where reading began, as the stream counts them
   bool toEnd = false;      // every part was read to its end (none met a 0)
 };
@@ -28,8 +28,9 @@ bool WorthCountingInParts(const ChunkSource& source, uint64_t offset);
 // Counts `source` from `offset` to its PartsLength into `counts`, the GBK
 // reading of the text before `offset`; each further part goes into a Clone
 // of `blank`. `buffer` (kTextChunkSize bytes) serves the first part, read
-// on the calling thread, which also calls `progress`, with the bytes read
-// in all parts. On any status but kCounted, `counts` is not to be used.
+// on the calling thread. The outcome is that of reading in turn: the first
+// part that meets a 0, a failed read or the file's early end ends the text
+// there, and the parts after it stop. On any status but kCounted, `counts`
+// is not to be used.
 PartsCount CountRestInParts(ChunkSource& source, uint64_t offset, TextSink& counts,
-                            const TextSink& blank, char* buffer,
-                            const StreamProgress& progress);
+                            const TextSink& blank, char* buffer);

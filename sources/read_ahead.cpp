@@ -9,6 +9,9 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#ifdef __linux__
+#include <sched.h>
+#endif
 #include <condition_variable>
 #include <cstdlib>
 #include <mutex>
@@ -103,7 +106,15 @@ WorkerThread::~WorkerThread() {
   if (system_) system_->thread.join();
 }
 
-unsigned WorkerThread::Processors() { return std::thread::hardware_concurrency(); }
+unsigned WorkerThread::Processors() {
+#ifdef __linux__
+  // The processors this process may run on (taskset, a container's set),
+  // not all the machine has.
+  cpu_set_t allowed;
+  if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) return unsigned(CPU_COUNT(&allowed));
+#endif
+  return std::thread::hardware_concurrency();
+}
 #endif
 
 void RingSignal::Pause() {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <typeinfo>
 
 #include "engine/text_tally.h"
 
@@ -62,9 +63,10 @@ class TextSink {
   // A copy with everything added so far, to go on with another reading.
   virtual std::unique_ptr<TextSink> Clone() const { return std::make_unique<TextSink>(*this); }
   // Whether the parts of a GBK text may be counted apart, each into a Clone
-  // started at a sync point (StartAfter), and joined (Join): false for a
-  // sink that keeps more than the tally.
-  virtual bool Joinable() const { return true; }
+  // started at a sync point (StartAfter), and joined (Join): only for this
+  // plain sink, since Join joins the tally alone and a derived sink's
+  // Add may keep more.
+  bool Joinable() const { return typeid(*this) == typeid(TextSink); }
   void StartAfter(const unsigned char* before) { tally_.StartAfter(before); }
   void Join(const TextSink& next) { tally_.Join(next.tally_); }
   bool Ended() const { return tally_.Ended(); }

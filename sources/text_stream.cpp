@@ -206,9 +206,12 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
     const auto counted = ReadingJudge::Clock::now();
     if (!ahead && source.IsFile() && judge.Judged(index, countAt - readAt, counted - countAt)) {
       TextSink* gbk = readings.SettledJoinableGbk();
-      const PartsCount parts = gbk && judge.ReadsFast() && WorthCountingInParts(source, offset)
-                                   ? CountRestInParts(source, offset, *gbk, blank, chunk.Data(), progress)
-                                   : PartsCount{false};
+      // In parts only where no one follows the progress: a part's count,
+      // once started, runs to its end.
+      const PartsCount parts =
+          gbk && !progress && judge.ReadsFast() && WorthCountingInParts(source, offset)
+              ? CountRestInParts(source, offset, *gbk, blank, chunk.Data())
+              : PartsCount{false};
       if (parts.split && parts.status != StreamStatus::kCounted) {
         result.status = parts.status;
         return result;
