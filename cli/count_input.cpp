@@ -50,6 +50,7 @@ class SignatureCheck : public ChunkSource {
   int64_t ReadAt(uint64_t offset, char* buffer, size_t capacity) override {
     return input_.ReadAt(offset, buffer, capacity);
   }
+  void ReadInPartsTo(uint64_t offset) override { input_.ReadInPartsTo(offset); }
   const std::string& Format() const { return format_; }
 
  private:

@@ -41,9 +41,6 @@ class FdSource : public InputSource {
   }
   ~FdSource() override {
     if (owned_) close(fd_);
-    // Standard input shares its offset with the script that started us:
-    // left after what was read, as reading in turn leaves it.
-    else if (readAtEnd_ > 0) lseek(fd_, start_ + off_t(readAtEnd_.load()), SEEK_SET);
   }
   int64_t Read(char* buffer, size_t capacity) override {
     // Read past the length it had when opened, a file has changed (as
@@ -65,18 +62,16 @@ class FdSource : public InputSource {
   int64_t ReadAt(uint64_t offset, char* buffer, size_t capacity) override {
     for (;;) {
       const ssize_t got = pread(fd_, buffer, capacity, start_ + off_t(offset));
-      if (got >= 0) {
-        uint64_t end = readAtEnd_.load();
-        while (offset + uint64_t(got) > end &&
-               !readAtEnd_.compare_exchange_weak(end, offset + uint64_t(got))) {
-        }
-        return got;
-      }
+      if (got >= 0) return got;
       if (errno == EINTR) continue;
       // Parts are read on several threads: the first failure's words stand.
       if (!readAtFailed_.exchange(true)) error_ = std::strerror(errno);
       return -1;
     }
+  }
+  // Standard input shares its offset with the script that started us.
+  void ReadInPartsTo(uint64_t offset) override {
+    if (!owned_) lseek(fd_, start_ + off_t(offset), SEEK_SET);
   }
   bool IsFile() const override { return file_; }
   bool Unchanged(uint64_t bytesRead, bool toEnd) const override {
@@ -96,7 +91,6 @@ class FdSource : public InputSource {
   off_t start_ = 0;      // where reading began
   uint64_t length_ = 0;  // a file's bytes from there when opened
   std::atomic<bool> readAtFailed_{false};
-  std::atomic<uint64_t> readAtEnd_{0};  // the furthest a ReadAt has read
   uint64_t read_ = 0;
 };
 

@@ -212,6 +212,7 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
           gbk && !progress && judge.ReadsFast() && WorthCountingInParts(source, offset)
               ? CountRestInParts(source, offset, *gbk, blank, chunk.Data())
               : PartsCount{false};
+      if (parts.split) source.ReadInPartsTo(parts.bytesRead);
       if (parts.split && parts.status != StreamStatus::kCounted) {
         result.status = parts.status;
         return result;

@@ -49,6 +49,9 @@ class ChunkSource {
     (void)offset, (void)buffer, (void)capacity;
     return -1;
   }
+  // After a count in parts: where reading in turn would have left off. A
+  // source whose position others share (standard input) moves there.
+  virtual void ReadInPartsTo(uint64_t offset) { (void)offset; }
 };
 
 enum class StreamStatus {

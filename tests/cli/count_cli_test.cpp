@@ -370,17 +370,22 @@ TEST(CliCounts, InputsWhoseSizeIsNotWhatIsLeftToReadAreCountedAsRead) {
 // A big file is counted on several cores, in parts read at their own
 // offsets: its counts are those of the same text through a pipe, read in
 // turn, also when it is standard input that a script has read a line of
-// (and reads on from after the count), and when a 0 ends the text in a
-// later part.
+// (and reads on from after the count), when a 0 ends the text in a later
+// part, and when no part but the first can start.
 TEST(CliCounts, ABigFileCountsAsThroughAPipe) {
   const GbkCorpus piece = MakeGbkProse(8u << 20, 21);
   std::string input = "Title\n";
   for (int i = 0; i < 9; ++i) input += piece.text;
   std::string endedLate = input;
   endedLate[input.size() / 4 * 3] = '\0';
-  for (const std::string* text : {&input, &endedLate}) {
+  // Chinese with LF line ends and nothing else: no part can start, and the
+  // text is read in turn after the parts were looked for.
+  const std::string line = GbkOf(U"他走进房间，看见桌上放着一封信。\n");
+  std::string noParts = "Title\n";
+  while (noParts.size() < input.size()) noParts += line;
+  for (const std::string* text : {&input, &endedLate, &noParts}) {
     // Nothing is left for cat once the whole text was read.
-    const std::string then = text == &input ? " && cat" : "";
+    const std::string then = text != &endedLate ? " && cat" : "";
     const CliRun parts = RunCli({"--format", "json"}, *text, CliStdout::kCaptured, {},
                                 {"sh", "-c", "\"$0\" \"$@\"" + then}, 6);
     const CliRun piped = RunCli({"--format", "json"}, *text, CliStdout::kCaptured, {},
