@@ -212,12 +212,12 @@ StreamCount CountTextStream(ChunkSource& source, EncodingChoice choice, const Te
           gbk && !progress && judge.ReadsFast() && WorthCountingInParts(source, offset)
               ? CountRestInParts(source, offset, *gbk, blank, chunk.Data())
               : PartsCount{false};
-      if (parts.split) source.ReadInPartsTo(parts.bytesRead);
-      if (parts.split && parts.status != StreamStatus::kCounted) {
-        result.status = parts.status;
-        return result;
-      }
       if (parts.split) {
+        source.ReadInPartsTo(parts.bytesRead);
+        if (parts.status != StreamStatus::kCounted) {
+          result.status = parts.status;
+          return result;
+        }
         offset = parts.bytesRead;
         toEnd = parts.toEnd;
         break;
