@@ -64,10 +64,10 @@ class SignatureCheck : public ChunkSource {
 
 bool CountInput(const std::string& name, const Options& options, InputCount& out,
                 std::string& error) {
-  const EncodingChoice encoding = options.encoding;
   const bool explain = options.explain;
   std::unique_ptr<InputSource> raw = OpenInput(name, error);
   if (!raw) return false;
+  const EncodingChoice encoding = raw->TypedText() ? EncodingChoice::kUtf8 : options.encoding;
   SignatureCheck checked(*raw, name);
   ChunkSource& source = options.binary ? static_cast<ChunkSource&>(*raw) : checked;
   const std::unique_ptr<TextSink> blank =

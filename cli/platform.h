@@ -16,6 +16,9 @@ class InputSource : public ChunkSource {
  public:
   // Empty until a read has failed.
   const std::string& Error() const { return error_; }
+  // True for text typed at a Windows console, which comes as UTF-8 whatever
+  // --encoding says: it was characters, never bytes of a file.
+  virtual bool TypedText() const { return false; }
 
  protected:
   std::string error_;

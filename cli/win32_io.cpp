@@ -125,6 +125,43 @@ class HandleSource : public InputSource {
   uint64_t read_;  // the file's bytes before where reading stands
 };
 
+// Standard input from a console: what is typed, read as UTF-16 and handed
+// on as UTF-8 (CountInput reads it so). ReadFile would give it in the
+// console's code page, where Chinese typed on an English system (437) is
+// "??". A line beginning with Ctrl+Z ends the input, as it ends ReadFile's.
+class ConsoleSource : public InputSource {
+ public:
+  explicit ConsoleSource(HANDLE console) : console_(console) {}
+  int64_t Read(char* buffer, size_t capacity) override {
+    // Three bytes of UTF-8 at most a unit; one unit kept back for a pair
+    // split between reads.
+    if (capacity < 6) return -1;  // never asked: reads are of a chunk
+    const DWORD most = DWORD(std::min<size_t>(capacity / 3, 1 << 16)) - 1;
+    std::wstring units = held_;
+    held_.clear();
+    units.resize(units.size() + most);
+    DWORD got = 0;
+    if (!ReadConsoleW(console_, &units[units.size() - most], most, &got, nullptr)) {
+      error_ = SystemMessage(GetLastError());
+      return -1;
+    }
+    units.resize(units.size() - most + got);
+    if (got > 0 && units[units.size() - got] == 0x1A) return 0;
+    if (!units.empty() && IsHighSurrogate(units.back()) && got > 0) {
+      held_ = units.back();
+      units.pop_back();
+    }
+    const std::string text = Utf8FromWide(units.data(), units.size());
+    std::memcpy(buffer, text.data(), text.size());
+    return int64_t(text.size());
+  }
+  bool TypedText() const override { return true; }
+
+ private:
+  HANDLE console_;
+  std::wstring held_;  // a high surrogate whose low one is still to come
+};
+
 // Writes `text` to a console in pieces (older systems refuse a console
 // write of more than about 26,000 characters), never splitting a
 // surrogate pair.
@@ -234,7 +271,11 @@ bool StandardInputIsConsole() {
 const char* const kEndOfInputKeys = "Ctrl+Z, then Enter";
 
 std::unique_ptr<InputSource> OpenInput(const std::string& name, std::string& error) {
-  if (name == "-") return std::make_unique<HandleSource>(GetStdHandle(STD_INPUT_HANDLE), false);
+  if (name == "-") {
+    const HANDLE input = GetStdHandle(STD_INPUT_HANDLE);
+    if (StandardInputIsConsole()) return std::make_unique<ConsoleSource>(input);
+    return std::make_unique<HandleSource>(input, false);
+  }
   const HANDLE file = OpenFileForReading(WideFromUtf8(name));
   if (file == INVALID_HANDLE_VALUE) {
     const DWORD code = GetLastError();

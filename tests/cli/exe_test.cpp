@@ -197,4 +197,49 @@ TEST(CliExe, OnAConsoleItSaysItReadsWhatIsTyped) {
   FreeConsole();
 }
 
+// Typed text is characters, not the console's code page: Chinese typed at a
+// console whose input code page has no Chinese (437, an English Windows)
+// counts as Chinese, and a line starting with Ctrl+Z ends the input.
+TEST(CliExe, TextTypedAtAConsoleCountsWhateverItsCodePage) {
+  FreeConsole();
+  if (!AllocConsole())
+    GTEST_SKIP() << "no console to be had here: " << GetLastError();
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  HANDLE console = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, console);
+  SetConsoleCP(437);
+  std::vector<INPUT_RECORD> keys;
+  for (const wchar_t c : std::wstring(L"中文ab\r\x1A\r")) {
+    INPUT_RECORD key = {};
+    key.EventType = KEY_EVENT;
+    key.Event.KeyEvent.bKeyDown = TRUE;
+    key.Event.KeyEvent.wRepeatCount = 1;
+    key.Event.KeyEvent.wVirtualKeyCode = c == L'\r' ? VK_RETURN : 0;
+    key.Event.KeyEvent.uChar.UnicodeChar = c;
+    keys.push_back(key);
+  }
+  DWORD written = 0;
+  ASSERT_TRUE(WriteConsoleInputW(console, keys.data(), DWORD(keys.size()), &written));
+  const std::string out = TempFolder() + "cli-typed-out.txt";
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = console;
+  startup.hStdOutput = CreateFileW(Wide(out).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  startup.hStdError = startup.hStdOutput;
+  std::wstring command = L"\"" + Wide(VX_COUNT_PATH) + L"\" --format csv";
+  PROCESS_INFORMATION info = {};
+  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                             &startup, &info));
+  const bool ended = WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(info.hProcess, 1);
+  WaitForSingleObject(info.hProcess, 10000);
+  for (HANDLE h : {info.hProcess, info.hThread, startup.hStdOutput, console}) CloseHandle(h);
+  FreeConsole();
+  EXPECT_TRUE(ended) << "Ctrl+Z then Enter did not end the input";
+  EXPECT_NE(std::string::npos, ReadFileAt(out).find("\r\n-,2,0,2,1,4,3,4\r\n")) << ReadFileAt(out);
+}
+
 }  // namespace
