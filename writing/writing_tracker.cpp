@@ -129,6 +129,7 @@ bool WritingTracker::Observe(const std::wstring& caption, int64_t total, LocalTi
   if (total < 0 || total > kLargestTotal) return false;
   const std::string document = DocumentName(caption);
   if (document.empty()) return false;
+  const std::optional<Day> before = today_;
   PassTo(now);
   auto [entry, fresh] = rows_.try_emplace(document);
   Row& row = entry->second;
@@ -137,11 +138,11 @@ bool WritingTracker::Observe(const std::wstring& caption, int64_t total, LocalTi
     const auto last = known_.find(document);
     row.firstTotal = row.latestTotal = last != known_.end() ? last->second : total;
   }
-  if (total != row.latestTotal)
-    row.minutes.set(size_t(std::clamp(now.minute, 0, kMinutesPerDay - 1)));
+  const bool moved = total != row.latestTotal;
+  if (moved) row.minutes.set(size_t(std::clamp(now.minute, 0, kMinutesPerDay - 1)));
   row.latestTotal = total;
   known_[document] = total;
-  return true;
+  return fresh || moved || today_ != before;
 }
 
 void WritingTracker::PassTo(LocalTime now) {

@@ -68,8 +68,11 @@ class WritingTracker {
   HistoryLoad Load(const std::filesystem::path& path, LocalTime now);
 
   // Notes that the document whose window has `caption` has the whole-text
-  // `total` at `now`. False, and nothing noted, for a caption that is only
-  // modified marks and for a total outside 0 to kLargestTotal. A time
+  // `total` at `now`. True when that changed what Save writes: a document
+  // first seen today, a total that moved, a new day. An editor left in
+  // front is seen ten times a second, and an unchanged sighting must not
+  // cost a rewrite of the whole history. Nothing is noted for a caption that
+  // is only modified marks or a total outside 0 to kLargestTotal. A time
   // earlier than today (the clock set back) counts as today.
   bool Observe(const std::wstring& caption, int64_t total, LocalTime now);
 

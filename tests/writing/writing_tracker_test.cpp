@@ -115,6 +115,16 @@ TEST(WritingTracker, ActiveMinutesAreDistinctMinutesOfChangePerDocument) {
   }
 }
 
+// An editor left in front is seen on every tick: each unchanged sighting
+// had the window rewrite the whole history, every 30 s all day.
+TEST(WritingTracker, OnlyASightingThatChangesSomethingAsksForASave) {
+  WritingTracker tracker;
+  EXPECT_TRUE(tracker.Observe(kA, 100, {kDay0, 600}));  // first seen today
+  EXPECT_FALSE(tracker.Observe(kA, 100, {kDay0, 601}));
+  EXPECT_TRUE(tracker.Observe(kA, 130, {kDay0, 602}));
+  EXPECT_TRUE(tracker.Observe(kA, 130, {kDay0 + 1, 0}));  // the new day's row
+}
+
 // Asked after midnight before any sighting, today has nothing yet.
 TEST(WritingTracker, TheNewDayShowsNothingBeforeItsFirstSighting) {
   const WritingTracker tracker = Seen({{kA, 100, 0, 600}, {kA, 150, 0, 601}});
