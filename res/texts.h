@@ -40,6 +40,9 @@ inline constexpr wchar_t kHistoryUnsavedCaption[] = L"写作记录";
 inline constexpr wchar_t kHistoryUnsavedText[] = L"今天的写作记录没能保存到\n";
 inline constexpr wchar_t kHistoryUnsavedAdvice[] =
     L"\n\n文件可能正被 Excel 等程序打开。关闭它后点“重试”；点“取消”则不保存这次的记录。";
+inline constexpr wchar_t kHistoryTooLargeAdvice[] =
+    L"\n\n文件已超过 64 MB，读不进来，今天的记录也就加不进去。把它改名或移到别处后点“重试”，"
+    L"会新建一个记录文件；点“取消”则不保存这次的记录。";
 
 // Start-up's message boxes
 inline constexpr wchar_t kSkinResourceMissingText[] = L" 读取自身资源文件失败 ~";

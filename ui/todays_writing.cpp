@@ -89,10 +89,13 @@ void FinishTodaysWriting(HWND window) {
   SetWholeTextSink(nullptr);
   SaveIfUnsaved();
   // Unsaved now, the day's writing since the last save would be lost: the
-  // user may free the file (Excel keeps one it opened from being replaced)
-  // and try again. The window is going: the box belongs to no window.
+  // user may free the file (Excel keeps one it opened from being replaced),
+  // or move away one too large to read, and try again. The window is
+  // going: the box belongs to no window.
   while (g_unsaved) {
-    const std::wstring text = kHistoryUnsavedText + HistoryFilePath() + kHistoryUnsavedAdvice;
+    const std::wstring text =
+        kHistoryUnsavedText + HistoryFilePath() +
+        (g_tracker.TooLargeToSave() ? kHistoryTooLargeAdvice : kHistoryUnsavedAdvice);
     if (MessageBoxW(nullptr, text.c_str(), kHistoryUnsavedCaption,
                     MB_RETRYCANCEL | MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND) != IDRETRY)
       break;

@@ -6,16 +6,17 @@
 #include <filesystem>
 #include <string>
 
-enum class FileRead { kRead, kMissing, kFailed };
+enum class FileRead { kRead, kMissing, kTooLarge, kFailed };
 
-// Files larger than this are not read (kFailed): ten years of writing in a
-// hundred documents a day take a third of it.
+// Files larger than this are not read (kTooLarge): ten years of writing in
+// a hundred documents a day take a third of it. The box shown at exit when
+// the day cannot be saved names it as 64 MB.
 constexpr size_t kLargestHistoryFile = 64u << 20;
 
 // Reads the whole file at `path` into `content`, letting others read and
 // write it meanwhile. kMissing when neither it nor its folder exists;
-// kFailed for any other failure (a folder, no access, too large), with
-// `content` empty.
+// kTooLarge over kLargestHistoryFile; kFailed for any other failure (a
+// folder, no access); `content` is then empty.
 FileRead ReadWholeFile(const std::filesystem::path& path, std::string& content);
 
 // Writes `content` to a new file beside `path` (its name followed by the

@@ -48,15 +48,15 @@ FileRead ReadWholeFile(const std::filesystem::path& path, std::string& content) 
   const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return errno == ENOENT ? FileRead::kMissing : FileRead::kFailed;
   struct stat state;
-  bool read = fstat(fd, &state) == 0 && S_ISREG(state.st_mode) &&
-              uint64_t(state.st_size) <= kLargestHistoryFile;
-  if (read) {
+  bool read = fstat(fd, &state) == 0 && S_ISREG(state.st_mode);
+  const bool tooLarge = read && uint64_t(state.st_size) > kLargestHistoryFile;
+  if (read && !tooLarge) {
     content.resize(size_t(state.st_size));
     read = ReadAll(fd, content);
   }
   close(fd);
-  if (!read) content.clear();
-  return read ? FileRead::kRead : FileRead::kFailed;
+  if (!read || tooLarge) content.clear();
+  return tooLarge ? FileRead::kTooLarge : read ? FileRead::kRead : FileRead::kFailed;
 }
 
 bool ReplaceFileContent(const std::filesystem::path& path, const std::string& content) {

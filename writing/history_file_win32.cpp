@@ -43,15 +43,15 @@ FileRead ReadWholeFile(const std::filesystem::path& path, std::string& content) 
                                                                           : FileRead::kFailed;
   }
   LARGE_INTEGER size;
-  bool read = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
-              uint64_t(size.QuadPart) <= kLargestHistoryFile;
-  if (read) {
+  bool read = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size);
+  const bool tooLarge = read && uint64_t(size.QuadPart) > kLargestHistoryFile;
+  if (read && !tooLarge) {
     content.resize(size_t(size.QuadPart));
     read = ReadAll(file, content);
   }
   CloseHandle(file);
-  if (!read) content.clear();
-  return read ? FileRead::kRead : FileRead::kFailed;
+  if (!read || tooLarge) content.clear();
+  return tooLarge ? FileRead::kTooLarge : read ? FileRead::kRead : FileRead::kFailed;
 }
 
 bool ReplaceFileContent(const std::filesystem::path& path, const std::string& content) {

@@ -55,7 +55,8 @@ bool SetAside(const std::filesystem::path& history, const std::vector<std::strin
               LocalTime now) {
   const std::filesystem::path sidePath = DamagedLinesPath(history);
   std::string side;
-  if (ReadWholeFile(sidePath, side) == FileRead::kFailed) return false;
+  const FileRead sideRead = ReadWholeFile(sidePath, side);
+  if (sideRead != FileRead::kRead && sideRead != FileRead::kMissing) return false;
   const std::unordered_set<std::string> kept = LinesOf(side);
   std::string lines;
   for (const std::string& line : damaged)
@@ -100,6 +101,7 @@ HistoryLoad WritingTracker::Load(const std::filesystem::path& path, LocalTime no
     case FileRead::kMissing:
       load.file = HistoryLoad::File::kMissing;
       break;
+    case FileRead::kTooLarge:
     case FileRead::kFailed:
       load.file = HistoryLoad::File::kUnreadable;
       break;
@@ -218,7 +220,9 @@ bool WritingTracker::Save(const std::filesystem::path& path, LocalTime now) {
   std::error_code ignored;  // a folder that cannot be made fails the write below
   if (path.has_parent_path()) std::filesystem::create_directories(path.parent_path(), ignored);
   std::string content;
-  if (ReadWholeFile(path, content) == FileRead::kFailed) return false;
+  const FileRead read = ReadWholeFile(path, content);
+  tooLargeToSave_ = read == FileRead::kTooLarge;
+  if (read != FileRead::kRead && read != FileRead::kMissing) return false;
   const HistoryText file = ParseHistory(content);
   if (!fileRead_) JoinFileRows(file);
   fileRead_ = true;

@@ -96,6 +96,9 @@ class WritingTracker {
   // in one step (ReplaceFileContent). False, with the file as it was, when
   // it cannot be read or written; the next save tries again.
   bool Save(const std::filesystem::path& path, LocalTime now);
+  // True when the last save found the history over kLargestHistoryFile: no
+  // save can take it until the file is moved away.
+  bool TooLargeToSave() const { return tooLargeToSave_; }
 
   // Net growth of each of the last `days` days (at least 1) ending today,
   // days without rows as 0; the best day over the whole history; the
@@ -132,4 +135,5 @@ class WritingTracker {
   std::map<std::string, int64_t> known_;  // every document's last total
   std::map<Day, int64_t> fileDays_;       // growth of the file's records the tracker does not hold
   bool fileRead_ = false;                 // by Load or a save: its rows are joined
+  bool tooLargeToSave_ = false;
 };

@@ -99,6 +99,36 @@ TEST_F(TodaysWriting, AHistoryHeldByAnotherProgramAtExitIsSavedOnceLetGo) {
   EXPECT_NE(std::string::npos, ReadFileAt(path).find(",3,8,5,")) << ReadFileAt(path);
 }
 
+// A history grown too large to read is no file another program holds: the
+// box says to move it, and once it is moved the day goes to a new file.
+TEST_F(TodaysWriting, AHistoryTooLargeToReadIsToBeMovedAtExit) {
+  const std::string path = WritingHistoryPath();
+  ASSERT_TRUE(WriteFileAt(path, ""));
+  HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(INVALID_HANDLE_VALUE, file);
+  LARGE_INTEGER size;
+  size.QuadPart = (64 << 20) + 1;
+  EXPECT_TRUE(SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && SetEndOfFile(file));
+  CloseHandle(file);
+  StandInEditor writer(StandInEditor::Shape::kRichEdit);
+  writer.SetText("abc");
+  Program program;
+  ASSERT_TRUE(program.Started());
+  ASSERT_TRUE(GrowByFive(program, writer));
+  program.SysCommand(SC_CLOSE);
+  const HWND box = program.WaitForMessageBox();
+  ASSERT_TRUE(box) << "the day's writing went unsaved, unsaid";
+  EXPECT_NE(std::string::npos, Program::MessageBoxText(box).find("64 MB"))
+      << Program::MessageBoxText(box);
+  const std::string moved = path + ".old";
+  ASSERT_TRUE(MoveFileW(Wide(path).c_str(), Wide(moved).c_str()));
+  Program::Answer(box, IDRETRY);
+  EXPECT_TRUE(program.WaitForExit());
+  EXPECT_NE(std::string::npos, ReadFileAt(path).find(",3,8,5,")) << ReadFileAt(path);
+  DeleteFileW(Wide(moved).c_str());
+}
+
 // At the end of the session (log off, shut down) the system ends the
 // program once it has answered WM_ENDSESSION, without closing its window:
 // the day's writing is saved by then, not lost with the last 30 s.

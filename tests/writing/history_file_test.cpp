@@ -169,6 +169,25 @@ TEST_F(HistoryFile, AnUnreadableHistoryIsLeftAlone) {
   EXPECT_TRUE(fs::is_directory(path_));
 }
 
+// A history grown past what is read cannot take today's rows: the save
+// says why, so the user is told to move it rather than to close Excel,
+// and once it is moved the day goes to a new file.
+TEST_F(HistoryFile, AHistoryTooLargeToReadIsLeftAloneAndSaysSo) {
+  Write(path_, kFileStart);
+  fs::resize_file(path_, kLargestHistoryFile + 1);
+  WritingTracker tracker;
+  EXPECT_EQ(HistoryLoad::File::kUnreadable, tracker.Load(path_, At(600)).file);
+  tracker.Observe(L"a", 10, At(600));
+  tracker.Observe(L"a", 30, At(601));
+  EXPECT_FALSE(tracker.Save(path_, At(602)));
+  EXPECT_TRUE(tracker.TooLargeToSave());
+  EXPECT_EQ(kLargestHistoryFile + 1, fs::file_size(path_));
+  fs::rename(path_, folder_ / "old.csv");
+  ASSERT_TRUE(tracker.Save(path_, At(603)));
+  EXPECT_FALSE(tracker.TooLargeToSave());
+  EXPECT_EQ(kFileStart + "2024-03-10,a,10,30,20,1\r\n", Read(path_));
+}
+
 // Unreadable at start (a folder then, or a file another program held), the
 // history read at a later save gives today's rows their start of the day,
 // as a load would have: the writing done before the restart is kept.
