@@ -22,6 +22,9 @@ class TextTally {
   // Adds `next`, the tally of the text that follows this one's, counted
   // apart from a sync point (StartAfter). Nothing after an end is added.
   void Join(const TextTally& next);
+  // Adds the counts of `other`, a text of its own (another range of a
+  // selection of several): each is counted as a whole, nothing joins them.
+  void AddApart(const TextTally& other) { counts_ += other.counts_; }
 
   bool Ended() const { return state_.ended; }
   const GbkCounts& Counts() const { return counts_; }

@@ -34,15 +34,13 @@ class EditFamily : public TextControl {
 
   // An Edit counts in UTF-16 units, as its text is; a RichEdit counts a
   // paragraph end once, where its text has CR LF.
-  void SelectionIn(const char16_t* text, size_t length, const EditorProbes& probes, size_t& from,
-                   size_t& to) const override {
-    if (richEdit_) {
-      from = RichEditPositionToIndex(text, length, probes.selStart);
-      to = RichEditPositionToIndex(text, length, probes.selEnd);
-    } else {
-      from = Utf16PositionToIndex(text, length, probes.selStart);
-      to = Utf16PositionToIndex(text, length, probes.selEnd);
-    }
+  std::vector<TextRange> SelectionIn(const char16_t* text, size_t length,
+                                     const EditorProbes& probes) const override {
+    if (richEdit_)
+      return {{RichEditPositionToIndex(text, length, probes.selStart),
+               RichEditPositionToIndex(text, length, probes.selEnd)}};
+    return {{Utf16PositionToIndex(text, length, probes.selStart),
+             Utf16PositionToIndex(text, length, probes.selEnd)}};
   }
 
  private:

@@ -1,7 +1,8 @@
 #include "sources/editor_pacing.h"
 
 bool operator==(const EditorProbes& a, const EditorProbes& b) {
-  return SameText(a, b) && a.selStart == b.selStart && a.selEnd == b.selEnd;
+  return SameText(a, b) && a.selStart == b.selStart && a.selEnd == b.selEnd &&
+         a.ranges == b.ranges;
 }
 
 bool operator!=(const EditorProbes& a, const EditorProbes& b) { return !(a == b); }

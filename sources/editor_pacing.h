@@ -18,6 +18,7 @@ struct EditorProbes {
   std::uint64_t lines = 0;
   std::uint64_t selStart = 0;   // the selection, in the control's own positions
   std::uint64_t selEnd = 0;
+  std::uint32_t ranges = 1;     // Scintilla's multiple or rectangular selections: more
   std::uint32_t codePage = 0;   // where positions count bytes: their code page
   bool modified = false;
   bool HasSelection() const { return selEnd > selStart; }

@@ -1,5 +1,6 @@
 #include "sources/editor_sampler.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -48,10 +49,10 @@ bool IsAnotherProgramsWindow(HWND window) {
   return process != 0 && process != GetCurrentProcessId();
 }
 
-// What the status line shows for counts of `probes`' text: the caption,
+// What the status line shows for counts of a window's text: the caption,
 // marked when they are the selection's.
-std::wstring StatusFor(const std::wstring& caption, const EditorProbes& probes) {
-  return probes.HasSelection() ? kSelectionPrefix + caption : caption;
+std::wstring StatusFor(const std::wstring& caption, bool selected) {
+  return selected ? kSelectionPrefix + caption : caption;
 }
 
 EditorSamplerState g_sampler;
@@ -65,6 +66,7 @@ struct HeldText {
 };
 HeldText g_held;
 EditorProbes g_shown;  // the probes of the counts on screen
+bool g_shownSelected = false;  // they are a selection's
 
 // One count of a control's text, or of its selection, on the count's
 // thread: of a fresh copy, or of the text already held. Its results and
@@ -86,15 +88,8 @@ class EditorCount : public CountJob {
       std::unique_ptr<wchar_t[]> copy = control_->CopyText(probes_, length_);
       text_ = std::move(copy);
     }
-    if (text_ && !Cancelled()) {  // a copy cannot be broken off; its count can
-      const auto* text = reinterpret_cast<const char16_t*>(text_.get());
-      size_t from = 0, to = length_;
-      if (probes_.HasSelection()) control_->SelectionIn(text, length_, probes_, from, to);
-      result_ = CountUtf16Text(text + from, to - from, TextSink(),
-                               [&](uint64_t) { return !Cancelled(); });
-      counted_ = result_.status == StreamStatus::kCounted ||
-                 result_.status == StreamStatus::kEmpty;
-    }
+    // A copy cannot be broken off; its count can.
+    if (text_ && !Cancelled()) counted_ = CountText();
     endMs_ = NowMs();
     ended_ = true;
   }
@@ -105,10 +100,10 @@ class EditorCount : public CountJob {
     if (!counted_) return;  // no answer in time: nothing changes
     g_held = {control_, text_, length_};
     g_shown = probes_;
-    SetSlotText(IDC_STATUS, StatusFor(caption_, probes_).c_str());
-    if (result_.counts) result_.counts->Tally().Publish();
-    else TextTally().Publish();  // an empty text or selection counts zero
-    if (!probes_.HasSelection()) TellWholeText(caption_);
+    g_shownSelected = selected_;
+    SetSlotText(IDC_STATUS, StatusFor(caption_, selected_).c_str());
+    tally_.Publish();
+    if (!selected_) TellWholeText(caption_);
   }
 
   // True while this count keeps the next from starting: until its thread
@@ -116,6 +111,29 @@ class EditorCount : public CountJob {
   bool Busy() const { return !ended_ || (!Cancelled() && !shown_); }
 
  private:
+  // Counts the selection's ranges, each a text of its own, or the whole
+  // text when there is no selection or it is only carets (a rectangle of
+  // no width, for typing in a column). False when cancelled, or when the
+  // control did not tell its ranges in time.
+  bool CountText() {
+    const auto* text = reinterpret_cast<const char16_t*>(text_.get());
+    std::vector<TextRange> ranges;
+    if (probes_.HasSelection()) {
+      ranges = control_->SelectionIn(text, length_, probes_);
+      if (ranges.empty()) return false;
+      selected_ = std::any_of(ranges.begin(), ranges.end(),
+                              [](const TextRange& r) { return r.to > r.from; });
+    }
+    if (!selected_) ranges = {{0, length_}};
+    for (const TextRange& range : ranges) {
+      const StreamCount count = CountUtf16Text(text + range.from, range.to - range.from,
+                                               TextSink(), [&](uint64_t) { return !Cancelled(); });
+      if (count.status == StreamStatus::kCancelled) return false;
+      if (count.counts) tally_.AddApart(count.counts->Tally());
+    }
+    return true;
+  }
+
   const std::shared_ptr<const TextControl> control_;
   const EditorProbes probes_;
   const std::wstring caption_;
@@ -127,7 +145,8 @@ class EditorCount : public CountJob {
   bool counted_ = false;
   std::atomic<bool> ended_{false};
   bool shown_ = false;  // the window's thread only
-  StreamCount result_;
+  bool selected_ = false;  // a selection was counted, not the whole text
+  TextTally tally_;
 };
 
 std::shared_ptr<EditorCount> g_count;  // the last count started
@@ -179,7 +198,7 @@ void WithoutCopy(const std::shared_ptr<const TextControl>& control, const Editor
                  const std::wstring& caption) {
   if (!g_held.text || g_held.control != control || !SameText(g_shown, probes)) return;
   if (probes == g_shown) {
-    SetSlotText(IDC_STATUS, StatusFor(caption, probes).c_str());
+    SetSlotText(IDC_STATUS, StatusFor(caption, g_shownSelected).c_str());
     return;
   }
   // A selection emptied may have been typed over, keeping the length: the
@@ -197,6 +216,7 @@ void ResetEditorSampler() {
   g_sampler = EditorSamplerState();
   g_held = HeldText();
   g_shown = EditorProbes();
+  g_shownSelected = false;
 }
 
 void CALLBACK SampleForegroundEditor(HWND, UINT, UINT_PTR, DWORD) {

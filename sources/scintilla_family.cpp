@@ -4,6 +4,10 @@
 // document's code page, but counts positions in bytes of that code page.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
 #include "sources/text_control.h"
 #include "sources/text_positions.h"
 
@@ -16,6 +20,9 @@ enum : UINT {
   SCI_GETSELECTIONEND = 2145,
   SCI_GETLINECOUNT = 2154,
   SCI_GETMODIFY = 2159,
+  SCI_GETSELECTIONS = 2570,
+  SCI_GETSELECTIONNSTART = 2585,
+  SCI_GETSELECTIONNEND = 2587,
 };
 
 // How many bytes a character takes in the document: 65001 is UTF-8, 0 the
@@ -37,19 +44,22 @@ CodePointBytes BytesIn(UINT codePage) {
   };
 }
 
+constexpr std::uint32_t kMostRanges = 1u << 16;
+
 class Scintilla : public TextControl {
  public:
   using TextControl::TextControl;
 
   bool Probe(EditorProbes& probes) const override {
     probes.edit = std::uintptr_t(Window());
-    DWORD_PTR length = 0, lines = 0, start = 0, end = 0, modified = 0, codePage = 0;
+    DWORD_PTR length = 0, lines = 0, start = 0, end = 0, modified = 0, codePage = 0, ranges = 0;
     if (!AskControl(Window(), SCI_GETLENGTH, 0, 0, kProbeTimeLimitMs, length) ||
         !AskControl(Window(), SCI_GETLINECOUNT, 0, 0, kProbeTimeLimitMs, lines) ||
         !AskControl(Window(), SCI_GETSELECTIONSTART, 0, 0, kProbeTimeLimitMs, start) ||
         !AskControl(Window(), SCI_GETSELECTIONEND, 0, 0, kProbeTimeLimitMs, end) ||
         !AskControl(Window(), SCI_GETMODIFY, 0, 0, kProbeTimeLimitMs, modified) ||
-        !AskControl(Window(), SCI_GETCODEPAGE, 0, 0, kProbeTimeLimitMs, codePage))
+        !AskControl(Window(), SCI_GETCODEPAGE, 0, 0, kProbeTimeLimitMs, codePage) ||
+        !AskControl(Window(), SCI_GETSELECTIONS, 0, 0, kProbeTimeLimitMs, ranges))
       return false;
     probes.length = length;
     probes.lines = lines;
@@ -57,14 +67,34 @@ class Scintilla : public TextControl {
     probes.selEnd = end;
     probes.modified = modified != 0;
     probes.codePage = std::uint32_t(codePage);
+    // A Scintilla older than multiple selections answers 0.
+    probes.ranges = std::uint32_t(std::clamp<DWORD_PTR>(ranges, 1, UINT32_MAX));
     return true;
   }
 
-  void SelectionIn(const char16_t* text, size_t length, const EditorProbes& probes, size_t& from,
-                   size_t& to) const override {
-    const CodePointBytes bytes = BytesIn(UINT(probes.codePage));
-    from = BytePositionToIndex(text, length, probes.selStart, bytes);
-    to = BytePositionToIndex(text, length, probes.selEnd, bytes);
+  // Of several ranges (chosen with Ctrl, or a rectangle, one a line), the
+  // probes hold only the main one, or the rectangle's span from its first
+  // line to its last: each range is asked here, two questions a range. More
+  // than kMostRanges (a column down a huge file) are counted as their span.
+  std::vector<TextRange> SelectionIn(const char16_t* text, size_t length,
+                                     const EditorProbes& probes) const override {
+    std::vector<uint64_t> positions = {probes.selStart, probes.selEnd};
+    if (probes.ranges > 1 && probes.ranges <= kMostRanges) {
+      positions.resize(2 * size_t(probes.ranges));
+      for (size_t i = 0; i < probes.ranges; ++i) {
+        DWORD_PTR start = 0, end = 0;
+        if (!AskControl(Window(), SCI_GETSELECTIONNSTART, i, 0, kProbeTimeLimitMs, start) ||
+            !AskControl(Window(), SCI_GETSELECTIONNEND, i, 0, kProbeTimeLimitMs, end))
+          return {};
+        positions[2 * i] = start;
+        positions[2 * i + 1] = std::max(start, end);
+      }
+    }
+    const std::vector<size_t> at =
+        BytePositionsToIndexes(text, length, positions, BytesIn(UINT(probes.codePage)));
+    std::vector<TextRange> ranges;
+    for (size_t i = 0; i < at.size(); i += 2) ranges.push_back({at[i], at[i + 1]});
+    return ranges;
   }
 
  protected:

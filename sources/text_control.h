@@ -10,8 +10,13 @@
 
 #include <cstddef>
 #include <memory>
+#include <vector>
 
 #include "sources/editor_pacing.h"
+
+struct TextRange {
+  size_t from, to;
+};
 
 class TextControl {
  public:
@@ -29,10 +34,12 @@ class TextControl {
   // did not answer in time or claims more than is believed.
   std::unique_ptr<wchar_t[]> CopyText(const EditorProbes& probes, size_t& copied) const;
 
-  // The probes' selection as indexes [from, to) of `text`, the control's
-  // text as copied.
-  virtual void SelectionIn(const char16_t* text, size_t length, const EditorProbes& probes,
-                           size_t& from, size_t& to) const = 0;
+  // The probes' selection as ranges of indexes [from, to) of `text`, the
+  // control's text as copied: one, or one a piece of a selection of several
+  // (a rectangle has one a line), which are asked here, on the count's
+  // thread. Empty when the control did not answer in time.
+  virtual std::vector<TextRange> SelectionIn(const char16_t* text, size_t length,
+                                             const EditorProbes& probes) const = 0;
 
  protected:
   // The copy's length in UTF-16 units, asked on the count's thread.

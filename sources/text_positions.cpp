@@ -1,5 +1,8 @@
 #include "sources/text_positions.h"
 
+#include <algorithm>
+#include <numeric>
+
 #include "engine/cp936_table.h"
 #include "sources/text_encoding.h"
 
@@ -35,19 +38,35 @@ unsigned Cp936Bytes(uint32_t c) {
 
 size_t BytePositionToIndex(const char16_t* text, size_t length, uint64_t position,
                            const CodePointBytes& bytesOf) {
+  return BytePositionsToIndexes(text, length, {position}, bytesOf).front();
+}
+
+std::vector<size_t> BytePositionsToIndexes(const char16_t* text, size_t length,
+                                           const std::vector<uint64_t>& positions,
+                                           const CodePointBytes& bytesOf) {
+  std::vector<size_t> order(positions.size());
+  std::iota(order.begin(), order.end(), size_t(0));
+  std::sort(order.begin(), order.end(),
+            [&](size_t a, size_t b) { return positions[a] < positions[b]; });
+  std::vector<size_t> indexes(positions.size());
   size_t i = 0;
-  for (uint64_t at = 0; i < length;) {
-    uint32_t c = text[i];
-    size_t units = 1;
-    if (IsHighSurrogate(c) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      units = 2;
-    } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
-      c = 0xFFFD;
+  uint64_t at = 0;  // the bytes before text[i]
+  for (const size_t k : order) {
+    while (i < length) {
+      uint32_t c = text[i];
+      size_t units = 1;
+      if (IsHighSurrogate(c) && i + 1 < length && IsLowSurrogate(text[i + 1])) {
+        c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
+        units = 2;
+      } else if (IsHighSurrogate(c) || IsLowSurrogate(c)) {
+        c = 0xFFFD;
+      }
+      const unsigned bytes = bytesOf(c);
+      if (at + bytes > positions[k]) break;
+      at += bytes;
+      i += units;
     }
-    at += bytesOf(c);
-    if (at > position) break;
-    i += units;
+    indexes[k] = i;
   }
-  return i;
+  return indexes;
 }

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 // An Edit counts UTF-16 units, as the copy does: the index of `position`,
 // at most `length`; one inside a surrogate pair falls on the pair.
@@ -28,3 +29,8 @@ unsigned Cp936Bytes(uint32_t c);
 // U+FFFD.
 size_t BytePositionToIndex(const char16_t* text, size_t length, uint64_t position,
                            const CodePointBytes& bytesOf);
+// The same for many positions, in any order, in one walk over the text: a
+// rectangular selection has two a line.
+std::vector<size_t> BytePositionsToIndexes(const char16_t* text, size_t length,
+                                           const std::vector<uint64_t>& positions,
+                                           const CodePointBytes& bytesOf);

@@ -609,3 +609,9 @@ void StandInEditor::FocusPane(int pane) {
 void StandInEditor::SetCodePage(unsigned codePage) {
   SendMessageW(shown_, kSciSetCodePage, codePage, 0);
 }
+
+void StandInEditor::AddSelection(unsigned long long start, unsigned long long end,
+                                 bool rectangle) {
+  SendMessageW(focused_, kSciAddSelection, WPARAM(end), LPARAM(start));
+  SendMessageW(focused_, kStandInRectangle, rectangle, 0);
+}

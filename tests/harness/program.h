@@ -204,6 +204,9 @@ class StandInEditor {
   void FocusPane(int pane);
   // The Scintilla document's code page (0: the system's).
   void SetCodePage(unsigned codePage);
+  // Adds a range to the Scintilla selection, made its main one; with
+  // `rectangle`, the selection answers as a rectangle's, with its span.
+  void AddSelection(unsigned long long start, unsigned long long end, bool rectangle = false);
   void BringToFront() { SetForegroundWindow(frame_); }
   std::string Caption() const { return Program::WindowCaption(frame_); }
   // How often its text was copied (WM_GETTEXT), and its length asked.

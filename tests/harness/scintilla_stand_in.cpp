@@ -2,6 +2,8 @@
 
 #include <cwchar>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -9,7 +11,19 @@ namespace {
 struct Document {
   std::wstring text;
   UINT codePage = 65001;
-  LRESULT selStart = 0, selEnd = 0;  // bytes in the code page
+  // Bytes in the code page; the last range is the main one.
+  std::vector<std::pair<LRESULT, LRESULT>> ranges = {{0, 0}};
+  bool rectangle = false;  // the selection start and end are its span
+  LRESULT SelectionStart() const {
+    if (!rectangle) return ranges.back().first;
+    return std::min_element(ranges.begin(), ranges.end())->first;
+  }
+  LRESULT SelectionEnd() const {
+    if (!rectangle) return ranges.back().second;
+    LRESULT end = 0;
+    for (const auto& range : ranges) end = std::max(end, range.second);
+    return end;
+  }
 };
 
 LRESULT BytesOf(const std::wstring& text, UINT codePage) {
@@ -29,7 +43,8 @@ LRESULT CALLBACK ScintillaProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
       break;
     case WM_SETTEXT:
       doc->text = reinterpret_cast<const wchar_t*>(lp);
-      doc->selStart = doc->selEnd = 0;
+      doc->ranges = {{0, 0}};
+      doc->rectangle = false;
       return TRUE;
     case WM_GETTEXTLENGTH:  // UTF-16, whatever the document's code page
       return LRESULT(doc->text.size());
@@ -43,13 +58,22 @@ LRESULT CALLBACK ScintillaProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
     case WM_GETDLGCODE: return DLGC_HASSETSEL | DLGC_WANTALLKEYS;
     case kSciGetLength: return BytesOf(doc->text, doc->codePage);
     case kSciGetCodePage: return doc->codePage;
-    case kSciGetSelectionStart: return doc->selStart;
-    case kSciGetSelectionEnd: return doc->selEnd;
+    case kSciGetSelectionStart: return doc->SelectionStart();
+    case kSciGetSelectionEnd: return doc->SelectionEnd();
+    case kSciGetSelections: return LRESULT(doc->ranges.size());
+    case kSciGetSelectionNStart: return wp < doc->ranges.size() ? doc->ranges[wp].first : 0;
+    case kSciGetSelectionNEnd: return wp < doc->ranges.size() ? doc->ranges[wp].second : 0;
+    case kSciAddSelection:
+      doc->ranges.push_back({std::min(LRESULT(wp), lp), std::max(LRESULT(wp), lp)});
+      return 0;
+    case kStandInRectangle:
+      doc->rectangle = wp != 0;
+      return 0;
     case kSciGetLineCount: return 1 + LRESULT(std::count(doc->text.begin(), doc->text.end(), L'\n'));
     case kSciGetModify: return 0;
     case kSciSetSel:
-      doc->selStart = LRESULT(wp);
-      doc->selEnd = lp;
+      doc->ranges = {{LRESULT(wp), lp}};
+      doc->rectangle = false;
       return 0;
     case kSciSetCodePage:
       doc->codePage = UINT(wp);

@@ -16,6 +16,11 @@ enum : UINT {
   kSciGetModify = 2159,
   kSciSetSel = 2160,       // start and end, in bytes
   kSciSetCodePage = 2037,
+  kSciGetSelections = 2570,
+  kSciAddSelection = 2573,  // caret and anchor, in bytes
+  kSciGetSelectionNStart = 2585,
+  kSciGetSelectionNEnd = 2587,
+  kStandInRectangle = 0x7F00,  // the stand-in's own: its selection is a rectangle's
 };
 
 // Registers the class in this process, once per thread that makes one.

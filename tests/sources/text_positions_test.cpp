@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -72,6 +73,10 @@ TEST(TextPositions, ScintillaBytePositionsFallOnTheirCharacters) {
         << c.what;
   const std::u16string lone = u"\xD800" u"a";  // a lone surrogate: U+FFFD's 3 bytes
   EXPECT_EQ(1u, BytePositionToIndex(lone.data(), lone.size(), 3, Utf8Bytes));
+  // The ranges of a rectangle come in any order and may repeat: each falls
+  // where it would alone.
+  EXPECT_EQ(std::vector<size_t>({5, 1, 2, 1, 0, 4}),
+            BytePositionsToIndexes(text.data(), text.size(), {9, 2, 4, 1, 0, 8}, Utf8Bytes));
 }
 
 }  // namespace

@@ -71,6 +71,29 @@ TEST_F(AnyProgram, AScintillaSelectionInBytesOfItsCodePageIsCounted) {
   EXPECT_TRUE(program_.WaitForSlots({"1", "0", "1", "0", "2", "2"}));
 }
 
+// Scintilla's selection of several ranges (chosen with Ctrl, or a
+// rectangle, one a line) counts each range, not the main one alone or the
+// rectangle's span; a rectangle of no width (carets for typing in a
+// column) selects nothing.
+TEST_F(AnyProgram, EachRangeOfAScintillaSelectionOfSeveralIsCounted) {
+  StandInEditor writer(StandInEditor::Shape::kScintilla);
+  writer.SetText("中文ab\r\ncd英文\r\nef");  // UTF-8: 中文 at 0..6, 英文 at 12..18
+  writer.BringToFront();
+  const Slots whole = {"4", "0", "6", "2", "10", "10"};
+  EXPECT_TRUE(program_.WaitForSlots(whole));
+  writer.Select(0, 6);
+  writer.AddSelection(12, 18);
+  EXPECT_TRUE(program_.WaitForSlots({"4", "0", "0", "0", "4", "4"}));
+  EXPECT_EQ(kSelectedCaption, program_.Text(1016));
+  writer.Select(6, 7);  // b, and a over the next line: a rectangle's span is 6..11
+  writer.AddSelection(10, 11, true);
+  EXPECT_TRUE(program_.WaitForSlots({"0", "0", "2", "0", "2", "2"}));
+  writer.Select(6, 6);
+  writer.AddSelection(12, 12, true);
+  EXPECT_TRUE(program_.WaitForSlots(whole));
+  EXPECT_TRUE(program_.WaitForStatus(kCaption));
+}
+
 // EM_GETSEL's return value holds 16-bit positions: a selection past the
 // 65,536th character counts all the same.
 TEST_F(AnyProgram, ASelectionPastThe65536thCharacterIsCountedRight) {
