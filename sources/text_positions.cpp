@@ -36,11 +36,6 @@ unsigned Cp936Bytes(uint32_t c) {
   return form == 0 ? 1 : form < 0x80 ? 1 : 2;  // no form: Scintilla would hold "?"
 }
 
-size_t BytePositionToIndex(const char16_t* text, size_t length, uint64_t position,
-                           const CodePointBytes& bytesOf) {
-  return BytePositionsToIndexes(text, length, {position}, bytesOf).front();
-}
-
 std::vector<size_t> BytePositionsToIndexes(const char16_t* text, size_t length,
                                            const std::vector<uint64_t>& positions,
                                            const CodePointBytes& bytesOf) {

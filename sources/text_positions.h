@@ -23,14 +23,11 @@ using CodePointBytes = std::function<unsigned(uint32_t c)>;
 unsigned Utf8Bytes(uint32_t c);
 unsigned Cp936Bytes(uint32_t c);
 
-// Scintilla counts in bytes of its document's code page: the index of the
-// character that byte `position` begins (or falls in), at most `length`.
-// A surrogate pair is one code point; a lone surrogate takes the bytes of
-// U+FFFD.
-size_t BytePositionToIndex(const char16_t* text, size_t length, uint64_t position,
-                           const CodePointBytes& bytesOf);
-// The same for many positions, in any order, in one walk over the text: a
-// rectangular selection has two a line.
+// Scintilla counts in bytes of its document's code page: for each of
+// `positions` (in any order; a rectangular selection has two a line), the
+// index of the character that byte begins (or falls in), at most `length`,
+// all in one walk over the text. A surrogate pair is one code point; a lone
+// surrogate takes the bytes of U+FFFD.
 std::vector<size_t> BytePositionsToIndexes(const char16_t* text, size_t length,
                                            const std::vector<uint64_t>& positions,
                                            const CodePointBytes& bytesOf);

@@ -160,54 +160,69 @@ TEST(CliExe, AFileThatKeepsGrowingWhileCountedEndsAsChanged) {
   EXPECT_LT(appends, kMostAppends) << "the count read on while the file grew";
 }
 
+// vantorix-count.exe with a console of the test's own as its standard
+// input, what it writes going to files.
+class CliConsole : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    FreeConsole();  // whatever console the test runner gave, one of our own
+    if (!AllocConsole()) GTEST_SKIP() << "no console to be had here: " << GetLastError();
+    console_ = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit_, OPEN_EXISTING, 0,
+                           nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, console_);
+  }
+  void TearDown() override {
+    for (HANDLE h : {info_.hProcess, info_.hThread, out_, err_, console_})
+      if (h && h != INVALID_HANDLE_VALUE) CloseHandle(h);
+    FreeConsole();
+  }
+
+  // Starts it with --format csv, its output to `out` and its errors to `err`
+  // (the same file when they are the same name).
+  void Start(const std::string& out, const std::string& err) {
+    auto create = [&](const std::string& path) {
+      return CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         &inherit_, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    };
+    out_ = create(out);
+    if (err != out) err_ = create(err);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = console_;
+    startup.hStdOutput = out_;
+    startup.hStdError = err_ ? err_ : out_;
+    std::wstring command = L"\"" + Wide(VX_COUNT_PATH) + L"\" --format csv";
+    ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                               &startup, &info_));
+  }
+
+  SECURITY_ATTRIBUTES inherit_ = {sizeof inherit_, nullptr, TRUE};
+  HANDLE console_ = nullptr, out_ = nullptr, err_ = nullptr;
+  PROCESS_INFORMATION info_ = {};
+};
+
 // Started with no file while standard input is a console, the program says
 // on standard error, once, what it reads and how to end it. (Wine's console
 // does not end a read at Ctrl+Z, so the test ends the program itself.)
-TEST(CliExe, OnAConsoleItSaysItReadsWhatIsTyped) {
-  FreeConsole();  // whatever console the test runner gave, one of our own
-  if (!AllocConsole())
-    GTEST_SKIP() << "no console to be had here: " << GetLastError();
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE console = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, console);
-  const std::string out = TempFolder() + "cli-console-out.txt", err = TempFolder() + "cli-console-err.txt";
-  auto create = [&](const std::string& path) {
-    return CreateFileW(Wide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  };
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = console;
-  startup.hStdOutput = create(out);
-  startup.hStdError = create(err);
-  std::wstring command = L"\"" + Wide(VX_COUNT_PATH) + L"\" --format csv";
-  PROCESS_INFORMATION info = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                             &startup, &info));
-  const std::string hint = "vantorix-count: reading standard input; end it with Ctrl+Z, then Enter\r\n";
+TEST_F(CliConsole, ItSaysItReadsWhatIsTyped) {
+  const std::string out = TempFolder() + "cli-console-out.txt";
+  const std::string err = TempFolder() + "cli-console-err.txt";
+  Start(out, err);
+  const std::string hint =
+      "vantorix-count: reading standard input; end it with Ctrl+Z, then Enter\r\n";
   EXPECT_TRUE(WaitFor([&] { return ReadFileAt(err) == hint; }, 10000)) << ReadFileAt(err);
-  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(info.hProcess, 500)) << "it waits for the typing";
-  TerminateProcess(info.hProcess, 1);
-  WaitForSingleObject(info.hProcess, 10000);
+  EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(info_.hProcess, 500)) << "it waits for the typing";
+  TerminateProcess(info_.hProcess, 1);
+  WaitForSingleObject(info_.hProcess, 10000);
   EXPECT_EQ(hint, ReadFileAt(err)) << "said once";
-  for (HANDLE h : {info.hProcess, info.hThread, startup.hStdOutput, startup.hStdError, console})
-    CloseHandle(h);
-  FreeConsole();
 }
 
 // Typed text is characters, not the console's code page: Chinese typed at a
 // console whose input code page has no Chinese (437, an English Windows)
 // counts as Chinese, and a line starting with Ctrl+Z ends the input.
-TEST(CliExe, TextTypedAtAConsoleCountsWhateverItsCodePage) {
-  FreeConsole();
-  if (!AllocConsole())
-    GTEST_SKIP() << "no console to be had here: " << GetLastError();
-  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-  HANDLE console = CreateFileW(L"CONIN$", GENERIC_READ | GENERIC_WRITE,
-                               FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(INVALID_HANDLE_VALUE, console);
+TEST_F(CliConsole, TextTypedCountsWhateverItsCodePage) {
   SetConsoleCP(437);
   std::vector<INPUT_RECORD> keys;
   for (const wchar_t c : std::wstring(L"中文ab\r\x1A\r")) {
@@ -220,24 +235,12 @@ TEST(CliExe, TextTypedAtAConsoleCountsWhateverItsCodePage) {
     keys.push_back(key);
   }
   DWORD written = 0;
-  ASSERT_TRUE(WriteConsoleInputW(console, keys.data(), DWORD(keys.size()), &written));
+  ASSERT_TRUE(WriteConsoleInputW(console_, keys.data(), DWORD(keys.size()), &written));
   const std::string out = TempFolder() + "cli-typed-out.txt";
-  STARTUPINFOW startup = {};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = console;
-  startup.hStdOutput = CreateFileW(Wide(out).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                                   CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  startup.hStdError = startup.hStdOutput;
-  std::wstring command = L"\"" + Wide(VX_COUNT_PATH) + L"\" --format csv";
-  PROCESS_INFORMATION info = {};
-  ASSERT_TRUE(CreateProcessW(nullptr, &command[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                             &startup, &info));
-  const bool ended = WaitForSingleObject(info.hProcess, 10000) == WAIT_OBJECT_0;
-  if (!ended) TerminateProcess(info.hProcess, 1);
-  WaitForSingleObject(info.hProcess, 10000);
-  for (HANDLE h : {info.hProcess, info.hThread, startup.hStdOutput, console}) CloseHandle(h);
-  FreeConsole();
+  Start(out, out);
+  const bool ended = WaitForSingleObject(info_.hProcess, 10000) == WAIT_OBJECT_0;
+  if (!ended) TerminateProcess(info_.hProcess, 1);
+  WaitForSingleObject(info_.hProcess, 10000);
   EXPECT_TRUE(ended) << "Ctrl+Z then Enter did not end the input";
   EXPECT_NE(std::string::npos, ReadFileAt(out).find("\r\n-,2,0,2,1,4,3,4\r\n")) << ReadFileAt(out);
 }

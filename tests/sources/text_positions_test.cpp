@@ -69,10 +69,12 @@ TEST(TextPositions, ScintillaBytePositionsFallOnTheirCharacters) {
       {"GBK, after the emoji held as ?", Cp936Bytes, 4, 4},
   };
   for (const auto& c : cases)
-    EXPECT_EQ(c.index, BytePositionToIndex(text.data(), text.size(), c.position, c.bytes))
+    EXPECT_EQ(std::vector<size_t>{c.index},
+              BytePositionsToIndexes(text.data(), text.size(), {c.position}, c.bytes))
         << c.what;
   const std::u16string lone = u"\xD800" u"a";  // a lone surrogate: U+FFFD's 3 bytes
-  EXPECT_EQ(1u, BytePositionToIndex(lone.data(), lone.size(), 3, Utf8Bytes));
+  EXPECT_EQ(std::vector<size_t>{1},
+            BytePositionsToIndexes(lone.data(), lone.size(), {3}, Utf8Bytes));
   // The ranges of a rectangle come in any order and may repeat: each falls
   // where it would alone.
   EXPECT_EQ(std::vector<size_t>({5, 1, 2, 1, 0, 4}),
